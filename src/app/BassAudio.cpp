@@ -1,0 +1,43 @@
+// BassAudio: the default audio device, opened through SDL and fed silence.
+#include "app/BassAudio.h"
+
+#include <SDL.h>
+
+#include <cstring>
+
+namespace zorbin {
+
+static bool gDeviceOpen = false;
+
+static void FillSilence(void*, Uint8* stream, int len) { std::memset(stream, 0, size_t(len)); }
+
+uint32_t BASS_GetVersion() { return 0x02040000; }
+
+bool BASS_Init(int, uint32_t freq, uint32_t, void*, void*) {
+  if (gDeviceOpen) return true;
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+  SDL_AudioSpec wanted;
+  std::memset(&wanted, 0, sizeof wanted);
+  wanted.freq = int(freq);
+  wanted.format = AUDIO_S16SYS;
+  wanted.channels = 2;
+  wanted.samples = 1024;
+  wanted.callback = FillSilence;
+  if (SDL_OpenAudio(&wanted, nullptr) != 0) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return false;
+  }
+  SDL_PauseAudio(0);
+  gDeviceOpen = true;
+  return true;
+}
+
+bool BASS_Free() {
+  if (!gDeviceOpen) return false;
+  SDL_CloseAudio();
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  gDeviceOpen = false;
+  return true;
+}
+
+}  // namespace zorbin

@@ -1,0 +1,85 @@
+// QX_SDL: the display, frame and input shell. It opens the window, owns the
+// screen surface and the back buffer all drawing goes to, presents frames
+// at a fixed rate, keeps the keyboard state, dispatches events to clickable
+// screen objects and initialises audio. One display per process.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zorbin {
+
+class TImage;
+class TMemoryStream;
+
+// A clickable screen region; the game itself registers none.
+class TMouseObject {
+ public:
+  explicit TMouseObject(std::string name) : Name(std::move(name)) {}
+  virtual ~TMouseObject() = default;
+  virtual bool HandleEvent(const SDL_Event& event) = 0;
+  std::string Name;
+};
+
+class TMouseObjects {
+ public:
+  void Add(std::unique_ptr<TMouseObject> object);
+  // Objects below the base index receive no events.
+  void PushBase();
+  void PopBase();
+  bool HandleEvent(const SDL_Event& event);
+  int Count() const { return int(objects_.size()); }
+
+ private:
+  std::vector<std::unique_ptr<TMouseObject>> objects_;
+  std::vector<uint16_t> savedBases_;
+  uint16_t base_ = 0;
+};
+
+namespace QX_SDL {
+
+// The shell's own option bit: draw into a back buffer copied on Flip.
+constexpr uint32_t kBackBufferOption = 0x04000000;
+
+extern SDL_Surface* Screen;
+extern SDL_Surface* BackBuffer;
+extern TImage* ScreenImage;
+extern TImage* BackImage;
+extern uint32_t Width;
+extern uint32_t Height;
+extern uint32_t Depth;
+extern uint32_t FramePeriod;
+extern uint32_t NextDeadline;
+extern uint32_t FrameCount;
+extern uint32_t RemainingSum;
+extern bool Keys[512];
+extern TMouseObjects* MouseObjects;
+extern bool AudioReady;
+
+// Hooks for headless runs: after every presented frame, before every poll.
+extern std::function<void()> AfterFlipHook;
+extern std::function<void()> BeforePollHook;
+
+void Initialize(uint16_t width, uint16_t height, uint16_t depth, uint32_t options);
+void Finalize();
+void SetFrameRate(uint32_t rate);
+uint32_t TimeLeft();
+void Flip();
+void PollEvents();
+void ClearKeys();
+void Clear(uint8_t r, uint8_t g, uint8_t b);
+void DrawImage(int16_t x, int16_t y, const TImage* image);
+void DrawImagePart(int16_t x, int16_t y, int16_t srcX, int16_t srcY, int16_t w, int16_t h, const TImage* image);
+void DrawImageRect(int16_t x, int16_t y, int16_t left, int16_t top, int16_t right, int16_t bottom, const TImage* image);
+// Width and height as 16-bit little-endian, then one grey byte per pixel.
+std::unique_ptr<TMemoryStream> ImageToGrayStream(const TImage* image);
+void Init_Audio();
+void SetCaption(const std::string& caption);
+
+}  // namespace QX_SDL
+}  // namespace zorbin

@@ -1,0 +1,44 @@
+// Units: start and stop of the process-wide services.
+#include "app/Units.h"
+
+#include "log/Logger.h"
+#include "log/ParametersUnit.h"
+#include "util/ProcessExit.h"
+
+#include <unistd.h>
+
+namespace zorbin {
+
+std::string ProgramPath(const std::string& argv0) {
+  char buf[4096];
+  ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return argv0;
+  return std::string(buf, size_t(n));
+}
+
+static void UsesLine(const std::string& unitAndVersion) { Log->Status(unitAndVersion, "uses"); }
+
+static bool gUnitsStarted = false;
+
+void InitializeUnits(const std::vector<std::string>& args) {
+  Parameters = std::make_unique<TParameters>(args);
+  Log = std::make_unique<TLogger>("", false);
+  LogStartApplication();
+  UsesLine("ParametersUnit, version 1.02");
+  UsesLine("QXToolbox, version 1.21");
+  UsesLine("ImageUnit, version 1.30");
+  UsesLine("QX_SDL, version 1.1.3");
+  gUnitsStarted = true;
+  SetExitHook([](int) { FinalizeUnits(); });
+}
+
+void FinalizeUnits() {
+  if (!gUnitsStarted) return;
+  gUnitsStarted = false;
+  SetExitHook(nullptr);
+  LogTerminateApplication();
+  Log.reset();
+  Parameters.reset();
+}
+
+}  // namespace zorbin

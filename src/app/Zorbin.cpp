@@ -1,0 +1,30 @@
+// Zorbin: start-up and shutdown, strictly in order.
+#include "app/Zorbin.h"
+
+#include "app/ClockUnit.h"
+#include "app/QX_SDL.h"
+#include "log/Logger.h"
+#include "util/QXToolbox.h"
+
+#include <SDL.h>
+
+namespace zorbin {
+
+const char* const kBanner = "Zorbin V0.00 Build 0899";
+const char* const kCaption = "Zorbin V0.00 Build 0899+ (2016.02.17)";
+const char* const kDataFileName = "Zorbin.data";
+
+int RunZorbin() {
+  RandSeed(Clock().Ticks());
+  Log->Header(kBanner, "Zorbin");
+  QX_SDL::Initialize(kScreenWidth, kScreenHeight, kScreenDepth, QX_SDL::kBackBufferOption);
+  QX_SDL::SetCaption(kCaption);
+  SDL_ShowCursor(SDL_DISABLE);
+  QX_SDL::SetFrameRate(kFrameRate);
+  QX_SDL::Clear(0, 0, 0);
+
+  QX_SDL::Finalize();
+  return 0;
+}
+
+}  // namespace zorbin

@@ -1,0 +1,24 @@
+// The game program: units up, the entry sequence, units down.
+#include "app/Units.h"
+#include "app/Zorbin.h"
+#include "log/Logger.h"
+#include "util/ProcessExit.h"
+
+#include <exception>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv) {
+  using namespace zorbin;
+  std::vector<std::string> args(argv, argv + argc);
+  args[0] = ProgramPath(args[0]);
+  InitializeUnits(args);
+  int code = 0;
+  try {
+    code = RunZorbin();
+  } catch (const std::exception& e) {
+    Log->Error(e.what(), "Zorbin");
+    code = 1;
+  }
+  HaltProcess(code);
+}

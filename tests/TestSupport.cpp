@@ -1,0 +1,81 @@
+// Helpers shared by the unit tests.
+#include "TestSupport.h"
+
+#include "log/Logger.h"
+#include "log/ParametersUnit.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+namespace zorbin::test {
+
+TTempDir::TTempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "zorbin-test-XXXXXX").string();
+  std::vector<char> buf(pattern.begin(), pattern.end());
+  buf.push_back('\0');
+  char* made = mkdtemp(buf.data());
+  path_ = std::string(made ? made : "/tmp") + "/";
+}
+
+TTempDir::~TTempDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::string ReadFileText(const std::string& fileName) {
+  std::ifstream in(fileName, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+void WriteFileText(const std::string& fileName, const std::string& text) {
+  std::ofstream out(fileName, std::ios::binary);
+  out << text;
+}
+
+bool FileExists(const std::string& fileName) { return std::filesystem::exists(fileName); }
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::string line;
+  std::istringstream in(text);
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+struct TCapturedLog::Saved {
+  std::unique_ptr<TLogger> log;
+  std::unique_ptr<TParameters> params;
+  std::string file;
+};
+
+TCapturedLog::TCapturedLog() : saved_(new Saved) {
+  saved_->log = std::move(Log);
+  saved_->params = std::move(Parameters);
+  saved_->file = dir_.File("capture.log");
+  Parameters = std::make_unique<TParameters>(std::vector<std::string>{dir_.File("test")});
+  Log = std::make_unique<TLogger>(saved_->file, false);
+}
+
+TCapturedLog::~TCapturedLog() {
+  Log = std::move(saved_->log);
+  Parameters = std::move(saved_->params);
+  delete saved_;
+}
+
+std::vector<std::string> TCapturedLog::Lines() const { return SplitLines(ReadFileText(saved_->file)); }
+
+bool TCapturedLog::Contains(const std::string& line) const {
+  auto lines = Lines();
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+}  // namespace zorbin::test
