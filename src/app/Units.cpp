@@ -3,6 +3,7 @@
 
 #include "log/Logger.h"
 #include "log/ParametersUnit.h"
+#include "storage/QXStream.h"
 #include "util/ProcessExit.h"
 
 #include <unistd.h>
@@ -28,6 +29,8 @@ void InitializeUnits(const std::vector<std::string>& args) {
   UsesLine("QXToolbox, version 1.21");
   UsesLine("ImageUnit, version 1.30");
   UsesLine("QX_SDL, version 1.1.3");
+  UsesLine("QXStream, version 1.40");
+  StreamOpener = std::make_unique<TQXStreamOpener>(Log->ExeDir(), nullptr);
   gUnitsStarted = true;
   SetExitHook([](int) { FinalizeUnits(); });
 }
@@ -36,6 +39,7 @@ void FinalizeUnits() {
   if (!gUnitsStarted) return;
   gUnitsStarted = false;
   SetExitHook(nullptr);
+  StreamOpener.reset();
   LogTerminateApplication();
   Log.reset();
   Parameters.reset();
