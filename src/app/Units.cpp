@@ -30,10 +30,10 @@ void InitializeUnits(const std::vector<std::string>& args) {
   UsesLine("ImageUnit, version 1.30");
   UsesLine("QX_SDL, version 1.1.3");
   UsesLine("QXStream, version 1.40");
+  StreamOpener = std::make_unique<TQXStreamOpener>(Log->ExeDir(), nullptr);
   UsesLine("SpriteUnit, version 3.15a");
   UsesLine("SpriteEngine, version 1.07");
   UsesLine("ZORBSpriteUnit, version 1.00");
-  StreamOpener = std::make_unique<TQXStreamOpener>(Log->ExeDir(), nullptr);
   gUnitsStarted = true;
   SetExitHook([](int) { FinalizeUnits(); });
 }
