@@ -6,6 +6,7 @@
 #include "storage/MyZStreamUnit.h"
 #include "storage/RLEUnit.h"
 
+#include <algorithm>
 #include <string>
 
 namespace zorbin {
@@ -16,6 +17,10 @@ namespace {
 constexpr size_t kStoredHeaderSize = 5;
 // Deflate level of the packer.
 constexpr int kDeflateLevel = 9;
+// CompressBest estimates every zlib combination at this quick level and
+// packs only the best few at kDeflateLevel.
+constexpr int kEstimateLevel = 1;
+constexpr size_t kZlibFinalists = 3;
 
 void CheckSize(const std::vector<uint8_t>& data) {
   if (data.size() > kMaxDecodedSize) throw ECompressionError("Decoded data exceeds the size limit");
@@ -92,6 +97,24 @@ std::vector<uint8_t> MakeBlock(uint8_t flags, const std::vector<uint8_t>& stageI
   return block;
 }
 
+// Stages C and B of flags over data: the stage input of the block.
+std::vector<uint8_t> EncodeStages(const std::vector<uint8_t>& data, uint8_t flags) {
+  const unsigned stageB = (flags >> kStageBShift) & 7;
+  if ((flags & 0x80) || !KnownStageB(stageB))
+    throw ECompressionError("Unsupported compression flags " + std::to_string(flags));
+  CheckSize(data);
+  std::vector<uint8_t> stage = EncodeStageC(data, flags & 7);
+  if (stageB == kStageBRLE || stageB == kStageBHuffmanRLE) {
+    stage = RLEEncodeBest(stage);
+    CheckSize(stage);
+  }
+  if (stageB == kStageBHuffmanRLE || stageB == kStageBHuffman) {
+    stage = THuffman::Encode(stage);
+    CheckSize(stage);
+  }
+  return stage;
+}
+
 }  // namespace
 
 std::unique_ptr<TMemoryStream> TCompressor::Decompress(TStream& block) {
@@ -116,32 +139,23 @@ std::unique_ptr<TMemoryStream> TCompressor::Decompress(TStream& block) {
 }
 
 std::vector<uint8_t> TCompressor::Compress(const std::vector<uint8_t>& data, uint8_t flags) {
-  const unsigned stageB = (flags >> kStageBShift) & 7;
-  if ((flags & 0x80) || !KnownStageB(stageB))
-    throw ECompressionError("Unsupported compression flags " + std::to_string(flags));
-  CheckSize(data);
-  std::vector<uint8_t> stage = EncodeStageC(data, flags & 7);
-  if (stageB == kStageBRLE || stageB == kStageBHuffmanRLE) {
-    stage = RLEEncodeBest(stage);
-    CheckSize(stage);
-  }
-  if (stageB == kStageBHuffmanRLE || stageB == kStageBHuffman) {
-    stage = THuffman::Encode(stage);
-    CheckSize(stage);
-  }
-  return MakeBlock(flags, stage, data.size());
+  return MakeBlock(flags, EncodeStages(data, flags), data.size());
 }
 
 std::vector<uint8_t> TCompressor::CompressBest(const std::vector<uint8_t>& data) {
   CheckSize(data);
-  std::vector<uint8_t> best = MakeBlock(0, data, data.size());
+  uint8_t bestFlags = 0;
+  size_t bestSize = kStoredHeaderSize + data.size();
+  std::vector<std::pair<size_t, uint8_t>> zlibEstimates;
   auto consider = [&](uint8_t flags, const std::vector<uint8_t>& stage) {
     if (stage.size() > kMaxDecodedSize) return;
-    // Only a strictly smaller block replaces the best, so ties keep the
-    // earlier (simpler) combination.
-    if (kStoredHeaderSize + stage.size() < best.size()) best = MakeBlock(flags, stage, data.size());
-    std::vector<uint8_t> zlibBlock = MakeBlock(uint8_t(flags | kFlagZlib), stage, data.size());
-    if (zlibBlock.size() < best.size()) best = std::move(zlibBlock);
+    // Only a strictly smaller block wins, so ties keep the earlier, simpler
+    // combination.
+    if (kStoredHeaderSize + stage.size() < bestSize) {
+      bestSize = kStoredHeaderSize + stage.size();
+      bestFlags = flags;
+    }
+    zlibEstimates.push_back({1 + DeflateBytes(stage, kEstimateLevel).size(), uint8_t(flags | kFlagZlib)});
   };
   for (unsigned stageC = 0; stageC < 8; ++stageC) {
     const std::vector<uint8_t> transformed = EncodeStageC(data, stageC);
@@ -151,7 +165,19 @@ std::vector<uint8_t> TCompressor::CompressBest(const std::vector<uint8_t>& data)
     consider(uint8_t(kStageBHuffmanRLE << kStageBShift | stageC), THuffman::Encode(runs));
     consider(uint8_t(kStageBHuffman << kStageBShift | stageC), THuffman::Encode(transformed));
   }
-  return best;
+  // The zlib layer is costly at full strength: the quick estimates pick the
+  // few combinations that are packed for real.
+  std::stable_sort(zlibEstimates.begin(), zlibEstimates.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<uint8_t> best;
+  for (size_t i = 0; i < zlibEstimates.size() && i < kZlibFinalists; ++i) {
+    std::vector<uint8_t> block = Compress(data, zlibEstimates[i].second);
+    if (block.size() < bestSize) {
+      bestSize = block.size();
+      best = std::move(block);
+    }
+  }
+  return best.empty() ? Compress(data, bestFlags) : best;
 }
 
 }  // namespace zorbin

@@ -140,8 +140,15 @@ TEST(Compressor, CompressBestFindsTheSmallestBlock) {
     Bytes best = TCompressor::CompressBest(data);
     EXPECT_EQ(Decode(best), data);
     size_t smallest = SIZE_MAX;
-    for (uint8_t flags : AllFlags()) smallest = std::min(smallest, TCompressor::Compress(data, flags).size());
-    EXPECT_EQ(best.size(), smallest) << "size " << data.size();
+    size_t smallestStored = SIZE_MAX;
+    for (uint8_t flags : AllFlags()) {
+      size_t size = TCompressor::Compress(data, flags).size();
+      smallest = std::min(smallest, size);
+      if (!(flags & 0x40)) smallestStored = std::min(smallestStored, size);
+    }
+    // Stored blocks are compared exactly, zlib ones through estimates.
+    EXPECT_LE(best.size(), smallestStored);
+    EXPECT_LE(best.size(), smallest + smallest / 50) << "size " << data.size();
   }
   // Incompressible data is stored as it is; a picture gains from a transform.
   EXPECT_EQ(TCompressor::CompressBest(Noise(2000))[0], 0x00);
