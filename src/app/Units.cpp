@@ -29,6 +29,11 @@ void InitializeUnits(const std::vector<std::string>& args) {
   UsesLine("QXToolbox, version 1.21");
   UsesLine("ImageUnit, version 1.30");
   UsesLine("QX_SDL, version 1.1.3");
+  UsesLine("MyZStreamUnit, version 1.00");
+  UsesLine("RLEUnit, version 1.00");
+  UsesLine("HuffmanUnit, version 1.00");
+  UsesLine("CodingUnit, version 1.00");
+  UsesLine("CompressorUnit, version 1.00");
   UsesLine("QXStream, version 1.40");
   StreamOpener = std::make_unique<TQXStreamOpener>(Log->ExeDir(), nullptr);
   UsesLine("SpriteUnit, version 3.15a");
