@@ -34,6 +34,8 @@ void InitializeUnits(const std::vector<std::string>& args) {
   UsesLine("SpriteUnit, version 3.15a");
   UsesLine("SpriteEngine, version 1.07");
   UsesLine("ZORBSpriteUnit, version 1.00");
+  UsesLine("ZORBParticleEngineUnit, version 1.00");
+  UsesLine("ZORBAirMeterUnit, version 1.00");
   gUnitsStarted = true;
   SetExitHook([](int) { FinalizeUnits(); });
 }
