@@ -3,6 +3,7 @@
 
 #include "log/Logger.h"
 #include "log/ParametersUnit.h"
+#include "pictures/ImageCollectionUnit.h"
 #include "storage/QXStream.h"
 #include "util/ProcessExit.h"
 
@@ -31,6 +32,10 @@ void InitializeUnits(const std::vector<std::string>& args) {
   UsesLine("QX_SDL, version 1.1.3");
   UsesLine("QXStream, version 1.40");
   StreamOpener = std::make_unique<TQXStreamOpener>(Log->ExeDir(), nullptr);
+  UsesLine("ImageCollectionUnit, version 1.00");
+  ImageCollection = std::make_unique<TImageCollection>();
+  UsesLine("QXFonts, version 1.00");
+  UsesLine("MaskUnit, version 1.00");
   gUnitsStarted = true;
   SetExitHook([](int) { FinalizeUnits(); });
 }
@@ -39,6 +44,7 @@ void FinalizeUnits() {
   if (!gUnitsStarted) return;
   gUnitsStarted = false;
   SetExitHook(nullptr);
+  ImageCollection.reset();
   StreamOpener.reset();
   LogTerminateApplication();
   Log.reset();
