@@ -35,6 +35,9 @@ void InitializeUnits(const std::vector<std::string>& args) {
   UsesLine("ImageCollectionUnit, version 1.00");
   ImageCollection = std::make_unique<TImageCollection>();
   UsesLine("QXFonts, version 1.00");
+  UsesLine("SpriteUnit, version 3.15a");
+  UsesLine("SpriteEngine, version 1.07");
+  UsesLine("ZORBSpriteUnit, version 1.00");
   UsesLine("MaskUnit, version 1.00");
   gUnitsStarted = true;
   SetExitHook([](int) { FinalizeUnits(); });

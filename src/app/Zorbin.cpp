@@ -15,8 +15,8 @@ const char* const kBanner = "Zorbin V0.00 Build 0899";
 const char* const kCaption = "Zorbin V0.00 Build 0899+ (2016.02.17)";
 const char* const kDataFileName = "Zorbin.data";
 
-int RunZorbin() {
-  RandSeed(Clock().Ticks());
+int RunZorbin(std::optional<uint32_t> seed) {
+  RandSeed(seed ? *seed : Clock().Ticks());
   Log->Header(kBanner, "Zorbin");
   QX_SDL::Initialize(kScreenWidth, kScreenHeight, kScreenDepth, QX_SDL::kBackBufferOption);
   QX_SDL::SetCaption(kCaption);
