@@ -31,6 +31,9 @@ void InitializeUnits(const std::vector<std::string>& args) {
   UsesLine("ImageUnit, version 1.30");
   UsesLine("QX_SDL, version 1.1.3");
   UsesLine("QXStream, version 1.40");
+  UsesLine("FastPaletteUnit, version 1.00");
+  UsesLine("RawPictureReaderFASTUnit, version 1.00");
+  UsesLine("RawPictureUnit, version 1.00");
   StreamOpener = std::make_unique<TQXStreamOpener>(Log->ExeDir(), nullptr);
   UsesLine("ImageCollectionUnit, version 1.00");
   ImageCollection = std::make_unique<TImageCollection>();
