@@ -4,6 +4,8 @@
 #include "app/QX_SDL.h"
 #include "pictures/ImageUnit.h"
 
+#include <string>
+
 namespace zorbin {
 
 // Where the meter stands on the drawing surface: the label, then the bar.
@@ -11,6 +13,13 @@ constexpr int16_t kLabelX = 14, kBarX = 50, kMeterY = 440;
 constexpr int32_t kSegmentCount = 48, kSegmentWidth = 12, kAirPerSegment = 200;
 constexpr int32_t kFullBarWidth = kSegmentCount * kSegmentWidth - 1;  // 575
 constexpr int32_t kFillPerFrame = 150, kCountDownPerFrame = 75;
+
+TAirMeter::TAirMeter() {
+  // One after the other, in field order.
+  BarImage = std::make_unique<TImage>(std::string("\\airm[0..47].tga"));
+  FrameImage = std::make_unique<TImage>(std::string("\\air.tga"));
+  CoverImage = std::make_unique<TImage>(std::string("\\airm[48].tga"));
+}
 
 TAirMeter::TAirMeter(std::unique_ptr<TImage> barImage, std::unique_ptr<TImage> frameImage,
                      std::unique_ptr<TImage> coverImage)

@@ -15,6 +15,11 @@ class TAirMeter {
  public:
   enum : uint8_t { kRunning = 0, kFilling = 1, kCountingDown = 2, kIdle = 3 };
 
+  // Loads "\airm[0..47].tga" (the bar), "\air.tga" (the label) and
+  // "\airm[48].tga" (one empty segment) from the data root. A file that
+  // cannot be decoded gives an image that draws nothing; a missing one
+  // raises out of here.
+  TAirMeter();
   // Takes images already loaded (any may be without a surface).
   TAirMeter(std::unique_ptr<TImage> barImage, std::unique_ptr<TImage> frameImage,
             std::unique_ptr<TImage> coverImage);

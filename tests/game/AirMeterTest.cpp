@@ -1,8 +1,13 @@
 #include "app/QX_SDL.h"
 #include "game/ZORBAirMeterUnit.h"
 #include "pictures/ImageUnit.h"
+#include "storage/QXStream.h"
+
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace zorbin {
 namespace {
@@ -142,6 +147,70 @@ TEST_F(AirMeter, ImagesWithoutSurfacesDrawNothing) {
   meter->Update();
   EXPECT_EQ(Segments(), Bar(0, 0) + std::string(48, '.'));
   EXPECT_EQ(back->GetPixel(14, 440), 0u);
+}
+
+// An uncompressed top-down 24-bit TGA of frames side by side, frame f in
+// colour(f), with the two info bytes of an animation strip when frames > 1.
+template <typename Colour>
+static std::string Tga(int frameWidth, int height, int frames, Colour colour) {
+  int width = frameWidth * frames;
+  std::string out(18, '\0');
+  out[0] = char(frames > 1 ? 2 : 0);
+  out[2] = 2;
+  out[12] = char(width & 0xFF);
+  out[13] = char(width >> 8);
+  out[14] = char(height);
+  out[16] = 24;
+  out[17] = 0x20;
+  if (frames > 1) out += std::string{char(frames), 0};
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      auto [r, g, b] = colour(x / frameWidth);
+      out += std::string{char(b), char(g), char(r)};
+    }
+  return out;
+}
+
+// The pictures lie in the data root; the opener's current directory is a
+// map's, which the meter's names must not use.
+TEST_F(AirMeter, LoadsItsPicturesFromTheDataRoot) {
+  test::TTempDir root;
+  std::filesystem::create_directory(root.File("map7"));
+  auto segment = [](int f) { return std::tuple<int, int, int>(f == 48 ? 255 : 0, 100 + f, 0); };
+  test::WriteFileText(root.File("airm.tga"), Tga(12, 24, 49, segment));
+  test::WriteFileText(root.File("map7/airm.tga"), Tga(12, 24, 49, [](int) { return std::tuple(9, 9, 9); }));
+  test::WriteFileText(root.File("air.tga"), Tga(36, 24, 1, [](int) { return std::tuple(0, 0, 200); }));
+  auto savedOpener = std::move(StreamOpener);
+  auto cwd = std::filesystem::current_path();
+  std::filesystem::current_path(root.Path());
+  StreamOpener = std::make_unique<TQXStreamOpener>(root.Path(), nullptr);
+  StreamOpener->SetCurrentDir("map7");
+  try {
+    meter = std::make_unique<TAirMeter>();
+    ExpectState(TAirMeter::kIdle, 9600, 0, 0);
+    EXPECT_EQ(meter->BarImage->Width(), 576);
+    EXPECT_EQ(meter->CoverImage->Width(), 12);
+    EXPECT_EQ(meter->FrameImage->Width(), 36);
+    meter->Start();
+    Updates(201);
+    back->FillRect(0, 0, 640, 480, 0, 0, 0);
+    meter->Draw();
+    EXPECT_EQ(back->GetPixel(14, 440), back->MapRGB(0, 0, 200));
+    EXPECT_EQ(back->GetPixel(49, 463), back->MapRGB(0, 0, 200));
+    EXPECT_EQ(back->GetPixel(50, 440), back->MapRGB(0, 100, 0));
+    EXPECT_EQ(back->GetPixel(613, 463), back->MapRGB(0, 146, 0));  // frame 46
+    EXPECT_EQ(back->GetPixel(614, 440), back->MapRGB(255, 148, 0));  // the cover, frame 48
+    EXPECT_EQ(back->GetPixel(625, 463), back->MapRGB(255, 148, 0));
+    EXPECT_EQ(back->GetPixel(626, 440), 0u);
+
+    std::filesystem::remove(root.File("air.tga"));
+    StreamOpener = std::make_unique<TQXStreamOpener>(root.Path(), nullptr);  // nothing cached
+    EXPECT_THROW(TAirMeter(), std::runtime_error);
+  } catch (...) {
+    ADD_FAILURE() << "unexpected exception";
+  }
+  StreamOpener = std::move(savedOpener);
+  std::filesystem::current_path(cwd);
 }
 
 }  // namespace
