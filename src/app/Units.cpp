@@ -31,6 +31,9 @@ void InitializeUnits(const std::vector<std::string>& args) {
   UsesLine("QX_SDL, version 1.1.3");
   UsesLine("QXStream, version 1.40");
   StreamOpener = std::make_unique<TQXStreamOpener>(Log->ExeDir(), nullptr);
+  UsesLine("QXINIFile, version 1.00");
+  UsesLine("TileMapUnit, version 1.03");
+  UsesLine("XMapUnit, version 1.89");
   UsesLine("SpriteUnit, version 3.15a");
   UsesLine("SpriteEngine, version 1.07");
   UsesLine("ZORBSpriteUnit, version 1.00");
