@@ -4,6 +4,7 @@
 #include "app/ClockUnit.h"
 #include "app/QX_SDL.h"
 #include "log/Logger.h"
+#include "pictures/QXFonts.h"
 #include "util/QXToolbox.h"
 
 #include <SDL.h>
@@ -14,8 +15,8 @@ const char* const kBanner = "Zorbin V0.00 Build 0899";
 const char* const kCaption = "Zorbin V0.00 Build 0899+ (2016.02.17)";
 const char* const kDataFileName = "Zorbin.data";
 
-int RunZorbin() {
-  RandSeed(Clock().Ticks());
+int RunZorbin(std::optional<uint32_t> seed) {
+  RandSeed(seed ? *seed : Clock().Ticks());
   Log->Header(kBanner, "Zorbin");
   QX_SDL::Initialize(kScreenWidth, kScreenHeight, kScreenDepth, QX_SDL::kBackBufferOption);
   QX_SDL::SetCaption(kCaption);
@@ -23,6 +24,13 @@ int RunZorbin() {
   QX_SDL::SetFrameRate(kFrameRate);
   QX_SDL::Clear(0, 0, 0);
 
+  MainFont = std::make_unique<TQXRFont>("npi69.qxr");
+  MainFont->SetColorKey(0, 0, 0);
+  MainFont->SetColor(64, 96, 128);
+  DigitsFont = std::make_unique<TTGAFont>("lilnums");
+
+  DigitsFont.reset();
+  MainFont.reset();
   QX_SDL::Finalize();
   return 0;
 }

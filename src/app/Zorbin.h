@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 namespace zorbin {
 
@@ -15,7 +16,8 @@ extern const char* const kBanner;
 extern const char* const kCaption;
 extern const char* const kDataFileName;
 
-// Runs start-up, play and shutdown; returns the exit code (0).
-int RunZorbin();
+// Runs start-up, play and shutdown; returns the exit code (0). Without a
+// seed the random generator is seeded from the clock's ticks.
+int RunZorbin(std::optional<uint32_t> seed = std::nullopt);
 
 }  // namespace zorbin

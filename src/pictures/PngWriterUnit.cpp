@@ -1,0 +1,84 @@
+// PngWriterUnit: PNG and BMP output of surfaces.
+#include "pictures/PngWriterUnit.h"
+
+#include "util/QXToolbox.h"
+
+#include <zlib.h>
+
+#include <cstdio>
+
+namespace zorbin {
+
+std::vector<uint8_t> SurfaceToRGB(SDL_Surface* surface) {
+  std::vector<uint8_t> rgb;
+  if (!surface) return rgb;
+  rgb.reserve(size_t(surface->w) * size_t(surface->h) * 3);
+  bool locked = SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) == 0;
+  int bpp = surface->format->BytesPerPixel;
+  for (int y = 0; y < surface->h; ++y) {
+    const uint8_t* row = static_cast<const uint8_t*>(surface->pixels) + y * surface->pitch;
+    for (int x = 0; x < surface->w; ++x) {
+      uint32_t v = 0;
+      for (int i = 0; i < bpp && i < 4; ++i) v |= uint32_t(row[x * bpp + i]) << (8 * i);
+      uint8_t r, g, b;
+      SDL_GetRGB(v, surface->format, &r, &g, &b);
+      rgb.push_back(r);
+      rgb.push_back(g);
+      rgb.push_back(b);
+    }
+  }
+  if (locked) SDL_UnlockSurface(surface);
+  return rgb;
+}
+
+static void PutBE32(std::vector<uint8_t>& out, uint32_t v) {
+  out.push_back(uint8_t(v >> 24));
+  out.push_back(uint8_t(v >> 16));
+  out.push_back(uint8_t(v >> 8));
+  out.push_back(uint8_t(v));
+}
+
+static void PutChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {
+  PutBE32(out, uint32_t(data.size()));
+  size_t typeAt = out.size();
+  out.insert(out.end(), type, type + 4);
+  out.insert(out.end(), data.begin(), data.end());
+  uLong crc = crc32(0L, out.data() + typeAt, uInt(out.size() - typeAt));
+  PutBE32(out, uint32_t(crc));
+}
+
+std::vector<uint8_t> EncodePNG(int width, int height, const std::vector<uint8_t>& rgb) {
+  static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  std::vector<uint8_t> out(kSignature, kSignature + 8);
+  std::vector<uint8_t> header;
+  PutBE32(header, uint32_t(width));
+  PutBE32(header, uint32_t(height));
+  header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, RGB, deflate, no filter method, no interlace
+  PutChunk(out, "IHDR", header);
+  std::vector<uint8_t> raw;
+  raw.reserve(size_t(height) * (size_t(width) * 3 + 1));
+  for (int y = 0; y < height; ++y) {
+    raw.push_back(0);  // row filter: none
+    auto row = rgb.begin() + long(size_t(y) * size_t(width) * 3);
+    raw.insert(raw.end(), row, row + long(size_t(width) * 3));
+  }
+  uLongf packedSize = compressBound(uLong(raw.size()));
+  std::vector<uint8_t> packed(packedSize);
+  compress2(packed.data(), &packedSize, raw.data(), uLong(raw.size()), 6);
+  packed.resize(packedSize);
+  PutChunk(out, "IDAT", packed);
+  PutChunk(out, "IEND", {});
+  return out;
+}
+
+bool SaveSurfaceFile(SDL_Surface* surface, const std::string& fileName) {
+  if (!surface) return false;
+  if (EndsText(".bmp", fileName)) return SDL_SaveBMP(surface, fileName.c_str()) == 0;
+  std::vector<uint8_t> png = EncodePNG(surface->w, surface->h, SurfaceToRGB(surface));
+  std::FILE* f = std::fopen(fileName.c_str(), "wb");
+  if (!f) return false;
+  bool ok = std::fwrite(png.data(), 1, png.size(), f) == png.size();
+  return std::fclose(f) == 0 && ok;
+}
+
+}  // namespace zorbin
