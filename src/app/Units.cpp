@@ -45,6 +45,7 @@ void InitializeUnits(const std::vector<std::string>& args) {
   UsesLine("SpriteEngine, version 1.07");
   UsesLine("ZORBSpriteUnit, version 1.00");
   UsesLine("MaskUnit, version 1.00");
+  UsesLine("ZORBPlayerUnit, version 1.00");
   gUnitsStarted = true;
   SetExitHook([](int) { FinalizeUnits(); });
 }
