@@ -14,4 +14,7 @@ int Fail(const std::string& message);
 // "/" on the command line becomes "\" inside archives.
 std::string ArchiveName(const std::string& name);
 
+// picture NAME OUT [--archive FILE]
+int PictureCommand(const TArgs& args);
+
 }  // namespace zorbin::tool

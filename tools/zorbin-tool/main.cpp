@@ -29,6 +29,7 @@ struct TCommand {
 
 static const std::map<std::string, TCommand>& Commands() {
   static const std::map<std::string, TCommand> commands = {
+      {"picture", {PictureCommand, "NAME OUT [--archive FILE]"}},
   };
   return commands;
 }
