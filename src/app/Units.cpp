@@ -35,6 +35,9 @@ void InitializeUnits(const std::vector<std::string>& args) {
   UsesLine("RawPictureReaderFASTUnit, version 1.00");
   UsesLine("RawPictureUnit, version 1.00");
   StreamOpener = std::make_unique<TQXStreamOpener>(Log->ExeDir(), nullptr);
+  UsesLine("QXINIFile, version 1.00");
+  UsesLine("TileMapUnit, version 1.03");
+  UsesLine("XMapUnit, version 1.89");
   UsesLine("ImageCollectionUnit, version 1.00");
   ImageCollection = std::make_unique<TImageCollection>();
   UsesLine("QXFonts, version 1.00");

@@ -4,23 +4,15 @@
 
 #include "pictures/ImageUnit.h"
 #include "pictures/PngWriterUnit.h"
-#include "storage/QXStream.h"
 
 #include <cstdio>
 #include <string>
 
 namespace zorbin::tool {
 
-int PictureCommand(const TArgs& args) {
-  std::vector<std::string> positional;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--archive") {
-      if (i + 1 >= args.size()) return Fail("--archive needs a file name");
-      StreamOpener->MountArchive(args[++i], 100);
-    } else {
-      positional.push_back(args[i]);
-    }
-  }
+int PictureCommand(const TArgs& argList) {
+  TArgs positional = argList;
+  if (!TakeArchiveOptions(positional)) return 1;
   if (positional.size() != 2) return Fail("usage: picture NAME OUT [--archive FILE]");
   const std::string name = ArchiveName(positional[0]);
   const std::string& out = positional[1];
