@@ -7,7 +7,6 @@
 #include "pictures/ImageUnit.h"
 #include "pictures/RawPictureUnit.h"
 #include "storage/QXStream.h"
-#include "util/QXToolbox.h"
 #include "util/Streams.h"
 
 #include <SDL.h>
@@ -186,7 +185,7 @@ void TQXRFont::SetColor(uint8_t r, uint8_t g, uint8_t b) {
 // ---- TTGAFont
 
 TTGAFont::TTGAFont(const std::string& fileName) {
-  FileName = DefaultExtension(fileName, ".tga");
+  FileName = AddDefaultExtension(fileName, ".tga");
   std::unique_ptr<TStream> stream = StreamOpener->OpenStream(FileName);
   Read(*stream);
 }

@@ -208,6 +208,12 @@ TEST_F(ImageLoad, SelectionTooWideForASurfaceRaises) {
   test::TCapturedLog log;
   EXPECT_THROW(TImage("x.tga[0..2147483646]"), std::runtime_error);
   EXPECT_TRUE(log.Contains("{ImageUnit, TImage.Create} Cannot create surface (6442450941x1)"));
+  // Within 16-bit sizes but far more pixel memory than a picture may have.
+  Write("tall.tga", Tga(4, 1024, std::vector<uint32_t>(4 * 1024, 7), std::string("\x04\x00", 2)));
+  EXPECT_THROW(TImage("tall.tga[0..32766]"), std::runtime_error);
+  EXPECT_TRUE(log.Contains("{ImageUnit, TImage.Create} Cannot create surface (32767x1024)"));
+  TImage fits("tall.tga[0..4095]");
+  EXPECT_EQ(fits.Width(), 4096);
 }
 
 TEST_F(ImageLoad, GroupsOnStillPicturesAreIgnored) {
