@@ -23,10 +23,12 @@ SDL_Surface* CreateImageSurface(int width, int height) {
 }
 
 // Sizes are 64-bit so that a frame selection too large for a surface is
-// reported with its real size instead of wrapping.
-static SDL_Surface* CreateSurfaceOrRaise(int64_t width, int64_t height) {
+// reported with its real size instead of wrapping. maxBytes bounds the
+// pixel memory of surfaces whose size comes from a file's text.
+static SDL_Surface* CreateSurfaceOrRaise(int64_t width, int64_t height, int64_t maxBytes = INT64_MAX) {
   SDL_Surface* surface = nullptr;
-  if (width >= 0 && height >= 0 && width <= INT32_MAX && height <= INT32_MAX)
+  if (width >= 0 && height >= 0 && width <= INT32_MAX && height <= INT32_MAX &&
+      width * height <= maxBytes / std::max(1, (ImageDepth() + 7) / 8))
     surface = CreateImageSurface(int(width), int(height));
   if (!surface) {
     std::string message = "Cannot create surface (" + IntToStr(width) + "x" + IntToStr(height) + ")";
@@ -300,7 +302,10 @@ void TImage::ClipFrames(const TFrameList& list) {
   if (fw == 0) return;
   int64_t total = 0;
   for (const TFrameCut& cut : list) total += int64_t(cut.Last) - cut.First + 1;
-  SDL_Surface* strip = CreateSurfaceOrRaise(total <= INT64_MAX / fw ? fw * total : INT64_MAX, height);
+  // The selection is text from a data file: its strip gets no more pixel
+  // memory than any picture reader allocates.
+  SDL_Surface* strip = CreateSurfaceOrRaise(total <= INT64_MAX / fw ? fw * total : INT64_MAX, height,
+                                            int64_t(TRawPicture::kMaxDataBytes));
 
   // Each cut is clipped to the old strip here, in 64-bit numbers, so that
   // frame numbers far outside it neither wrap SDL's 16-bit rectangles nor

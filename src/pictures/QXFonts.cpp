@@ -7,7 +7,6 @@
 #include "pictures/ImageUnit.h"
 #include "pictures/RawPictureUnit.h"
 #include "storage/QXStream.h"
-#include "util/QXToolbox.h"
 #include "util/Streams.h"
 
 #include <SDL.h>
@@ -139,14 +138,15 @@ void TQXRFont::Read(TStream& stream) {
   GlyphData = std::make_unique<TMemoryStream>();
   std::vector<uint8_t>& data = GlyphData->Data();
   data.assign(256 * glyphBytes, 0);
+  // Cells without rows (height 0) have nothing to read.
   bool complete = true;
   if (Flags & 2) {
     uint8_t present[32] = {};
     complete = stream.Read(present, 32) == 32;
-    for (int k = 0; k < 256 && complete; ++k)
+    for (int k = 0; k < 256 && complete && glyphBytes > 0; ++k)
       if (present[k >> 3] & (0x80 >> (k & 7)))
         complete = stream.Read(data.data() + size_t(k) * glyphBytes, glyphBytes) == glyphBytes;
-  } else {
+  } else if (glyphBytes > 0) {
     complete = stream.Read(data.data(), data.size()) == data.size();
   }
   if (!complete) Log->Warning("Font file truncated.", kQXRContext);
@@ -185,7 +185,7 @@ void TQXRFont::SetColor(uint8_t r, uint8_t g, uint8_t b) {
 // ---- TTGAFont
 
 TTGAFont::TTGAFont(const std::string& fileName) {
-  FileName = DefaultExtension(fileName, ".tga");
+  FileName = AddDefaultExtension(fileName, ".tga");
   std::unique_ptr<TStream> stream = StreamOpener->OpenStream(FileName);
   Read(*stream);
 }

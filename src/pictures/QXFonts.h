@@ -91,7 +91,7 @@ class TQXRFont : public TFont {
 // rectangles.
 class TTGAFont : public TFont {
  public:
-  // Adds ".tga" when the name has no extension; raises when it is missing.
+  // Adds ".tga" as the picture readers do; raises when the file is missing.
   explicit TTGAFont(const std::string& fileName);
   explicit TTGAFont(TStream& stream);
 

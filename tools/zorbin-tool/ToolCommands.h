@@ -45,4 +45,7 @@ int MapCommand(const TArgs& args);
 // ini NAME [--archive FILE]...
 int IniCommand(const TArgs& args);
 
+// picture NAME OUT [--archive FILE]
+int PictureCommand(const TArgs& args);
+
 }  // namespace zorbin::tool
