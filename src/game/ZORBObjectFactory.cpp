@@ -4,11 +4,16 @@
 #include "formats/QXINIFile.h"
 #include "game/ZORBPlayerUnit.h"
 #include "objects/ZORBMapSelectPortUnit.h"
+#include "objects/ZORBBoxesUnit.h"
+#include "objects/ZORBBridgeUnit.h"
 #include "objects/ZORBLinearMoverUnit.h"
 #include "objects/ZORBObjectGroup.h"
+#include "objects/ZORBParticleBoxUnit.h"
 #include "objects/ZORBPathMoverUnit.h"
 #include "objects/ZORBRandomizerUnit.h"
 #include "objects/ZORBRotatorUnit.h"
+#include "objects/ZORBRunnerUnit.h"
+#include "objects/ZORBVolcanoUnit.h"
 
 namespace zorbin {
 
@@ -18,10 +23,15 @@ static std::unique_ptr<TSprite> Make(TIniFile& ini, const std::string& section) 
 }
 
 static const TObjectKind kKinds[] = {
+    {"VOLCANO", true, Make<TVolcano>},
+    {"BRIDGE", true, Make<TBridge>},
     {"LINEARMOVER", true, Make<TLinearMover>},
     {"PLAYER", true, Make<TPlayer>},
+    {"BOXES", false, Make<TBoxes>},
     {"PATHMOVER", false, Make<TPathMover>},
+    {"PARTICLEBOX", false, Make<TParticleBox>},
     {"MAPSELECTPORT", true, Make<TMapSelectPort>},
+    {"RUNNER", true, Make<TRunner>},
 };
 
 const TObjectKind* FindObjectKind(const std::string& type) {
