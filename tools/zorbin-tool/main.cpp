@@ -29,6 +29,8 @@ struct TCommand {
 
 static const std::map<std::string, TCommand>& Commands() {
   static const std::map<std::string, TCommand> commands = {
+      {"ini", {IniCommand, "NAME [--archive FILE]..."}},
+      {"map", {MapCommand, "NAME [--save OUT MODE] [--archive FILE]..."}},
   };
   return commands;
 }
