@@ -25,6 +25,9 @@
 namespace zorbin {
 
 static const char* kCreateContext = "ZORBPlay1MapUnit, TPlay1Map.CreateObject";
+// Text alignment codes of the fonts.
+static constexpr int kAlignLeft = 0;
+static constexpr int kAlignCentre = 1;
 
 TPlay1Map::TPlay1Map(const std::string& dir, int32_t px, int32_t py) {
   StreamOpener->SetCurrentDir(dir);
@@ -41,7 +44,7 @@ TPlay1Map::TPlay1Map(const std::string& dir, int32_t px, int32_t py) {
     static_cast<TXMap*>(TileMap)->Load(name);
     LayerStep(objectList);
   }
-  if (TileMap->Width <= 0 || TileMap->Height <= 0) {
+  if (TileMap->Width() <= 0 || TileMap->Height() <= 0) {
     Log->Error("No tile map file found! (map00.mpt)", "ZORBPlay1MapUnit, TPlay1Map.Create");
     HaltProcess(1);
   }
@@ -71,8 +74,8 @@ TPlay1Map::TPlay1Map(const std::string& dir, int32_t px, int32_t py) {
     for (int j = 0; j < 11; ++j) TitleCard->Draw(32 * i, 32 * j, CoverTile.get());
   TitleFont = std::make_unique<TTGAFont>("\\font");
   TitleFont->SetColorKey(0, 0, 0);
-  TitleFont->TextOutOn(TitleCard.get(), TileMap->MapName, 256, 80, TTextAlign::Center);
-  TitleFont->TextOutOn(TitleCard.get(), "by " + TileMap->Author, 256, 128, TTextAlign::Center);
+  TitleFont->TextOutOn(TitleCard.get(), TileMap->MapName, 256, 80, kAlignCentre);
+  TitleFont->TextOutOn(TitleCard.get(), "by " + TileMap->Author, 256, 128, kAlignCentre);
   ShowTitleCard();
 
   if (px != -1 && py != -1 && Player) {
@@ -104,7 +107,7 @@ void TPlay1Map::PaintBackground() {
   Background->FillRect(0, 0, 640, 480, 0, 25, 76);
   Background->FillRect(kPlayLeft, kPlayTop, 512, 352, 0, 0, 0);
   Background->DrawFile(140, 0, "\\logo.tga");
-  if (MainFont) MainFont->TextOutOn(Background.get(), "V0.00 Demo 1", 490, 50, TTextAlign::Left);
+  if (MainFont) MainFont->TextOutOn(Background.get(), "V0.00 Demo 1", 490, 50, kAlignLeft);
   Background->Rectangle(62, 62, 514, 354, 96, 90, 84);
   Background->Rectangle(61, 61, 516, 356, 144, 135, 126);
   Background->Rectangle(60, 60, 518, 358, 96, 90, 84);
@@ -347,7 +350,7 @@ void TPlay1Map::DrawOverlay() {
   if (!DigitsFont) return;
   for (int c = 0; c < kColumns; ++c)
     for (int r = 0; r < kRows; ++r)
-      DigitsFont->TextOut(std::to_string(TileMap->GetLogic(c, r)), 72 + 16 * c, 70 + 16 * r, TTextAlign::Center);
+      DigitsFont->TextOut(std::to_string(TileMap->GetLogic(c, r)), 72 + 16 * c, 70 + 16 * r, kAlignCentre);
 }
 
 void TPlay1Map::StepPhase() {
