@@ -119,7 +119,7 @@ TColourTable ReadColourMap(TStream& stream, uint16_t length) {
   std::vector<uint8_t> map(size_t(length) * 3);
   stream.ReadBuffer(map.data(), map.size());
   TColourTable table{};
-  std::memcpy(table.data(), map.data(), std::min(map.size(), table.size()));
+  std::copy_n(map.begin(), std::min(map.size(), table.size()), table.begin());
   return table;
 }
 
