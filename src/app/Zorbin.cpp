@@ -3,6 +3,7 @@
 
 #include "app/ClockUnit.h"
 #include "app/QX_SDL.h"
+#include "game/ZORBPlayMapPackUnit.h"
 #include "log/Logger.h"
 #include "pictures/QXFonts.h"
 #include "util/QXToolbox.h"
@@ -28,6 +29,11 @@ int RunZorbin(std::optional<uint32_t> seed) {
   MainFont->SetColorKey(0, 0, 0);
   MainFont->SetColor(64, 96, 128);
   DigitsFont = std::make_unique<TTGAFont>("lilnums");
+
+  {
+    TPlayMapPack mapPack("<internal>");
+    mapPack.Run();
+  }
 
   DigitsFont.reset();
   MainFont.reset();

@@ -1,0 +1,71 @@
+// ZORBPlayMapPackUnit: the map list and the loop over map visits.
+#include "game/ZORBPlayMapPackUnit.h"
+
+#include "app/ClockUnit.h"
+#include "app/QX_SDL.h"
+#include "formats/QXINIFile.h"
+#include "game/ZORBPlay1MapUnit.h"
+#include "log/Logger.h"
+#include "storage/QXStream.h"
+#include "util/ProcessExit.h"
+#include "util/Streams.h"
+
+#include <SDL.h>
+
+namespace zorbin {
+
+std::function<void(int index, const std::string& dir)> PlayMapVisitHook;
+
+TMapProps ParseMapItem(const std::string& item) {
+  std::string text = item + ",,";
+  size_t first = text.find(',');
+  size_t second = text.find(',', first + 1);
+  TMapProps props;
+  props.Dir = text.substr(0, first);
+  props.Remember = text.substr(first + 1, second - first - 1) == "1";
+  return props;
+}
+
+TPlayMapPack::TPlayMapPack(const std::string& fileName) : FileName(fileName) {
+  Log->Status("Map pack filename: " + fileName, "ZORBPlayMapPackUnit, TPlayMapPack.Create");
+  if (FileExistsOnDisk(fileName)) StreamOpener->MountArchive(fileName, kPackPriority);
+  TIniFile index("\\$main$.ini", true);
+  int count = index.ListItemCount("Maps");
+  for (int i = 0; i < count; ++i) Maps.push_back(ParseMapItem(index.ReadListItem("Maps", i)));
+}
+
+TPlayMapPack::~TPlayMapPack() {
+  Maps.clear();
+  StreamOpener->UnmountArchive(FileName);
+}
+
+std::string TPlayMapPack::GetFileName(int index) const {
+  if (index >= 0 && index < int(Maps.size())) return Maps[size_t(index)].Dir;
+  Log->Error("Unknown map number! (" + std::to_string(index) + ")", "ZORBPlayMapPackUnit, TPlayMapPack.GetFileName");
+  HaltProcess(1);
+}
+
+void TPlayMapPack::Run() {
+  int index = 0;
+  TPlayResult result;
+  do {
+    std::string dir = GetFileName(index);
+    if (PlayMapVisitHook) PlayMapVisitHook(index, dir);
+    auto visit = std::make_unique<TPlay1Map>(dir, Maps[size_t(index)].StartX, Maps[size_t(index)].StartY);
+    // The title card waits for Space; a short sleep between polls keeps the
+    // wait from spinning the processor.
+    for (QX_SDL::PollEvents(); !QX_SDL::Keys[SDLK_SPACE]; QX_SDL::PollEvents()) Clock().Delay(1);
+    int played = index;
+    result = TPlayResult{};
+    result.NextMap = index;
+    visit->Play(result);
+    index = result.NextMap;
+    visit.reset();
+    if (Maps[size_t(played)].Remember) {
+      Maps[size_t(played)].StartX = result.PlayerX;
+      Maps[size_t(played)].StartY = result.PlayerY;
+    }
+  } while (result.Code != -1);
+}
+
+}  // namespace zorbin

@@ -1,0 +1,46 @@
+// ZORBPlayMapPackUnit: the whole game run. It reads the list of maps from
+// the pack's index "$main$.ini" and plays one map visit after another, the
+// next chosen by how the previous one ended, until Escape.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace zorbin {
+
+struct TMapProps {
+  std::string Dir;
+  bool Remember = false;
+  int32_t StartX = -1;
+  int32_t StartY = -1;
+};
+
+// Called as each map visit is about to be created (headless runs report it).
+extern std::function<void(int index, const std::string& dir)> PlayMapVisitHook;
+
+class TPlayMapPack {
+ public:
+  static constexpr int kPackPriority = 120;
+
+  // fileName names a pack archive mounted above the game data, or
+  // "<internal>" for the game data itself.
+  explicit TPlayMapPack(const std::string& fileName);
+  ~TPlayMapPack();
+  TPlayMapPack(const TPlayMapPack&) = delete;
+  TPlayMapPack& operator=(const TPlayMapPack&) = delete;
+
+  // The map's directory; an unknown number logs its Error and ends the
+  // process with exit code 1 (a broken pack is a failure, not a quit).
+  std::string GetFileName(int index) const;
+  void Run();
+
+  std::vector<TMapProps> Maps;
+  std::string FileName;
+};
+
+// Parses one item of the "Maps" list: "Dir" or "Dir,flag".
+TMapProps ParseMapItem(const std::string& item);
+
+}  // namespace zorbin

@@ -1,0 +1,121 @@
+// ZORBBridgeUnit: building, the dissolve map and crumbling.
+#include "objects/ZORBBridgeUnit.h"
+
+#include "app/QX_SDL.h"
+#include "formats/QXINIFile.h"
+#include "log/Logger.h"
+#include "pictures/ImageUnit.h"
+#include "sprites/MapGlobals.h"
+#include "sprites/TileMapUnit.h"
+#include "sprites/ZORBParticleEngineUnit.h"
+#include "util/QXToolbox.h"
+
+#include <algorithm>
+#include <exception>
+
+namespace zorbin {
+
+// A bridge longer than the play area could never be seen whole; the limit
+// keeps its pictures within what a surface can hold.
+static constexpr int32_t kMaxWidth = 1024;
+
+static int32_t FloorDiv16(int32_t v) { return v >= 0 ? v / 16 : -((-v + 15) / 16); }
+
+TBridge::TBridge(TIniFile& ini, const std::string& section) : TZorbSprite(0, 0, nullptr) {
+  X = ini.ReadInteger(section, "PositionX", 0, "") + 64;
+  Y = ini.ReadInteger(section, "PositionY", 0, "") + 64;
+  Width = ini.ReadInteger(section, "Width", 64, "");
+  if (Width < 1 || Width > kMaxWidth) {
+    int32_t fixed = std::clamp(Width, int32_t(1), kMaxWidth);
+    Log->Warning("Bridge width out of range (" + std::to_string(Width) + "), using " + std::to_string(fixed),
+                 "ZORBBridgeUnit, TBridge.Create");
+    Width = fixed;
+  }
+  std::string name = ini.ReadString(section, "Image", "*", "");
+  try {
+    TileImage = std::make_unique<TImage>(name);
+  } catch (const std::exception&) {
+    Log->Error("Bridge image not found. (" + name + ")", "ZORBBridgeUnit, TBridge.Create");
+    TileImage = std::make_unique<TImage>(32, 16);
+    TileImage->FillRect(0, 0, 31, 15, 255, 255, 255);
+    TileImage->FillRect(0, 3, 31, 12, 128, 128, 128);
+  }
+  BuildImage = std::make_unique<TImage>(Width * 16, 16);
+  DissolveImage = std::make_unique<TImage>(Width * 16, 16);
+  for (TImage* image : {BuildImage.get(), DissolveImage.get()}) {
+    image->ColorKeyed = true;
+    image->ApplyColorKey();
+  }
+  BuildImage->Tile(TileImage.get());
+  for (int x = 0; x < 32; ++x)
+    for (int y = 0; y < 16; ++y) {
+      uint32_t v = TileImage->GetPixel(x, y);
+      PixelAnims[x * 16 + y] =
+          ParticleAnims ? ParticleAnims->GetFade(uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v), 0, 0, 0, 16) : -1;
+    }
+  DissolveMap.assign(size_t(Width) * 256, 0);
+  BuildTime = Width * 64;
+  Counter = 0;
+}
+
+TBridge::~TBridge() = default;
+
+void TBridge::SetCell(int32_t k, int32_t value) {
+  if (TileMap) TileMap->SetLogic(FloorDiv16(X - 64) + k, FloorDiv16(Y - 64), value);
+}
+
+void TBridge::Crumble() {
+  int32_t columns = Width * 16;
+  int32_t threshold = (Counter - BuildTime - 1) / 15 + 1;
+  // Rows 16 - threshold .. 15 may crumble now.
+  int32_t firstRow = std::max(int32_t(0), 16 - threshold);
+  for (int32_t n = 0; n < Width; ++n) {
+    int32_t left = 0;
+    for (int32_t y = firstRow; y < 16; ++y) left += rowStanding_[size_t(y)];
+    if (left == 0) return;  // nothing left to pick: the choice below would never end
+    int32_t x, y;
+    do {
+      x = Random(columns);
+      y = Random(16);
+    } while (DissolveMap[size_t(x + y * columns)] >= threshold);
+    if (ParticleEngine)
+      ParticleEngine->Spawn(X + x - 1, Y + y - 1, X + x - 1, Y + y + 32 + Random(32), 32, PixelAnims[(x % 32) * 16 + y]);
+    DissolveImage->PutPixelRaw(x, y, 0);
+    DissolveMap[size_t(x + y * columns)] = 16;
+    rowStanding_[size_t(y)] -= 1;
+  }
+}
+
+void TBridge::Move() {
+  Counter += 1;
+  if (Counter < BuildTime && (Counter - 32) >= 0 && (Counter - 32) % 64 == 0) SetCell((Counter - 32) / 64, kFloor);
+  if (Counter == BuildTime) {
+    int32_t columns = Width * 16;
+    for (int32_t y = 0; y < 16; ++y)
+      for (int32_t x = 0; x < columns; ++x) DissolveMap[size_t(x + y * columns)] = uint8_t(15 - y);
+    rowStanding_.assign(16, columns);
+    DissolveImage->FillRect(0, 0, columns, 16, 0, 0, 0);
+    DissolveImage->Draw(0, 0, BuildImage.get());
+  }
+  if (Counter > BuildTime) Crumble();
+  if (Counter == BuildTime + kCrumbleTime) {
+    Counter = 0;
+    for (int32_t k = 0; k < Width; ++k) SetCell(k, 0);
+  }
+}
+
+void TBridge::Draw() {
+  if (Counter < BuildTime) {
+    int32_t column = Width * 16 * Counter / BuildTime;
+    QX_SDL::DrawImagePart(int16_t(X), int16_t(Y), 0, 0, int16_t(column + 1), 16, BuildImage.get());
+  } else {
+    QX_SDL::DrawImage(int16_t(X), int16_t(Y), DissolveImage.get());
+  }
+}
+
+void TBridge::MoveBy(int32_t dx, int32_t dy) {
+  X += dx;
+  Y += dy;
+}
+
+}  // namespace zorbin

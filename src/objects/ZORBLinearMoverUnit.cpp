@@ -1,0 +1,86 @@
+// ZORBLinearMoverUnit: quarter-pixel motion, bounds, wrapping, life cycle.
+#include "objects/ZORBLinearMoverUnit.h"
+
+#include "formats/QXINIFile.h"
+#include "log/Logger.h"
+#include "pictures/ImageUnit.h"
+#include "util/QXToolbox.h"
+
+#include <exception>
+
+namespace zorbin {
+
+static int32_t FloorDiv4(int32_t v) { return v >= 0 ? v / 4 : -((-v + 3) / 4); }
+
+TLinearMover::TLinearMover(TIniFile& ini, const std::string& section) : TZorbSprite(0, 0, nullptr) {
+  int32_t positionX = ini.ReadInteger(section, "PositionX", 0, "");
+  int32_t positionY = ini.ReadInteger(section, "PositionY", 0, "");
+  FineX = positionX * 4;
+  FineY = positionY * 4;
+  SpeedX = ini.ReadInteger(section, "SpeedX", 4, "");
+  SpeedY = ini.ReadInteger(section, "SpeedY", 0, "");
+  std::string name = ini.ReadString(section, "Image", "*", "");
+  try {
+    ownImage_ = std::make_unique<TImage>(name);
+  } catch (const std::exception&) {
+    Log->Error("LinearMover image not found. (" + name + ")", "ZORBLinearMoverUnit, TLinearMover.Create");
+    ownImage_ = CreatePlaceholderImage();
+  }
+  SetupSprite(positionX + 64, positionY + 64, ownImage_.get());
+  WrapAround = ini.ReadBool(section, "Looped", false, "");
+  FrameDelay = ini.ReadInteger(section, "FrameDelay", ownImage_->FrameDelay, "");
+  LoopDelay = ini.ReadInteger(section, "LoopDelay", ownImage_->LoopDelay, "");
+  Frame = ini.ReadInteger(section, "AnimPos", ownImage_->StartFrame, "");
+  std::vector<std::string> bounds = SplitString(ini.ReadString(section, "Bounds", "0,0,511,383", "") + ",", ',');
+  BoundLeft = StrToInt(bounds[0]) * 4;
+  BoundTop = StrToInt(bounds.size() > 1 ? bounds[1] : "") * 4;
+  BoundRight = StrToInt(bounds.size() > 2 ? bounds[2] : "") * 4 + 4;
+  BoundBottom = StrToInt(bounds.size() > 3 ? bounds[3] : "") * 4 + 4;
+  LifeCycle = ini.ReadInteger(section, "LifeCycle", 32767, "");
+  LifeLeft = LifeCycle;
+  ZOrder = ini.ReadInteger(section, "ZOrder", 0, "");
+}
+
+TLinearMover::~TLinearMover() = default;
+
+void TLinearMover::UpdateScreenPosition() {
+  X = FloorDiv4(FineX) + 64;
+  Y = FloorDiv4(FineY) + 64;
+}
+
+void TLinearMover::Move() {
+  int32_t w = FrameWidth * 4;
+  int32_t h = (Image ? Image->Height() : 0) * 4;
+  FineX += SpeedX;
+  FineY += SpeedY;
+  if (FineX + w > BoundRight) {
+    FineX = FineX - BoundRight + BoundLeft + w;
+    if (!WrapAround) Kill();
+  }
+  if (FineX < BoundLeft) {
+    FineX = FineX + BoundRight - BoundLeft - w;
+    if (!WrapAround) Kill();
+  }
+  if (FineY + h > BoundBottom) {
+    FineY = FineY - BoundBottom + BoundTop + h;
+    if (!WrapAround) Kill();
+  }
+  if (FineY < BoundTop) {
+    FineY = FineY + BoundBottom - BoundTop - h;
+    if (!WrapAround) Kill();
+  }
+  UpdateScreenPosition();
+  LifeLeft -= 1;
+  if (LifeLeft == 0) {
+    Kill();
+    LifeLeft = LifeCycle;
+  }
+}
+
+void TLinearMover::MoveBy(int32_t dx, int32_t dy) {
+  FineX += dx * 4;
+  FineY += dy * 4;
+  UpdateScreenPosition();
+}
+
+}  // namespace zorbin

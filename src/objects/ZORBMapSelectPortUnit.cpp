@@ -1,0 +1,63 @@
+// ZORBMapSelectPortUnit: port mark, frame picture with its number, swirl.
+#include "objects/ZORBMapSelectPortUnit.h"
+
+#include "app/QX_SDL.h"
+#include "formats/QXINIFile.h"
+#include "log/Logger.h"
+#include "pictures/ImageUnit.h"
+#include "sprites/MapGlobals.h"
+#include "sprites/TileMapUnit.h"
+#include "util/QXToolbox.h"
+
+#include <exception>
+
+namespace zorbin {
+
+static const char kPortDigits[] =
+    "xxx.x.xxxxxxx.xxxxxxxxxxxxxxxxx.x.x...x..xx.xx..x....xx.xx.xx.x.x.xxx.xxxxxxxxxxx..xxxxxxxx.x.x.x....x..x..xx.x.."
+    "xx.x..xxxx.x.xxxxxx..xxxxxxx..xxxxxxx";
+
+void PrintPortNumber(TImage& image, int32_t level) {
+  std::string text = ZeroPad(level, 2);
+  for (int i = 0; i < 2 && i < int(text.size()); ++i) {
+    if (text[size_t(i)] < '0' || text[size_t(i)] > '9') continue;  // a minus sign has no glyph
+    int digit = text[size_t(i)] - '0';
+    for (int j = 0; j < 3; ++j)
+      for (int r = 0; r < 5; ++r)
+        if (kPortDigits[digit * 3 + r * 30 + j] == 'x') image.PutPixel(24 + 4 * i + j, 3 + r, 255, 255, 255);
+  }
+}
+
+static std::unique_ptr<TImage> LoadPortImage(const std::string& name) {
+  try {
+    return std::make_unique<TImage>(name);
+  } catch (const std::exception&) {
+    Log->Error("Image not found. (" + name + ")", "ZORBMapSelectPortUnit, TMapSelectPort.Create");
+    return CreatePlaceholderImage();
+  }
+}
+
+TMapSelectPort::TMapSelectPort(TIniFile& ini, const std::string& section) : TZorbSprite(0, 0, nullptr) {
+  int32_t positionX = ini.ReadInteger(section, "PositionX", 0, "");
+  int32_t positionY = ini.ReadInteger(section, "PositionY", 0, "");
+  Level = ini.ReadInteger(section, "Level", 0, "");
+  if (Level <= kLastOpenLevel && TileMap) {
+    int cx = positionX / 16 + 1, cy = positionY / 16 + 3;
+    TileMap->SetLogic(cx, cy, TileMap->GetLogic(cx, cy) + uint32_t(Level) * 256);
+  }
+  std::string frameKey = Level <= kLastOpenLevel ? "ImageUnlocked" : "ImageLocked";
+  FrameImage = LoadPortImage(ini.ReadString(section, frameKey, "*", ""));
+  SwirlImage = LoadPortImage(ini.ReadString(section, "ImageSwirl", "*", ""));
+  PrintPortNumber(*FrameImage, Level);
+  SetupSprite(positionX + 64 + 14, positionY + 64 + 14, SwirlImage.get());
+  FrameDelay = ini.ReadInteger(section, "FrameDelay", FrameDelay, "");
+}
+
+TMapSelectPort::~TMapSelectPort() = default;
+
+void TMapSelectPort::Draw() {
+  TZorbSprite::Draw();
+  QX_SDL::DrawImage(int16_t(X - 14), int16_t(Y - 14), FrameImage.get());
+}
+
+}  // namespace zorbin

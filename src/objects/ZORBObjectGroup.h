@@ -1,0 +1,16 @@
+// ZORBObjectGroup: a map object that owns a group of other objects (its
+// members, handed over by the object factory) and lets them act in turn.
+#pragma once
+
+#include "sprites/ZORBSpriteUnit.h"
+
+namespace zorbin {
+
+class TObjectGroup : public TZorbSprite {
+ public:
+  TObjectGroup() : TZorbSprite(0, 0, nullptr) {}
+  // The group takes ownership of the member.
+  virtual void AddMember(TSprite* member) = 0;
+};
+
+}  // namespace zorbin

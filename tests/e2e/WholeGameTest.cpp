@@ -1,0 +1,146 @@
+// Whole-game runs of zorbin-demo on packs built here: the map-select map,
+// a port into a map, completing it, coming back and leaving with Escape.
+#include "PackBuilder.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace zorbin::e2e {
+namespace {
+
+std::vector<std::string> FloorRows() {
+  std::vector<std::string> rows(22, std::string(32, ' '));
+  for (int r = 19; r < 22; ++r) rows[size_t(r)] = std::string(32, '#');
+  return rows;
+}
+
+// Map_Select with one port to Map_A; Map_A is completed by three boxes
+// that stand over their slots from the start.
+void BuildTwoMapPack(TPackBuilder& pack) {
+  pack.WriteIndex({"Map_Select", "Map_A"});
+  pack.WriteRootResources();
+  pack.WritePlayerPicture("player.tga");
+  pack.WriteBlock("floor.tga", 16, 16, {120, 100, 80});
+  pack.WriteBlock("port.tga", 48, 48, {60, 60, 160});
+  pack.WriteBlock("swirl.tga", 80, 20, {200, 200, 255}, 4);
+  pack.WriteBlock("box.tga", 32, 32, {160, 110, 40});
+  pack.WriteBlock("lamp.tga", 64, 8, {255, 200, 0}, 2);
+
+  pack.WriteMap("Map_Select", "Select", FloorRows(), {" ", "#..\\floor.tga"});
+  pack.WriteText("Map_Select/objects.ini",
+                 "[*Objects]\r\nPlayer\r\nPort1\r\n\r\n"
+                 "[Player]\r\nType=Player\r\nPositionX=112\r\nPositionY=272\r\nImage=..\\player.tga\r\n\r\n"
+                 "[Port1]\r\nType=MapSelectPort\r\nPositionX=96\r\nPositionY=256\r\nLevel=1\r\n"
+                 "ImageUnlocked=\\port.tga\r\nImageLocked=\\port.tga\r\nImageSwirl=\\swirl.tga\r\n");
+
+  pack.WriteMap("Map_A", "Boxes", FloorRows(), {" ", "#\\floor.tga"});
+  pack.WriteText("Map_A/objects.ini",
+                 "[*Objects]\r\nPlayer\r\nGoal\r\n\r\n"
+                 "[Player]\r\nType=Player\r\nPositionX=16\r\nPositionY=272\r\nImage=\\player.tga\r\n\r\n"
+                 "[Goal]\r\nType=Boxes\r\nTargetX=160\r\n"
+                 "Position1X=160\r\nPosition1Y=272\r\nPosition2X=192\r\nPosition2Y=272\r\n"
+                 "Position3X=224\r\nPosition3Y=272\r\nImage1=\\box.tga\r\nImage2=\\box.tga\r\nImage3=\\box.tga\r\n"
+                 "TargetImage1=\\lamp.tga\r\nTargetImage2=\\lamp.tga\r\nTargetImage3=\\lamp.tga\r\n");
+}
+
+TEST(WholeGame, PortIntoAMapCompleteItComeBackAndLeave) {
+  test::TTempDir dir;
+  TPackBuilder pack(dir.Path());
+  BuildTwoMapPack(pack);
+  pack.WriteText("input.txt",
+                 "0 space down      # starts the map-select map\n"
+                 "130 space down    # enters the port\n"
+                 "131 space up\n"
+                 "99990 space down  # starts Map_A at its title card\n"
+                 "99991 space up    # back at the map-select card\n"
+                 "99992 space down\n"
+                 "1000 escape down  # leaves the game on the second visit of map 0\n");
+  TRunResult run = RunDemo(dir.Path(), "--seed 7 --input input.txt --max-frames 3000 -mainlog demo.log");
+  std::vector<std::string> lines = run.Lines();
+  ASSERT_GE(lines.size(), 4u) << run.Output;
+  EXPECT_EQ(lines[0], "visit 0 Map_Select");
+  EXPECT_EQ(lines[1], "visit 1 Map_A");
+  EXPECT_EQ(lines[2], "visit 0 Map_Select");
+  EXPECT_EQ(lines.size(), 4u) << run.Output;
+  EXPECT_EQ(lines.back(), "frames 1000 exit 0");
+  EXPECT_EQ(run.ExitStatus, 0);
+  std::vector<std::string> log = test::SplitLines(test::ReadFileText(dir.File("demo.log")));
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back().rfind("(..system..) Terminating Application. ", 0), 0u);
+  EXPECT_NE(std::find(log.begin(), log.end(), "(ZORBPlayMapPackUnit, TPlayMapPack.Create) Map pack filename: <internal>"),
+            log.end());
+}
+
+}  // namespace
+}  // namespace zorbin::e2e
+
+namespace zorbin::e2e {
+namespace {
+
+TEST(WholeGame, PortPastTheEndOfTheListIsAFailure) {
+  test::TTempDir dir;
+  TPackBuilder pack(dir.Path());
+  BuildTwoMapPack(pack);
+  pack.WriteIndex({"Map_Select"});  // the port leads to map 1, which the list lacks
+  pack.WriteText("input.txt", "0 space down\n130 space down\n131 space up\n");
+  TRunResult run = RunDemo(dir.Path(), "--seed 1 --input input.txt --max-frames 2000 -mainlog demo.log");
+  EXPECT_EQ(run.ExitStatus, 1);
+  std::vector<std::string> lines = run.Lines();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back().rfind("frames ", 0), 0u);
+  EXPECT_NE(lines.back().find(" exit 1"), std::string::npos);
+  std::string log = test::ReadFileText(dir.File("demo.log"));
+  EXPECT_NE(log.find("{ZORBPlayMapPackUnit, TPlayMapPack.GetFileName} Unknown map number! (1)"), std::string::npos);
+}
+
+TEST(WholeGame, MissingIndexStopsBeforeTheFirstFrame) {
+  test::TTempDir dir;
+  TPackBuilder pack(dir.Path());
+  pack.WriteRootResources();
+  TRunResult run = RunDemo(dir.Path(), "--max-frames 10 -mainlog demo.log");
+  EXPECT_EQ(run.ExitStatus, 1);
+  EXPECT_EQ(run.Lines(), std::vector<std::string>{"frames 0 exit 1"});
+  std::string log = test::ReadFileText(dir.File("demo.log"));
+  EXPECT_NE(log.find("OpenStream failed: \\$main$.ini"), std::string::npos);
+  EXPECT_NE(log.find("Terminating Application."), std::string::npos);
+}
+
+TEST(WholeGame, ClosedWindowAndScriptUsedUpEndWithCodeTwo) {
+  test::TTempDir dir;
+  TPackBuilder pack(dir.Path());
+  BuildTwoMapPack(pack);
+  pack.WriteText("empty.txt", "# nothing\n");
+  TRunResult waiting = RunDemo(dir.Path(), "--input empty.txt -nolog");
+  EXPECT_EQ(waiting.ExitStatus, 2);
+  EXPECT_EQ(waiting.Lines(), (std::vector<std::string>{"visit 0 Map_Select", "frames 64 exit 2"}));
+  pack.WriteText("go.txt", "0 space down\n");
+  TRunResult capped = RunDemo(dir.Path(), "--input go.txt --max-frames 150 -nolog");
+  EXPECT_EQ(capped.ExitStatus, 2);
+  EXPECT_EQ(capped.Lines().back(), "frames 150 exit 2");
+}
+
+TEST(WholeGame, SameSeedAndInputGiveIdenticalScreenshots) {
+  test::TTempDir dir;
+  TPackBuilder pack(dir.Path());
+  BuildTwoMapPack(pack);
+  pack.WriteText("input.txt", "0 space down\n100 right down\n140 right up\n");
+  for (const char* run : {"a", "b"}) {
+    std::string args = std::string("--seed 5 --input input.txt --max-frames 200 -nolog --shot 64:") + run +
+                       "-card.png --shot 180:" + run + "-play.bmp";
+    ASSERT_EQ(RunDemo(dir.Path(), args).ExitStatus, 2);
+  }
+  for (const char* shot : {"-card.png", "-play.bmp"}) {
+    std::string a = test::ReadFileText(dir.File(std::string("a") + shot));
+    std::string b = test::ReadFileText(dir.File(std::string("b") + shot));
+    EXPECT_GT(a.size(), 1000u) << shot;
+    EXPECT_EQ(a, b) << shot;
+  }
+  EXPECT_EQ(test::ReadFileText(dir.File("a-card.png")).substr(1, 3), "PNG");
+  EXPECT_EQ(test::ReadFileText(dir.File("a-play.bmp")).substr(0, 2), "BM");
+}
+
+}  // namespace
+}  // namespace zorbin::e2e

@@ -1,0 +1,105 @@
+// DemoScript: delivering scripted key events and saving screenshots.
+#include "DemoScript.h"
+
+#include "app/QX_SDL.h"
+#include "pictures/ImageUnit.h"
+#include "pictures/PngWriterUnit.h"
+#include "util/QXToolbox.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <sstream>
+
+namespace zorbin::demo {
+
+bool ParseScript(const std::string& text, std::vector<TScriptEvent>& events, std::string& error) {
+  std::istringstream in(text);
+  std::string line;
+  int number = 0;
+  while (std::getline(in, line)) {
+    ++number;
+    size_t hash = line.find('#');
+    if (hash != std::string::npos) line = line.substr(0, hash);
+    std::istringstream words(line);
+    std::string frame, key, how, extra;
+    if (!(words >> frame)) continue;
+    int32_t f = 0;
+    if (!(words >> key >> how) || (words >> extra) || !TryStrToInt(frame, f) || f < 0 ||
+        (how != "down" && how != "up")) {
+      error = "input line " + std::to_string(number) + " is not \"FRAME KEY down|up\"";
+      return false;
+    }
+    events.push_back(TScriptEvent{uint32_t(f), key, how == "down"});
+  }
+  return true;
+}
+
+int KeySymbol(const std::string& key) {
+  int32_t n = 0;
+  if (TryStrToInt(key, n)) return n >= 0 && n < 512 ? n : -1;
+  for (int k = 0; k < SDLK_LAST && k < 512; ++k)
+    if (SameText(SDL_GetKeyName(SDLKey(k)), key)) return k;
+  return -1;
+}
+
+TDemoScript::TDemoScript(std::vector<TScriptEvent> events, std::vector<TShot> shots, uint32_t maxFrames)
+    : events_(std::move(events)), shots_(std::move(shots)), maxFrames_(maxFrames) {}
+
+void TDemoScript::Install() {
+  QX_SDL::BeforePollHook = [this] { BeforePoll(); };
+  QX_SDL::AfterFlipHook = [this] { AfterFlip(); };
+}
+
+void TDemoScript::CloseWindow() {
+  SDL_Event quit;
+  quit.type = SDL_QUIT;
+  SDL_PushEvent(&quit);
+}
+
+void TDemoScript::Deliver(const TScriptEvent& event) {
+  int sym = KeySymbol(event.Key);
+  if (sym < 0) {
+    std::fprintf(stderr, "zorbin-demo: unknown key \"%s\"\n", event.Key.c_str());
+    return;
+  }
+  SDL_Event e;
+  e.type = event.Down ? SDL_KEYDOWN : SDL_KEYUP;
+  e.key.type = e.type;
+  e.key.which = 0;
+  e.key.state = event.Down ? SDL_PRESSED : SDL_RELEASED;
+  e.key.keysym.scancode = 0;
+  e.key.keysym.sym = SDLKey(sym);
+  e.key.keysym.mod = KMOD_NONE;
+  e.key.keysym.unicode = 0;
+  SDL_PushEvent(&e);
+}
+
+void TDemoScript::BeforePoll() {
+  uint32_t frames = QX_SDL::FrameCount;
+  bool waiting = frames == framesAtLastPoll_;
+  framesAtLastPoll_ = frames;
+  if (maxFrames_ > 0 && frames >= maxFrames_) {
+    CloseWindow();
+    return;
+  }
+  bool delivered = false;
+  while (next_ < events_.size() && events_[next_].Frame <= frames) {
+    Deliver(events_[next_++]);
+    delivered = true;
+  }
+  if (!waiting || delivered) return;
+  if (next_ < events_.size())
+    Deliver(events_[next_++]);
+  else
+    CloseWindow();
+}
+
+void TDemoScript::AfterFlip() {
+  for (const TShot& shot : shots_)
+    if (shot.Frame == QX_SDL::FrameCount && QX_SDL::BackImage &&
+        !SaveSurfaceFile(QX_SDL::BackImage->Surface, shot.File))
+      std::fprintf(stderr, "zorbin-demo: cannot write %s\n", shot.File.c_str());
+}
+
+}  // namespace zorbin::demo

@@ -1,0 +1,106 @@
+// zorbin-demo: the whole game, headless, on a virtual clock, with scripted
+// input and screenshots. Standard output reports each map visit and, as the
+// last line however the process ends, the frames presented and the exit code.
+#include "DemoScript.h"
+
+#include "app/ClockUnit.h"
+#include "app/QX_SDL.h"
+#include "app/Units.h"
+#include "app/Zorbin.h"
+#include "game/ZORBPlayMapPackUnit.h"
+#include "log/Logger.h"
+#include "util/ProcessExit.h"
+#include "util/QXToolbox.h"
+#include "util/Streams.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+using namespace zorbin;
+
+void PrintLastLine(int code) {
+  std::printf("frames %u exit %d\n", QX_SDL::FrameCount, code);
+  std::fflush(stdout);
+}
+
+[[noreturn]] void FailEarly(const std::string& message) {
+  std::fprintf(stderr, "zorbin-demo: %s\n", message.c_str());
+  std::fprintf(stderr,
+               "usage: zorbin-demo [--seed N] [--input FILE] [--shot FRAME:FILE ...] [--max-frames N] "
+               "[log switches]\n");
+  PrintLastLine(1);
+  std::exit(1);
+}
+
+uint32_t ParseCount(const std::string& option, const std::string& text) {
+  int32_t v = 0;
+  if (!TryStrToInt(text, v) || v < 0) FailEarly(option + " needs a number, not \"" + text + "\"");
+  return uint32_t(v);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setenv("SDL_VIDEODRIVER", "dummy", 0);
+  setenv("SDL_AUDIODRIVER", "dummy", 0);
+  std::optional<uint32_t> seed;
+  std::vector<demo::TScriptEvent> events;
+  std::vector<demo::TShot> shots;
+  uint32_t maxFrames = 0;
+  std::vector<std::string> params = {ProgramPath(argv[0])};
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    auto value = [&]() -> std::string {
+      if (i + 1 >= argc) FailEarly(arg + " needs a value");
+      return argv[++i];
+    };
+    if (arg == "--seed") {
+      seed = ParseCount(arg, value());
+    } else if (arg == "--max-frames") {
+      maxFrames = ParseCount(arg, value());
+    } else if (arg == "--input") {
+      std::string file = value();
+      std::ifstream in(file, std::ios::binary);
+      if (!in) FailEarly("cannot read " + file);
+      std::stringstream text;
+      text << in.rdbuf();
+      std::string error;
+      if (!demo::ParseScript(text.str(), events, error)) FailEarly(error);
+    } else if (arg == "--shot") {
+      std::string spec = value();
+      size_t colon = spec.find(':');
+      if (colon == std::string::npos) FailEarly("--shot needs FRAME:FILE");
+      shots.push_back(demo::TShot{ParseCount(arg, spec.substr(0, colon)), spec.substr(colon + 1)});
+    } else {
+      params.push_back(arg);  // the log switches and their values
+    }
+  }
+
+  TVirtualClock clock;
+  SetClock(&clock);
+  demo::TDemoScript script(events, shots, maxFrames);
+  script.Install();
+  PlayMapVisitHook = [](int index, const std::string& dir) {
+    std::printf("visit %d %s\n", index, dir.c_str());
+    std::fflush(stdout);
+  };
+
+  InitializeUnits(params);
+  SetExitHook([](int code) {
+    FinalizeUnits();
+    PrintLastLine(code);
+  });
+  int code = 0;
+  try {
+    code = RunZorbin(seed);
+  } catch (const std::exception& e) {
+    Log->Error(e.what(), "Zorbin");
+    code = 1;
+  }
+  HaltProcess(code);
+}
