@@ -3,6 +3,7 @@
 
 #include "log/Logger.h"
 #include "log/ParametersUnit.h"
+#include "storage/MAD4HighLevelUnit.h"
 #include "storage/QXStream.h"
 #include "util/ProcessExit.h"
 
@@ -29,8 +30,12 @@ void InitializeUnits(const std::vector<std::string>& args) {
   UsesLine("QXToolbox, version 1.21");
   UsesLine("ImageUnit, version 1.30");
   UsesLine("QX_SDL, version 1.1.3");
+  UsesLine("MAD4LowLevelUnit, version 1.00");
+  UsesLine("MAD4MidLevelUnit, version 1.00");
+  UsesLine("MAD4HighLevelUnit, version 1.00");
+  MAD4Volumes = std::make_unique<TMAD4HighLevel>();
   UsesLine("QXStream, version 1.40");
-  StreamOpener = std::make_unique<TQXStreamOpener>(Log->ExeDir(), nullptr);
+  StreamOpener = std::make_unique<TQXStreamOpener>(Log->ExeDir(), MAD4Volumes.get());
   gUnitsStarted = true;
   SetExitHook([](int) { FinalizeUnits(); });
 }
@@ -40,6 +45,7 @@ void FinalizeUnits() {
   gUnitsStarted = false;
   SetExitHook(nullptr);
   StreamOpener.reset();
+  MAD4Volumes.reset();
   LogTerminateApplication();
   Log.reset();
   Parameters.reset();

@@ -4,7 +4,10 @@
 #include "app/ClockUnit.h"
 #include "app/QX_SDL.h"
 #include "log/Logger.h"
+#include "log/ParametersUnit.h"
+#include "storage/QXStream.h"
 #include "util/QXToolbox.h"
+#include "util/Streams.h"
 
 #include <SDL.h>
 
@@ -14,6 +17,11 @@ const char* const kBanner = "Zorbin V0.00 Build 0899";
 const char* const kCaption = "Zorbin V0.00 Build 0899+ (2016.02.17)";
 const char* const kDataFileName = "Zorbin.data";
 
+std::string DataArchiveName(const std::string& programPath) {
+  std::string dataFile = ExtractFilePath(programPath) + kDataFileName;
+  return FileExistsOnDisk(dataFile) ? dataFile : programPath;
+}
+
 int RunZorbin() {
   RandSeed(Clock().Ticks());
   Log->Header(kBanner, "Zorbin");
@@ -22,7 +30,9 @@ int RunZorbin() {
   SDL_ShowCursor(SDL_DISABLE);
   QX_SDL::SetFrameRate(kFrameRate);
   QX_SDL::Clear(0, 0, 0);
+  StreamOpener->MountArchive(DataArchiveName(Parameters->Get(0)), kArchivePriority);
 
+  StreamOpener->UnmountArchive(DataArchiveName(Parameters->Get(0)));
   QX_SDL::Finalize();
   return 0;
 }
