@@ -30,6 +30,11 @@ void InitializeUnits(const std::vector<std::string>& args) {
   UsesLine("QXToolbox, version 1.21");
   UsesLine("ImageUnit, version 1.30");
   UsesLine("QX_SDL, version 1.1.3");
+  UsesLine("MyZStreamUnit, version 1.00");
+  UsesLine("RLEUnit, version 1.00");
+  UsesLine("HuffmanUnit, version 1.00");
+  UsesLine("CodingUnit, version 1.00");
+  UsesLine("CompressorUnit, version 1.00");
   UsesLine("MAD4LowLevelUnit, version 1.00");
   UsesLine("MAD4MidLevelUnit, version 1.00");
   UsesLine("MAD4HighLevelUnit, version 1.00");
