@@ -41,7 +41,8 @@ std::vector<uint8_t> InterleaveSplitBytes(const std::vector<uint8_t>& data, int 
 }
 
 void DeltaDecodeInPlace(std::vector<uint8_t>& data) {
-  for (size_t i = 1; i < data.size(); ++i) data[i] = uint8_t(data[i] + data[i - 1]);
+  uint8_t previous = 0;
+  for (uint8_t& b : data) previous = b = uint8_t(b + previous);
 }
 
 void DeltaEncodeInPlace(std::vector<uint8_t>& data) {
@@ -54,8 +55,10 @@ void MTFDecodeInPlace(std::vector<uint8_t>& data) {
   for (uint8_t& b : data) {
     const uint8_t c = b;
     const uint8_t v = table[c];
-    std::memmove(table + 1, table, c);
-    table[0] = v;
+    if (c != 0) {
+      std::memmove(table + 1, table, c);
+      table[0] = v;
+    }
     b = v;
   }
 }

@@ -102,7 +102,8 @@ bool RLEDecodeBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& out,
       if (pos >= size) RaiseTruncated();
       Append(out, size_t(data[pos++]) + 1, uint8_t(c & 0x7F));
     } else {
-      Append(out, 1, c);
+      if (out.size() == kMaxDecodedSize) throw ECompressionError("Decoded data exceeds the size limit");
+      out.push_back(c);
     }
   }
   consumed = pos;

@@ -91,6 +91,13 @@ TEST(Compressor, BlockLayout) {
   EXPECT_EQ(h[5], THuffman::Method);
   EXPECT_EQ(h[6] | h[7] << 8, 1042);
   EXPECT_EQ(h[10] | h[11] << 8, 1042);
+  // Zlib over run-length coding: the inflated stage input is one method-5
+  // stream whose N is its whole length.
+  Bytes picture = Picture(64, 10);  // bytes above 127: method 5
+  Bytes r = TCompressor::Compress(picture, 0x48);
+  Bytes inflated = InflateBytes(r.data() + 1, r.size() - 1);
+  EXPECT_EQ(inflated[0], 5);
+  EXPECT_EQ(size_t(inflated[1] | inflated[2] << 8), inflated.size());
 }
 
 TEST(Compressor, ReaderIgnoresStoredSizeAndStreamPosition) {
