@@ -6,6 +6,7 @@
 #include "util/QXToolbox.h"
 #include "util/Streams.h"
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
 
@@ -366,9 +367,12 @@ bool TMAD4LowLevel::ReleaseChunk(int index) {
 }
 
 int TMAD4LowLevel::ChunkIndexByStart(int64_t start) const {
-  for (size_t i = 0; i < chunks_.size(); ++i)
-    if (chunks_[i].Data.Start == start) return int(i);
-  return -1;
+  // The list is in file order and starts only grow along it, so a binary
+  // search finds the one match; a linear search per file chunk made
+  // mounting an archive of many small chunks quadratic.
+  auto it = std::lower_bound(chunks_.begin(), chunks_.end(), start,
+                             [](const TChunkEntry& e, int64_t s) { return e.Data.Start < s; });
+  return it != chunks_.end() && it->Data.Start == start ? int(it - chunks_.begin()) : -1;
 }
 
 const TMAD4ChunkData* TMAD4LowLevel::ChunkAt(int index) const {

@@ -85,11 +85,11 @@ class TMAD4LowLevel {
   bool IsMADU() const { return madu_; }
   int64_t Base() const { return base_; }
   const std::string& FileName() const { return fileName_; }
+  // Size of the archive file (0 when none is open).
+  int64_t FileSize();
 
  protected:
   TFileStream& Stream() { return *stream_; }
-  // Size of the archive file.
-  int64_t FileSize();
 
  private:
   struct TChunkEntry {

@@ -6,6 +6,7 @@
 #include "util/QXToolbox.h"
 #include "util/Streams.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace zorbin {
@@ -49,12 +50,13 @@ void TMAD4MidLevel::ReadFiles() {
     const TMAD4ChunkData chunk = *ChunkAt(i);
     bool isFile = chunk.FourCC == kFourCCComp || chunk.FourCC == kFourCCRawd || chunk.FourCC == kFourCCLink;
     if (!isFile && chunk.FourCC != kFourCCFver) continue;
-    uint32_t payloadSize = 0;
-    std::unique_ptr<TStream> payload = OpenChunkStream(chunk.Start, payloadSize);
-    if (!payload) continue;
+    // Names are read through the archive's own stream: a handle of its own
+    // per chunk made mounting an archive of many chunks slow.
+    TStream* payload = &Stream();
+    payload->SetPosition(chunk.Start + kChunkHeaderSize);
     TMAD4FileData file;
     file.ChunkStart = chunk.Start;
-    int64_t left = payloadSize;
+    int64_t left = chunk.Size;
     bool ok = false;
     try {
       if (chunk.FourCC == kFourCCFver) {
@@ -97,9 +99,10 @@ int TMAD4MidLevel::FindFile(const std::string& name) const {
 }
 
 int TMAD4MidLevel::FindFileByChunk(int64_t position) const {
-  for (size_t i = 0; i < files_.size(); ++i)
-    if (files_[i].ChunkStart == position) return int(i);
-  return -1;
+  // Records are in chunk order, one per chunk: a binary search.
+  auto it = std::lower_bound(files_.begin(), files_.end(), position,
+                             [](const TMAD4FileData& f, int64_t p) { return f.ChunkStart < p; });
+  return it != files_.end() && it->ChunkStart == position ? int(it - files_.begin()) : -1;
 }
 
 const TMAD4FileData* TMAD4MidLevel::FileAt(int index) const {

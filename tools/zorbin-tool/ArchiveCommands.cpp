@@ -42,16 +42,17 @@ int ArchiveList(const TArgs& args) {
   auto archive = MountExisting(args[0], true, error);
   if (!archive) return Fail(error);
   std::string out;
+  std::unique_ptr<TStream> reader;  // one handle on the archive file for every flag byte
   for (int i = 0; i < archive->FileCount(); ++i) {
     const TMAD4FileData& file = *archive->FileAt(i);
     const TMAD4ChunkData& chunk = *archive->ChunkAt(archive->ChunkIndexByStart(file.ChunkStart));
     std::string flag = "--";
-    if (chunk.FourCC == kFourCCComp && file.DataSize > 0) {
+    if (chunk.FourCC == kFourCCComp && file.DataSize > 0 && file.DataPos < archive->FileSize()) {
       uint32_t size = 0;
-      std::unique_ptr<TStream> payload = archive->OpenChunkStream(chunk.Start, size);
-      if (!payload) return Fail("cannot read " + args[0]);
-      payload->SetPosition(file.DataPos);
-      flag = IntToHex(payload->ReadByte(), 2);
+      if (!reader) reader = archive->OpenChunkStream(chunk.Start, size);
+      if (!reader) return Fail("cannot read " + args[0]);
+      reader->SetPosition(file.DataPos);
+      flag = IntToHex(reader->ReadByte(), 2);
     }
     out += FourCCText(chunk.FourCC) + "\t" + IntToStr(chunk.Start) + "\t" + IntToStr(file.DataSize) + "\t" + flag +
            "\t" + file.Name + "\n";
