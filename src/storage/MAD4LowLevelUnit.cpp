@@ -131,7 +131,7 @@ void TMAD4LowLevel::ScanChunks() {
   int64_t position = base_ + 8;
   while (position <= size - kChunkHeaderSize) {
     TMAD4ChunkData chunk = ReadChunkData(position);
-    chunks_.push_back(TChunkEntry{ChunkKeyOf(position), chunk});
+    chunks_.push_back(chunk);
     position = chunk.Start + kChunkHeaderSize + chunk.Size;
   }
 }
@@ -207,8 +207,7 @@ int64_t TMAD4LowLevel::Add(uint32_t fourCC, TStream& data) {
   const int64_t fileSize = FileSize();
 
   // Pass 1: a free chunk of exactly this size.
-  for (TChunkEntry& entry : chunks_) {
-    TMAD4ChunkData& chunk = entry.Data;
+  for (TMAD4ChunkData& chunk : chunks_) {
     if (chunk.FourCC != kFourCCNull || int64_t(chunk.Size) != d) continue;
     if (chunk.Start + kChunkHeaderSize + d > fileSize) continue;
     stream_->SetPosition(chunk.Start);
@@ -224,7 +223,7 @@ int64_t TMAD4LowLevel::Add(uint32_t fourCC, TStream& data) {
 
   // Pass 2: a free chunk with room for this one and a free chunk header.
   for (size_t i = 0; i < chunks_.size(); ++i) {
-    TMAD4ChunkData& chunk = chunks_[i].Data;
+    TMAD4ChunkData& chunk = chunks_[i];
     if (chunk.FourCC != kFourCCNull || int64_t(chunk.Size) < d + kChunkHeaderSize) continue;
     if (chunk.Start + kChunkHeaderSize + int64_t(chunk.Size) > fileSize) continue;
     int64_t start = chunk.Start;
@@ -233,22 +232,21 @@ int64_t TMAD4LowLevel::Add(uint32_t fourCC, TStream& data) {
     chunk.Start = start + kChunkHeaderSize + d;
     chunk.Size = uint32_t(int64_t(chunk.Size) - (d + kChunkHeaderSize));
     WriteNull(chunk.Start, chunk.Size);
-    chunks_[i].Key = ChunkKeyOf(chunk.Start);
-    chunks_.insert(chunks_.begin() + long(i), TChunkEntry{ChunkKeyOf(start), {fourCC, uint32_t(d), start}});
+    chunks_.insert(chunks_.begin() + long(i), TMAD4ChunkData{fourCC, uint32_t(d), start});
     return start;
   }
 
   // Pass 3: over the trailing run of free chunks and the trailer.
   size_t first = chunks_.size();
-  while (first > 0 && (chunks_[first - 1].Data.FourCC == kFourCCNull || chunks_[first - 1].Data.FourCC == kFourCCEnds))
+  while (first > 0 && (chunks_[first - 1].FourCC == kFourCCNull || chunks_[first - 1].FourCC == kFourCCEnds))
     --first;
   int64_t start;
   if (first < chunks_.size()) {
-    start = chunks_[first].Data.Start;
+    start = chunks_[first].Start;
   } else if (chunks_.empty()) {
     start = base_ + 8;
   } else {
-    const TMAD4ChunkData& last = chunks_.back().Data;
+    const TMAD4ChunkData& last = chunks_.back();
     if (!FitsInFile(last)) {
       // A torn data chunk: writing after its claimed end would leave a hole
       // (or gigabytes) and the new chunk would stay hidden inside it.
@@ -267,7 +265,7 @@ int64_t TMAD4LowLevel::Add(uint32_t fourCC, TStream& data) {
   // Whatever lay after the replaced run must go, or the next scan would
   // read it as chunks.
   stream_->SetSize(start + kChunkHeaderSize + d);
-  chunks_.push_back(TChunkEntry{ChunkKeyOf(start), {fourCC, uint32_t(d), start}});
+  chunks_.push_back(TMAD4ChunkData{fourCC, uint32_t(d), start});
   Log->Debug("Start=" + IntToStr(start) + ", Size=" + IntToStr(d) + ", Streamsize=" + IntToStr(FileSize()),
              kAddContext);
   UpdateTrailer();
@@ -300,8 +298,8 @@ void TMAD4LowLevel::CombineNulls() {
   if (!readOnly_ && stream_) {
     const int64_t fileSize = FileSize();
     for (int i = int(chunks_.size()) - 2; i >= 0; --i) {
-      TMAD4ChunkData& a = chunks_[size_t(i)].Data;
-      const TMAD4ChunkData& b = chunks_[size_t(i) + 1].Data;
+      TMAD4ChunkData& a = chunks_[size_t(i)];
+      const TMAD4ChunkData& b = chunks_[size_t(i) + 1];
       if (a.FourCC != kFourCCNull || b.FourCC != kFourCCNull) continue;
       // Only whole neighbours inside the file merge, so the sum fits.
       if (a.Start + kChunkHeaderSize + a.Size != b.Start) continue;
@@ -323,8 +321,8 @@ void TMAD4LowLevel::UpdateTrailer() {
   int64_t size = FileSize();
   // The chunk list, not the last 12 bytes, says whether the file ends with
   // the trailer: a data chunk whose payload ends like one is not a trailer.
-  bool hasTrailer = !chunks_.empty() && chunks_.back().Data.FourCC == kFourCCEnds && chunks_.back().Data.Size == 4 &&
-                    chunks_.back().Data.Start == size - kTrailerSize;
+  bool hasTrailer = !chunks_.empty() && chunks_.back().FourCC == kFourCCEnds && chunks_.back().Size == 4 &&
+                    chunks_.back().Start == size - kTrailerSize;
   // The lengths count from the archive start, so an archive appended to
   // another file stays findable and the host's bytes stay untouched.
   if (hasTrailer) {
@@ -335,7 +333,7 @@ void TMAD4LowLevel::UpdateTrailer() {
     stream_->WriteDWord(kFourCCEnds);
     stream_->WriteDWord(4);
     stream_->WriteDWord(uint32_t(size + kTrailerSize - base_));
-    chunks_.push_back(TChunkEntry{ChunkKeyOf(size), {kFourCCEnds, 4, size}});
+    chunks_.push_back(TMAD4ChunkData{kFourCCEnds, 4, size});
   }
   stream_->SetPosition(base_ + 4);
   stream_->WriteDWord(uint32_t(FileSize() - base_ - 8));
@@ -353,13 +351,13 @@ std::unique_ptr<TStream> TMAD4LowLevel::OpenChunkStream(int64_t start, uint32_t&
     return nullptr;
   }
   result->SetPosition(start + kChunkHeaderSize);
-  size = chunks_[size_t(index)].Data.Size;
+  size = chunks_[size_t(index)].Size;
   return result;
 }
 
 bool TMAD4LowLevel::ReleaseChunk(int index) {
   if (!mounted_ || readOnly_ || index < 0 || index >= ChunkCount()) return false;
-  TMAD4ChunkData& chunk = chunks_[size_t(index)].Data;
+  TMAD4ChunkData& chunk = chunks_[size_t(index)];
   if (chunk.FourCC == kFourCCNull || chunk.FourCC == kFourCCEnds || !FitsInFile(chunk)) return false;
   WriteNull(chunk.Start, chunk.Size);
   chunk.FourCC = kFourCCNull;
@@ -371,19 +369,18 @@ int TMAD4LowLevel::ChunkIndexByStart(int64_t start) const {
   // search finds the one match; a linear search per file chunk made
   // mounting an archive of many small chunks quadratic.
   auto it = std::lower_bound(chunks_.begin(), chunks_.end(), start,
-                             [](const TChunkEntry& e, int64_t s) { return e.Data.Start < s; });
-  return it != chunks_.end() && it->Data.Start == start ? int(it - chunks_.begin()) : -1;
+                             [](const TMAD4ChunkData& c, int64_t s) { return c.Start < s; });
+  return it != chunks_.end() && it->Start == start ? int(it - chunks_.begin()) : -1;
 }
 
 const TMAD4ChunkData* TMAD4LowLevel::ChunkAt(int index) const {
   if (index < 0 || index >= ChunkCount()) return nullptr;
-  return &chunks_[size_t(index)].Data;
+  return &chunks_[size_t(index)];
 }
 
-const std::string& TMAD4LowLevel::ChunkKey(int index) const {
-  static const std::string kNone;
-  if (index < 0 || index >= ChunkCount()) return kNone;
-  return chunks_[size_t(index)].Key;
+std::string TMAD4LowLevel::ChunkKey(int index) const {
+  if (index < 0 || index >= ChunkCount()) return "";
+  return ChunkKeyOf(chunks_[size_t(index)].Start);
 }
 
 }  // namespace zorbin

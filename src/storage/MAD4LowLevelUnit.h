@@ -75,8 +75,9 @@ class TMAD4LowLevel {
 
   int ChunkIndexByStart(int64_t start) const;
   const TMAD4ChunkData* ChunkAt(int index) const;
-  // The list key of a chunk: its start right-aligned to 9 characters.
-  const std::string& ChunkKey(int index) const;
+  // The list key of a chunk: its start right-aligned to 9 characters
+  // (made when asked; the list is kept in file order).
+  std::string ChunkKey(int index) const;
   int ChunkCount() const { return int(chunks_.size()); }
 
   bool Mounted() const { return mounted_; }
@@ -92,11 +93,6 @@ class TMAD4LowLevel {
   TFileStream& Stream() { return *stream_; }
 
  private:
-  struct TChunkEntry {
-    std::string Key;
-    TMAD4ChunkData Data;
-  };
-
   bool CheckFourCC(uint32_t fourCC);
   bool FitsInFile(const TMAD4ChunkData& chunk);
   void WriteChunk(int64_t start, uint32_t fourCC, TStream& data);
@@ -107,7 +103,7 @@ class TMAD4LowLevel {
   bool readOnly_ = true;
   std::string fileName_;
   std::unique_ptr<TFileStream> stream_;
-  std::vector<TChunkEntry> chunks_;
+  std::vector<TMAD4ChunkData> chunks_;  // in file order
   int state_ = kStateNotMounted;
   bool madu_ = false;
   int64_t base_ = 0;

@@ -148,6 +148,13 @@ TEST(ArchiveCommands, ExtractRefusesNamesLeavingTheFolder) {
   EXPECT_EQ(written, (std::vector<std::string>{"out/good/f.txt", "out/link.txt"}));
   EXPECT_FALSE(fs::exists(dir.File("evil.txt")));
   EXPECT_FALSE(fs::exists("/abs.txt"));
+
+  auto list = SplitLines(Tool(dir, "list " + Q(archive)).out);
+  ASSERT_EQ(list.size(), 9u);
+  EXPECT_EQ(list[6].substr(0, 5), "LINK\t");
+  EXPECT_EQ(list[6].substr(list[6].find('\t', 5)), "\t4\t--\tlink.txt");
+  EXPECT_EQ(list[7].substr(list[7].find('\t', 5)), "\t4\t--\t*V");
+  EXPECT_EQ(list[7].substr(0, 5), "FVER\t");
   EXPECT_EQ(ReadFileText(archive), bytes);
 }
 
