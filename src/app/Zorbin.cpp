@@ -5,8 +5,11 @@
 #include "app/QX_SDL.h"
 #include "game/ZORBPlayMapPackUnit.h"
 #include "log/Logger.h"
+#include "log/ParametersUnit.h"
 #include "pictures/QXFonts.h"
+#include "storage/QXStream.h"
 #include "util/QXToolbox.h"
+#include "util/Streams.h"
 
 #include <SDL.h>
 
@@ -16,6 +19,21 @@ const char* const kBanner = "Zorbin V0.00 Build 0899";
 const char* const kCaption = "Zorbin V0.00 Build 0899+ (2016.02.17)";
 const char* const kDataFileName = "Zorbin.data";
 
+std::string DataArchiveName(const std::string& programPath) {
+  std::string dataFile = ExtractFilePath(programPath) + kDataFileName;
+  return FileExistsOnDisk(dataFile) ? dataFile : programPath;
+}
+
+// Steps 11 to 13: fonts, the data archive (the same existence test again),
+// the display. Also run when play stops with an exception, so a failure
+// still leaves the display and the archive closed.
+static void ShutDown() {
+  DigitsFont.reset();
+  MainFont.reset();
+  StreamOpener->UnmountArchive(DataArchiveName(Parameters->Get(0)));
+  QX_SDL::Finalize();
+}
+
 int RunZorbin(std::optional<uint32_t> seed) {
   RandSeed(seed ? *seed : Clock().Ticks());
   Log->Header(kBanner, "Zorbin");
@@ -24,20 +42,19 @@ int RunZorbin(std::optional<uint32_t> seed) {
   SDL_ShowCursor(SDL_DISABLE);
   QX_SDL::SetFrameRate(kFrameRate);
   QX_SDL::Clear(0, 0, 0);
-
-  MainFont = std::make_unique<TQXRFont>("npi69.qxr");
-  MainFont->SetColorKey(0, 0, 0);
-  MainFont->SetColor(64, 96, 128);
-  DigitsFont = std::make_unique<TTGAFont>("lilnums");
-
-  {
+  StreamOpener->MountArchive(DataArchiveName(Parameters->Get(0)), kArchivePriority);
+  try {
+    MainFont = std::make_unique<TQXRFont>("npi69.qxr");
+    MainFont->SetColorKey(0, 0, 0);
+    MainFont->SetColor(64, 96, 128);
+    DigitsFont = std::make_unique<TTGAFont>("lilnums");
     TPlayMapPack mapPack("<internal>");
     mapPack.Run();
+  } catch (...) {
+    ShutDown();
+    throw;
   }
-
-  DigitsFont.reset();
-  MainFont.reset();
-  QX_SDL::Finalize();
+  ShutDown();
   return 0;
 }
 

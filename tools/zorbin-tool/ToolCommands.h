@@ -26,7 +26,6 @@ std::string ResourceName(const std::string& name);
 // Takes every "--archive FILE" out of args and mounts FILE through the stream
 // opener with priority 100. False (after Fail) when FILE is missing.
 bool TakeArchiveOptions(TArgs& args);
-
 // While it lives, the warnings that loaders log are printed on standard
 // output as "Warning: " + message (the tool itself keeps no log).
 class TWarningEcho {
@@ -35,17 +34,23 @@ class TWarningEcho {
   ~TWarningEcho();
   TWarningEcho(const TWarningEcho&) = delete;
   TWarningEcho& operator=(const TWarningEcho&) = delete;
-
  private:
   std::unique_ptr<TLogger> saved_;
 };
-
 // map NAME [--save OUT MODE] [--archive FILE]...
 int MapCommand(const TArgs& args);
 // ini NAME [--archive FILE]...
 int IniCommand(const TArgs& args);
-
 // picture NAME OUT [--archive FILE]
 int PictureCommand(const TArgs& args);
+// Archive commands (ArchiveCommands.cpp).
+int ArchiveList(const TArgs& args);     // list ARCHIVE
+int ArchiveChunks(const TArgs& args);   // chunks ARCHIVE
+int ArchiveCat(const TArgs& args);      // cat ARCHIVE NAME
+int ArchiveExtract(const TArgs& args);  // extract ARCHIVE DIR
+int ArchivePack(const TArgs& args);     // pack ARCHIVE DIR [--store|--zlib|--best]
+int ArchiveAdd(const TArgs& args);      // add ARCHIVE FILE NAME
+int ArchiveRemove(const TArgs& args);   // remove ARCHIVE NAME
+int ArchiveAppend(const TArgs& args);   // append HOST ARCHIVE OUT
 
 }  // namespace zorbin::tool

@@ -32,6 +32,14 @@ static const std::map<std::string, TCommand>& Commands() {
       {"ini", {IniCommand, "NAME [--archive FILE]..."}},
       {"map", {MapCommand, "NAME [--save OUT MODE] [--archive FILE]..."}},
       {"picture", {PictureCommand, "NAME OUT [--archive FILE]"}},
+      {"list", {ArchiveList, "ARCHIVE"}},
+      {"chunks", {ArchiveChunks, "ARCHIVE"}},
+      {"cat", {ArchiveCat, "ARCHIVE NAME"}},
+      {"extract", {ArchiveExtract, "ARCHIVE DIR"}},
+      {"pack", {ArchivePack, "ARCHIVE DIR [--store|--zlib|--best]"}},
+      {"add", {ArchiveAdd, "ARCHIVE FILE NAME"}},
+      {"remove", {ArchiveRemove, "ARCHIVE NAME"}},
+      {"append", {ArchiveAppend, "HOST ARCHIVE OUT"}},
   };
   return commands;
 }
