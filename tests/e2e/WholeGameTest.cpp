@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 namespace zorbin::e2e {
 namespace {
@@ -24,7 +25,11 @@ void BuildTwoMapPack(TPackBuilder& pack) {
   pack.WriteRootResources();
   pack.WritePlayerPicture("player.tga");
   pack.WriteBlock("floor.tga", 16, 16, {120, 100, 80});
-  pack.WriteBlock("port.tga", 48, 48, {60, 60, 160});
+  // A port frame: a ring with a transparent (black, colour-keyed) inside.
+  pack.WriteFile("port.tga", MakeTGA(48, 48, {0, 0x40}, [](int x, int y) {
+                   bool ring = x < 4 || y < 4 || x >= 44 || y >= 44;
+                   return ring ? TRGB{60, 60, 160} : TRGB{};
+                 }));
   pack.WriteBlock("swirl.tga", 80, 20, {200, 200, 255}, 4);
   pack.WriteBlock("box.tga", 32, 32, {160, 110, 40});
   pack.WriteBlock("lamp.tga", 64, 8, {255, 200, 0}, 2);
@@ -32,7 +37,7 @@ void BuildTwoMapPack(TPackBuilder& pack) {
   pack.WriteMap("Map_Select", "Select", FloorRows(), {" ", "#..\\floor.tga"});
   pack.WriteText("Map_Select/objects.ini",
                  "[*Objects]\r\nPlayer\r\nPort1\r\n\r\n"
-                 "[Player]\r\nType=Player\r\nPositionX=112\r\nPositionY=272\r\nImage=..\\player.tga\r\n\r\n"
+                 "[Player]\r\nType=Player\r\nPositionX=80\r\nPositionY=272\r\nImage=..\\player.tga\r\n\r\n"
                  "[Port1]\r\nType=MapSelectPort\r\nPositionX=96\r\nPositionY=256\r\nLevel=1\r\n"
                  "ImageUnlocked=\\port.tga\r\nImageLocked=\\port.tga\r\nImageSwirl=\\swirl.tga\r\n");
 
@@ -52,8 +57,10 @@ TEST(WholeGame, PortIntoAMapCompleteItComeBackAndLeave) {
   BuildTwoMapPack(pack);
   pack.WriteText("input.txt",
                  "0 space down      # starts the map-select map\n"
-                 "130 space down    # enters the port\n"
-                 "131 space up\n"
+                 "100 right down    # two steps right, onto the port\n"
+                 "131 right up\n"
+                 "140 space down    # enters the port\n"
+                 "141 space up\n"
                  "99990 space down  # starts Map_A at its title card\n"
                  "99991 space up    # back at the map-select card\n"
                  "99992 space down\n"
@@ -85,7 +92,7 @@ TEST(WholeGame, PortPastTheEndOfTheListIsAFailure) {
   TPackBuilder pack(dir.Path());
   BuildTwoMapPack(pack);
   pack.WriteIndex({"Map_Select"});  // the port leads to map 1, which the list lacks
-  pack.WriteText("input.txt", "0 space down\n130 space down\n131 space up\n");
+  pack.WriteText("input.txt", "0 space down\n100 right down\n131 right up\n140 space down\n141 space up\n");
   TRunResult run = RunDemo(dir.Path(), "--seed 1 --input input.txt --max-frames 2000 -mainlog demo.log");
   EXPECT_EQ(run.ExitStatus, 1);
   std::vector<std::string> lines = run.Lines();
@@ -140,6 +147,72 @@ TEST(WholeGame, SameSeedAndInputGiveIdenticalScreenshots) {
   }
   EXPECT_EQ(test::ReadFileText(dir.File("a-card.png")).substr(1, 3), "PNG");
   EXPECT_EQ(test::ReadFileText(dir.File("a-play.bmp")).substr(0, 2), "BM");
+}
+
+}  // namespace
+}  // namespace zorbin::e2e
+
+namespace zorbin::e2e {
+namespace {
+
+// The colour of a pixel of a 24-bit bottom-up BMP screenshot.
+TRGB BmpPixel(const std::string& bmp, int x, int y) {
+  auto u32 = [&](size_t at) {
+    return uint32_t(uint8_t(bmp[at])) | uint32_t(uint8_t(bmp[at + 1])) << 8 | uint32_t(uint8_t(bmp[at + 2])) << 16 |
+           uint32_t(uint8_t(bmp[at + 3])) << 24;
+  };
+  uint32_t offset = u32(10), width = u32(18), height = u32(22);
+  size_t rowBytes = (width * 3 + 3) / 4 * 4;
+  size_t at = offset + (height - 1 - uint32_t(y)) * rowBytes + size_t(x) * 3;
+  return TRGB{uint8_t(bmp[at + 2]), uint8_t(bmp[at + 1]), uint8_t(bmp[at])};
+}
+
+TEST(WholeGame, BootAndEscapeDuringTheReveal) {
+  test::TTempDir dir;
+  TPackBuilder pack(dir.Path());
+  BuildTwoMapPack(pack);
+  pack.WriteText("input.txt", "0 space down\n70 escape down\n");
+  TRunResult run = RunDemo(dir.Path(), "--input input.txt -mainlog demo.log");
+  EXPECT_EQ(run.ExitStatus, 0);
+  EXPECT_EQ(run.Lines(), (std::vector<std::string>{"visit 0 Map_Select", "frames 70 exit 0"}));
+  std::vector<std::string> log = test::SplitLines(test::ReadFileText(dir.File("demo.log")));
+  EXPECT_NE(std::find(log.begin(), log.end(), "(QX_SDL, Finalize) BASS: Shutdown..."), log.end());
+  EXPECT_EQ(log.back().rfind("(..system..) Terminating Application. ", 0), 0u);
+}
+
+TEST(WholeGame, MissingTileMapEndsWithCodeOne) {
+  test::TTempDir dir;
+  TPackBuilder pack(dir.Path());
+  BuildTwoMapPack(pack);
+  std::filesystem::remove(dir.File("Map_Select/map00.mpt"));
+  TRunResult run = RunDemo(dir.Path(), "-mainlog demo.log");
+  EXPECT_EQ(run.ExitStatus, 1);
+  EXPECT_EQ(run.Lines(), (std::vector<std::string>{"visit 0 Map_Select", "frames 0 exit 1"}));
+  std::string log = test::ReadFileText(dir.File("demo.log"));
+  EXPECT_NE(log.find("{ZORBPlay1MapUnit, TPlay1Map.Create} No tile map file found! (map00.mpt)"), std::string::npos);
+  EXPECT_NE(log.find("Terminating Application."), std::string::npos);
+}
+
+TEST(WholeGame, MapSelectRemembersWhereThePlayerLeft) {
+  test::TTempDir dir;
+  TPackBuilder pack(dir.Path());
+  BuildTwoMapPack(pack);
+  pack.WriteText("input.txt",
+                 "0 space down\n100 right down\n131 right up\n140 space down\n141 space up\n"
+                 "99990 space down\n99991 space up\n99992 space down\n");
+  TRunResult run = RunDemo(dir.Path(), "--seed 3 --input input.txt --max-frames 1200 -nolog --shot 1150:back.bmp "
+                                       "--shot 90:start.bmp");
+  ASSERT_EQ(run.ExitStatus, 2);
+  std::string start = test::ReadFileText(dir.File("start.bmp"));
+  std::string back = test::ReadFileText(dir.File("back.bmp"));
+  ASSERT_GT(back.size(), 54u);
+  // The figure is drawn from x = 4 to 11 of its 16-pixel cell, facing right;
+  // row 24 of it lies below the port's swirl.
+  auto isFigure = [](TRGB c) { return c.R == 240 && c.G == 200 && c.B == 160; };
+  EXPECT_TRUE(isFigure(BmpPixel(start, 144 + 6, 336 + 24)));   // the object file's place
+  EXPECT_FALSE(isFigure(BmpPixel(start, 176 + 6, 336 + 24)));
+  EXPECT_TRUE(isFigure(BmpPixel(back, 176 + 6, 336 + 24)));    // the port it left by
+  EXPECT_FALSE(isFigure(BmpPixel(back, 144 + 6, 336 + 24)));
 }
 
 }  // namespace
