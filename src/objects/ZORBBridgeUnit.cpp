@@ -69,10 +69,13 @@ void TBridge::Crumble() {
   int32_t threshold = (Counter - BuildTime - 1) / 15 + 1;
   // Rows 16 - threshold .. 15 may crumble now.
   int32_t firstRow = std::max(int32_t(0), 16 - threshold);
+  // One lock around all pixel writes: the colour-keyed picture is decoded once.
+  SDL_Surface* surface = DissolveImage->Surface;
+  bool locked = surface && SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) == 0;
   for (int32_t n = 0; n < Width; ++n) {
     int32_t left = 0;
     for (int32_t y = firstRow; y < 16; ++y) left += rowStanding_[size_t(y)];
-    if (left == 0) return;  // nothing left to pick: the choice below would never end
+    if (left == 0) break;  // nothing left to pick: the choice below would never end
     int32_t x, y;
     do {
       x = Random(columns);
@@ -84,6 +87,7 @@ void TBridge::Crumble() {
     DissolveMap[size_t(x + y * columns)] = 16;
     rowStanding_[size_t(y)] -= 1;
   }
+  if (locked) SDL_UnlockSurface(surface);
 }
 
 void TBridge::Move() {

@@ -85,3 +85,30 @@ TEST(ImageSurface, CreationFailureLogsAndRaises) {
 
 }  // namespace
 }  // namespace zorbin
+
+namespace zorbin {
+namespace {
+
+// A colour-keyed surface is run-length encoded by its first blit; pixel
+// access must still see (and change) the real pixels.
+TEST(ImageSurface, PixelsOfARunLengthEncodedSurface) {
+  SetImageDepth(32);
+  TImage keyed(8, 4);
+  keyed.FillRect(0, 0, 8, 4, 10, 20, 30);
+  keyed.ColorKeyed = true;
+  keyed.ApplyColorKey();
+  TImage target(8, 4);
+  target.Draw(0, 0, &keyed);
+  EXPECT_EQ(keyed.GetPixel(3, 2), keyed.MapRGB(10, 20, 30));
+  keyed.PutPixelRaw(3, 2, 0);
+  target.Draw(0, 0, &keyed);
+  keyed.PutPixel(4, 2, 1, 2, 3);
+  target.FillRect(0, 0, 8, 4, 0, 0, 0);
+  target.Draw(0, 0, &keyed);
+  EXPECT_EQ(target.GetPixel(3, 2), 0u);  // now transparent
+  EXPECT_EQ(target.GetPixel(4, 2), target.MapRGB(1, 2, 3));
+  SetImageDepth(24);
+}
+
+}  // namespace
+}  // namespace zorbin
