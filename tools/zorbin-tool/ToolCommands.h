@@ -14,4 +14,8 @@ int Fail(const std::string& message);
 // "/" on the command line becomes "\" inside archives.
 std::string ArchiveName(const std::string& name);
 
+// Asset building (AssetCommands.cpp).
+int CmdTga(const TArgs& args);
+int CmdQxr(const TArgs& args);
+
 }  // namespace zorbin::tool

@@ -29,6 +29,8 @@ struct TCommand {
 
 static const std::map<std::string, TCommand>& Commands() {
   static const std::map<std::string, TCommand> commands = {
+      {"qxr", {CmdQxr, "SOURCE OUT"}},
+      {"tga", {CmdTga, "XPM OUT [--id HEXBYTES] [--vstack] [--glyphs FILE]"}},
   };
   return commands;
 }
