@@ -164,11 +164,11 @@ void PollEvents() {
     if (MouseObjects && MouseObjects->HandleEvent(event)) continue;
     switch (event.type) {
       case SDL_KEYDOWN:
-        if (event.key.keysym.sym < 512) Keys[event.key.keysym.sym] = true;
+      case SDL_KEYUP: {
+        unsigned symbol = unsigned(event.key.keysym.sym);
+        if (symbol < 512) Keys[symbol] = event.type == SDL_KEYDOWN;
         break;
-      case SDL_KEYUP:
-        if (event.key.keysym.sym < 512) Keys[event.key.keysym.sym] = false;
-        break;
+      }
       case SDL_QUIT:
         SDL_Quit();
         HaltProcess(2);

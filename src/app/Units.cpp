@@ -3,6 +3,7 @@
 
 #include "log/Logger.h"
 #include "log/ParametersUnit.h"
+#include "pictures/ImageCollectionUnit.h"
 #include "storage/QXStream.h"
 #include "util/ProcessExit.h"
 
@@ -29,11 +30,28 @@ void InitializeUnits(const std::vector<std::string>& args) {
   UsesLine("QXToolbox, version 1.21");
   UsesLine("ImageUnit, version 1.30");
   UsesLine("QX_SDL, version 1.1.3");
+  UsesLine("MyZStreamUnit, version 1.00");
+  UsesLine("RLEUnit, version 1.00");
+  UsesLine("HuffmanUnit, version 1.00");
+  UsesLine("CodingUnit, version 1.00");
+  UsesLine("CompressorUnit, version 1.00");
   UsesLine("QXStream, version 1.40");
+  UsesLine("FastPaletteUnit, version 1.00");
+  UsesLine("RawPictureReaderFASTUnit, version 1.00");
+  UsesLine("RawPictureUnit, version 1.00");
   StreamOpener = std::make_unique<TQXStreamOpener>(Log->ExeDir(), nullptr);
+  UsesLine("QXINIFile, version 1.00");
+  UsesLine("TileMapUnit, version 1.03");
+  UsesLine("XMapUnit, version 1.89");
+  UsesLine("ImageCollectionUnit, version 1.00");
+  ImageCollection = std::make_unique<TImageCollection>();
+  UsesLine("QXFonts, version 1.00");
   UsesLine("SpriteUnit, version 3.15a");
   UsesLine("SpriteEngine, version 1.07");
   UsesLine("ZORBSpriteUnit, version 1.00");
+  UsesLine("MaskUnit, version 1.00");
+  UsesLine("ZORBParticleEngineUnit, version 1.00");
+  UsesLine("ZORBAirMeterUnit, version 1.00");
   gUnitsStarted = true;
   SetExitHook([](int) { FinalizeUnits(); });
 }
@@ -42,6 +60,7 @@ void FinalizeUnits() {
   if (!gUnitsStarted) return;
   gUnitsStarted = false;
   SetExitHook(nullptr);
+  ImageCollection.reset();
   StreamOpener.reset();
   LogTerminateApplication();
   Log.reset();

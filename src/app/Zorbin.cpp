@@ -4,6 +4,7 @@
 #include "app/ClockUnit.h"
 #include "app/QX_SDL.h"
 #include "log/Logger.h"
+#include "pictures/QXFonts.h"
 #include "util/QXToolbox.h"
 
 #include <SDL.h>
@@ -23,6 +24,13 @@ int RunZorbin(std::optional<uint32_t> seed) {
   QX_SDL::SetFrameRate(kFrameRate);
   QX_SDL::Clear(0, 0, 0);
 
+  MainFont = std::make_unique<TQXRFont>("npi69.qxr");
+  MainFont->SetColorKey(0, 0, 0);
+  MainFont->SetColor(64, 96, 128);
+  DigitsFont = std::make_unique<TTGAFont>("lilnums");
+
+  DigitsFont.reset();
+  MainFont.reset();
   QX_SDL::Finalize();
   return 0;
 }

@@ -1,7 +1,11 @@
-// ImageUnit: surfaces, the colour key and the drawing primitives.
+// ImageUnit: surfaces, the colour key, the drawing primitives and loading
+// pictures by name into frame strips.
 #include "pictures/ImageUnit.h"
 
 #include "log/Logger.h"
+#include "pictures/RawPictureUnit.h"
+#include "util/QXToolbox.h"
+#include "util/Streams.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -18,13 +22,33 @@ SDL_Surface* CreateImageSurface(int width, int height) {
   return SDL_CreateRGBSurface(SDL_SWSURFACE, width, height, gImageDepth, 0, 0, 0, 0);
 }
 
-TImage::TImage(int width, int height) {
-  Surface = CreateImageSurface(width, height);
-  if (!Surface) {
-    std::string message = "Cannot create surface (" + std::to_string(width) + "x" + std::to_string(height) + ")";
+// Sizes are 64-bit so that a frame selection too large for a surface is
+// reported with its real size instead of wrapping.
+static SDL_Surface* CreateSurfaceOrRaise(int64_t width, int64_t height) {
+  SDL_Surface* surface = nullptr;
+  if (width >= 0 && height >= 0 && width <= INT32_MAX && height <= INT32_MAX)
+    surface = CreateImageSurface(int(width), int(height));
+  if (!surface) {
+    std::string message = "Cannot create surface (" + IntToStr(width) + "x" + IntToStr(height) + ")";
     if (Log) Log->Error(message, "ImageUnit, TImage.Create");
     throw std::runtime_error(message);
   }
+  return surface;
+}
+
+// Copies width x height pixels of blue, green, red bytes onto dst through a
+// temporary 24-bit surface, converting to dst's depth.
+static void BlitBGR(const uint8_t* data, int width, int height, SDL_Surface* dst) {
+  if (width <= 0 || height <= 0) return;
+  SDL_Surface* tmp =
+      SDL_CreateRGBSurfaceFrom(const_cast<uint8_t*>(data), width, height, 24, width * 3, 0, 0, 0, 0);
+  if (!tmp) return;
+  SDL_BlitSurface(tmp, nullptr, dst, nullptr);
+  SDL_FreeSurface(tmp);
+}
+
+TImage::TImage(int width, int height) {
+  Surface = CreateSurfaceOrRaise(width, height);
   SDL_FillRect(Surface, nullptr, SDL_MapRGB(Surface->format, 0, 0, 0));
 }
 
@@ -117,6 +141,186 @@ void TImage::Tile(const TImage* src) {
 
 void TImage::ApplyColorKey() {
   if (Surface && ColorKeyed) SDL_SetColorKey(Surface, SDL_SRCCOLORKEY | SDL_RLEACCEL, 0);
+}
+
+void TImage::DrawFile(int x, int y, const std::string& name) {
+  TImage image(name);
+  Draw(x, y, &image);
+}
+
+// ---- Loading by name
+
+static int32_t FrameNumber(const std::string& text) {
+  int32_t v = -1;
+  return TryStrToInt(text, v) ? v : -1;
+}
+
+TFrameList ParseFrameList(std::string& name) {
+  TFrameList list;
+  for (;;) {
+    size_t a = name.find('[');
+    size_t b = name.find(']');
+    if (a == std::string::npos || b == std::string::npos || b <= a) break;
+    std::string text = name.substr(a + 1, b - a - 1);
+    name.erase(a, b - a + 1);
+    TFrameCut cut;
+    size_t dots = text.find("..");
+    if (dots == std::string::npos) {
+      cut.First = cut.Last = FrameNumber(text);
+    } else {
+      cut.First = FrameNumber(text.substr(0, dots));
+      cut.Last = FrameNumber(text.substr(dots + 2));
+    }
+    if (cut.First == -1) continue;
+    if (cut.Last < cut.First) cut.Last = cut.First;
+    list.push_back(cut);
+  }
+  return list;
+}
+
+bool SplitTransformSuffix(const std::string& name, std::string& fileName, std::string& transform) {
+  size_t colon = name.find(':');
+  // Index 2 is the third character: "C:" (index 1) is a drive letter.
+  if (colon == std::string::npos || colon < 2) {
+    fileName = name;
+    transform.clear();
+    return false;
+  }
+  fileName = name.substr(0, colon);
+  transform = name.substr(colon + 1);
+  return true;
+}
+
+TImage::TImage(const std::string& name) {
+  static const char* const kContext = "ImageUnit, TImage.Create";
+  Log->Debug("LoadImage(" + name + ")", kContext);
+  std::string rest = name;
+  TFrameList frames = ParseFrameList(rest);
+  std::string fileName, transform;
+  bool hasTransform = SplitTransformSuffix(rest, fileName, transform);
+
+  Log->Debug("Before loading...", kContext);
+  TRawPicture raw;
+  raw.ReadFile(fileName);
+  Log->Debug("After loading...", kContext);
+  if (raw.Width <= 0) {
+    Log->Debug("Loading failed.", kContext);
+    return;
+  }
+  Log->Debug("Load ok. (" + IntToStr(raw.Width) + "x" + IntToStr(raw.Height) + ")", kContext);
+  if (hasTransform) {
+    raw.MultiTransform(transform);
+    Log->Debug("After transforming rawpicture.", kContext);
+  }
+  Surface = RawToSurface(raw);
+  try {
+    SetAnimInfo(raw);
+    ApplyColorKey();
+    Log->Debug("After converting to image...", kContext);
+    if (Animated && !frames.empty()) {
+      ClipFrames(frames);
+      Log->Debug("After clipping...", kContext);
+    } else {
+      Log->Debug("No clipping.", kContext);
+    }
+  } catch (...) {
+    SDL_FreeSurface(Surface);
+    Surface = nullptr;
+    throw;
+  }
+}
+
+SDL_Surface* TImage::RawToSurface(const TRawPicture& raw) {
+  SDL_Surface* surface = CreateSurfaceOrRaise(raw.Width, raw.Height);
+  if (raw.Data.size() >= size_t(surface->w) * size_t(surface->h) * 3)
+    BlitBGR(raw.Data.data(), surface->w, surface->h, surface);
+  return surface;
+}
+
+std::unique_ptr<TImage> TImage::CreateFromRawPicture(const TRawPicture& raw) {
+  auto image = std::make_unique<TImage>(raw.Width, raw.Height);
+  Log->Debug(IntToStr(raw.Width) + ", " + IntToStr(raw.Height) + ", " + IntToStr(raw.InfoKind),
+             "ImageUnit, TImage.CreateFromRawPicture");
+  if (raw.Data.size() >= size_t(image->Width()) * size_t(image->Height()) * 3)
+    BlitBGR(raw.Data.data(), image->Width(), image->Height(), image->Surface);
+  image->SetAnimInfo(raw);
+  return image;
+}
+
+std::unique_ptr<TImage> TImage::CreateFromGreyMap(TStream& stream, uint8_t r, uint8_t g, uint8_t b) {
+  // The caller's position survives a short map too.
+  struct TPositionKeeper {
+    TStream& stream;
+    int64_t position;
+    ~TPositionKeeper() { stream.SetPosition(position); }
+  } keeper{stream, stream.Position()};
+  stream.SetPosition(0);
+  int width = stream.ReadWord();
+  int height = stream.ReadWord();
+  size_t count = size_t(width) * size_t(height);
+  // Checked before allocating: a hostile size never allocates more than the map holds.
+  if (stream.Remaining() < int64_t(count)) throw EStreamError("Stream read error");
+  std::vector<uint8_t> grey(count);
+  stream.ReadBuffer(grey.data(), count);
+  std::vector<uint8_t> bgr(count * 3);
+  for (size_t i = 0; i < count; ++i) {
+    unsigned v = grey[i];
+    bgr[i * 3] = uint8_t((v * b) >> 8);
+    bgr[i * 3 + 1] = uint8_t((v * g) >> 8);
+    bgr[i * 3 + 2] = uint8_t((v * r) >> 8);
+  }
+  auto image = std::make_unique<TImage>(width, height);
+  BlitBGR(bgr.data(), width, height, image->Surface);
+  return image;
+}
+
+void TImage::SetAnimInfo(const TRawPicture& raw) {
+  if (raw.InfoKind == 1 || raw.InfoKind == 2) {
+    bool longInfo = raw.InfoKind == 2;
+    uint8_t flags = raw.GetInfoByte(1);
+    Animated = true;
+    FrameDelay = longInfo ? raw.GetInfoByte(2) : 0;
+    LoopDelay = longInfo ? raw.GetInfoByte(3) : 0;
+    FrameCount = raw.GetInfoByte(0) + (flags & 0x0F) * 256;
+    Paused = (flags & 0x80) != 0;
+    ColorKeyed = (flags & 0x40) != 0;
+    RandomStartFrame = (flags & 0x20) != 0;
+    Looped = (flags & 0x10) != 0;
+    ApplyColorKey();
+  }
+  if (FrameCount == 0) Animated = false;
+}
+
+void TImage::ClipFrames(const TFrameList& list) {
+  if (!Surface || FrameCount <= 0 || list.empty()) return;
+  const int64_t oldWidth = Surface->w;
+  const int64_t height = Surface->h;
+  const int64_t fw = oldWidth / FrameCount;
+  // A strip narrower than its frame count has no frame to cut.
+  if (fw == 0) return;
+  int64_t total = 0;
+  for (const TFrameCut& cut : list) total += int64_t(cut.Last) - cut.First + 1;
+  SDL_Surface* strip = CreateSurfaceOrRaise(total <= INT64_MAX / fw ? fw * total : INT64_MAX, height);
+
+  // Each cut is clipped to the old strip here, in 64-bit numbers, so that
+  // frame numbers far outside it neither wrap SDL's 16-bit rectangles nor
+  // copy anything: such frames stay black.
+  int64_t t = 0;
+  for (const TFrameCut& cut : list) {
+    int64_t count = int64_t(cut.Last) - cut.First + 1;
+    int64_t from = int64_t(cut.First) * fw;
+    int64_t lo = std::max<int64_t>(from, 0);
+    int64_t hi = std::min<int64_t>(from + count * fw, oldWidth);
+    if (hi > lo) {
+      SDL_Rect src = MakeRect(int(lo), 0, int(hi - lo), int(height));
+      SDL_Rect dst = MakeRect(int(t * fw + (lo - from)), 0, 0, 0);
+      SDL_BlitSurface(Surface, &src, strip, &dst);
+    }
+    t += count;
+  }
+  SetSurface(strip, true);
+  FrameCount = int32_t(total);
+  ApplyColorKey();
 }
 
 }  // namespace zorbin

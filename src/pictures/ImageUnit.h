@@ -1,14 +1,36 @@
 // ImageUnit: TImage, the drawable picture of the game (one SDL software
 // surface at the display's depth plus the animation data its file carried),
-// and its drawing primitives.
+// its drawing primitives, and loading by name: frame groups, the transform
+// suffix, the conversion of raw pictures and the cutting of frame strips.
 #pragma once
 
 #include <SDL.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace zorbin {
+
+class TRawPicture;
+class TStream;
+
+// An inclusive range of 0-based frame numbers.
+struct TFrameCut {
+  int32_t First = -1;
+  int32_t Last = -1;
+};
+using TFrameList = std::vector<TFrameCut>;
+
+// Removes every complete "[...]" group from name and returns the cuts they
+// select, in name order. Parsing stops at a '[' without a later ']', which
+// stays in the name. Groups that select nothing are dropped.
+TFrameList ParseFrameList(std::string& name);
+// Splits "file:transform" when the first ':' stands at the third character
+// or later (a drive letter "C:" is not a suffix). Returns false, leaving
+// fileName = name, when there is no transform.
+bool SplitTransformSuffix(const std::string& name, std::string& fileName, std::string& transform);
 
 // Bits per pixel of every surface image code creates: 24 until the display
 // sets its own depth.
@@ -22,6 +44,10 @@ class TImage {
   // A black W x H surface at the image depth. Logs and raises
   // "Cannot create surface (WxH)" when SDL cannot make it.
   TImage(int width, int height);
+  // Loads a picture by name with frame groups and a transform suffix
+  // ("airm[0..47].tga", "x.tga:H"). A file that cannot be decoded leaves the
+  // image without surface; a missing file raises.
+  explicit TImage(const std::string& name);
   ~TImage();
   TImage(const TImage&) = delete;
   TImage& operator=(const TImage&) = delete;
@@ -44,6 +70,26 @@ class TImage {
   uint32_t MapRGB(uint8_t r, uint8_t g, uint8_t b) const;
   // Applies the colour-key convention: black transparent when ColorKeyed.
   void ApplyColorKey();
+  // Loads the named picture, draws it at (x, y) and frees it.
+  void DrawFile(int x, int y, const std::string& name);
+
+  // The raw picture's pixels on a new image with the animation fields of its
+  // info bytes; no frame selection.
+  static std::unique_ptr<TImage> CreateFromRawPicture(const TRawPicture& raw);
+  // An image from a grey map (width, height as 16-bit values, then one grey
+  // byte per pixel), each level g tinted to (g*R shr 8, g*G shr 8, g*B shr 8).
+  // The stream's position is kept. Raises EStreamError on a short map.
+  static std::unique_ptr<TImage> CreateFromGreyMap(TStream& stream, uint8_t r, uint8_t g, uint8_t b);
+  // A new surface at the image depth holding the raw picture's pixels; the
+  // caller owns it. Raises like TImage(W, H) when it cannot be made.
+  static SDL_Surface* RawToSurface(const TRawPicture& raw);
+  // Animation fields from the raw picture's info bytes (kinds 1 and 2);
+  // sets the colour key on the surface when the picture asks for it.
+  void SetAnimInfo(const TRawPicture& raw);
+  // Keeps only the selected frames, in list order, as a compact strip.
+  // Frames outside the old strip come out black. Does nothing without a
+  // surface, without frames or with an empty list.
+  void ClipFrames(const TFrameList& list);
 
   SDL_Surface* Surface = nullptr;
   bool Animated = false;

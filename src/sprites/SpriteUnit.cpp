@@ -9,7 +9,14 @@ namespace zorbin {
 
 TImage* DefaultTarget = nullptr;
 
-TSprite::TSprite(int32_t x, int32_t y, TImage* image) : X(x), Y(y), Image(image) {
+TSprite::TSprite(int32_t x, int32_t y, TImage* image) { SetupSprite(x, y, image); }
+
+void TSprite::SetupSprite(int32_t x, int32_t y, TImage* image) {
+  X = x;
+  Y = y;
+  Image = image;
+  Background = nullptr;
+  Paused = false;
   Target = DefaultTarget ? DefaultTarget : QX_SDL::BackImage ? QX_SDL::BackImage : QX_SDL::ScreenImage;
   int width = image ? image->Width() : 0;
   if (image && image->Animated && image->FrameCount > 0) {
@@ -21,11 +28,17 @@ TSprite::TSprite(int32_t x, int32_t y, TImage* image) : X(x), Y(y), Image(image)
     Paused = image->Paused;
     FrameDelay = image->FrameDelay;
     LoopDelay = image->LoopDelay;
+    Backwards = false;
+    FrameTick = -1;
+    LoopTick = -1;
   } else {
     Animated = false;
     Frame = 0;
     FrameWidth = width;
   }
+  Killed = false;
+  AnimDone = false;
+  Visible = true;
 }
 
 void TSprite::Draw() {

@@ -31,6 +31,10 @@ class TSprite {
   virtual void Revive() { Killed = false; }
   // Replaces the image, keeping FrameWidth.
   void SetImage(TImage* image);
+  // The constructor's set-up (target, position, frames, random start
+  // frame), for objects that read their keys and load their image before
+  // the sprite part can be set up.
+  void SetupSprite(int32_t x, int32_t y, TImage* image);
 
   int32_t X = 0;
   int32_t Y = 0;

@@ -1,50 +1,97 @@
-// MyZStreamUnit: zlib inflate and deflate over streams.
+// MyZStreamUnit: inflating and deflating zlib streams.
 #include "storage/MyZStreamUnit.h"
 
-#include "util/Streams.h"
+#include "storage/CompressorUnit.h"
 
 #include <zlib.h>
 
+#include <algorithm>
+#include <string>
+
 namespace zorbin {
 
-void InflateStream(TStream& source, TStream& destination) {
-  z_stream z{};
-  if (inflateInit(&z) != Z_OK) throw EZlibError("zlib: cannot start inflating");
-  std::vector<uint8_t> in(32768), out(32768);
-  size_t total = 0;
-  int rc = Z_OK;
-  while (rc != Z_STREAM_END) {
-    if (z.avail_in == 0) {
-      z.avail_in = uInt(source.Read(in.data(), in.size()));
-      z.next_in = in.data();
-      if (z.avail_in == 0) {
-        inflateEnd(&z);
-        throw EZlibError("zlib: data error (stream cut short)");
-      }
-    }
-    z.next_out = out.data();
-    z.avail_out = uInt(out.size());
-    rc = inflate(&z, Z_NO_FLUSH);
-    if (rc != Z_OK && rc != Z_STREAM_END) {
-      inflateEnd(&z);
-      throw EZlibError("zlib: data error");
-    }
-    size_t produced = out.size() - z.avail_out;
-    total += produced;
-    if (total > kMaxInflatedSize) {
-      inflateEnd(&z);
-      throw EZlibError("zlib: data error (output too large)");
-    }
-    destination.WriteBuffer(out.data(), produced);
+namespace {
+
+[[noreturn]] void RaiseCorrupt(const char* detail) {
+  throw ECompressionError(std::string("Corrupt zlib data: ") + detail);
+}
+
+// Owns one inflate state for the length of a call.
+class TInflater {
+ public:
+  TInflater() {
+    if (inflateInit(&z_) != Z_OK) throw ECompressionError("zlib: cannot start inflating");
   }
-  inflateEnd(&z);
+  ~TInflater() { inflateEnd(&z_); }
+  TInflater(const TInflater&) = delete;
+  TInflater& operator=(const TInflater&) = delete;
+
+  // Feeds one piece of input and hands every produced piece of output to
+  // emit. Returns true once the stream's end was reached; unused input is
+  // then left in Unused().
+  template <class Emit>
+  bool Feed(const uint8_t* data, size_t size, Emit&& emit) {
+    z_.next_in = const_cast<Bytef*>(data);
+    z_.avail_in = uInt(size);
+    for (;;) {
+      z_.next_out = out_;
+      z_.avail_out = sizeof out_;
+      int rc = inflate(&z_, Z_NO_FLUSH);
+      size_t produced = sizeof out_ - z_.avail_out;
+      if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR) RaiseCorrupt(z_.msg ? z_.msg : zError(rc));
+      total_ += produced;
+      if (total_ > kMaxDecodedSize) throw ECompressionError("Decoded data exceeds the size limit");
+      if (produced) emit(out_, produced);
+      if (rc == Z_STREAM_END) return true;
+      // Output space left over means inflate wants more input.
+      if (z_.avail_out != 0 || rc == Z_BUF_ERROR) return false;
+    }
+  }
+  size_t Unused() const { return z_.avail_in; }
+  [[noreturn]] static void RaiseTruncated() { RaiseCorrupt("unexpected end of data"); }
+
+ private:
+  z_stream z_{};
+  uint8_t out_[kInflatePieceSize];
+  size_t total_ = 0;
+};
+
+}  // namespace
+
+void InflateStream(TStream& source, TStream& destination) {
+  auto inflater = std::make_unique<TInflater>();
+  std::vector<uint8_t> piece(kInflatePieceSize);
+  auto emit = [&](const uint8_t* p, size_t n) { destination.WriteBuffer(p, n); };
+  for (;;) {
+    size_t got = source.Read(piece.data(), piece.size());
+    if (got == 0) TInflater::RaiseTruncated();
+    if (inflater->Feed(piece.data(), got, emit)) {
+      source.Seek(-int64_t(inflater->Unused()), TSeekOrigin::Current);
+      return;
+    }
+  }
+}
+
+std::vector<uint8_t> InflateBytes(const uint8_t* data, size_t size) {
+  auto inflater = std::make_unique<TInflater>();
+  std::vector<uint8_t> out;
+  auto emit = [&](const uint8_t* p, size_t n) { out.insert(out.end(), p, p + n); };
+  size_t pos = 0;
+  for (;;) {
+    size_t n = std::min(size - pos, kInflatePieceSize);
+    if (n == 0) TInflater::RaiseTruncated();
+    if (inflater->Feed(data + pos, n, emit)) return out;
+    pos += n;
+  }
 }
 
 std::vector<uint8_t> DeflateBytes(const std::vector<uint8_t>& data, int level) {
+  if (level < Z_DEFAULT_COMPRESSION || level > Z_BEST_COMPRESSION)
+    throw ECompressionError("Invalid deflate level " + std::to_string(level));
   uLongf size = compressBound(uLong(data.size()));
   std::vector<uint8_t> out(size);
   if (compress2(out.data(), &size, data.data(), uLong(data.size()), level) != Z_OK)
-    throw EZlibError("zlib: cannot deflate");
+    throw ECompressionError("zlib: deflate failed");
   out.resize(size);
   return out;
 }

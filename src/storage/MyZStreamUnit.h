@@ -1,27 +1,30 @@
-// MyZStreamUnit: the zlib layer — inflating zlib streams (archive blocks and
-// ".ZL" files) and deflating for the tools that build archives.
+// MyZStreamUnit: the zlib layer (RFC 1950 streams) of compressed blocks and
+// ".ZL" files: inflating, read in 32768-byte pieces, and deflating for the
+// packer.
 #pragma once
 
+#include "util/Streams.h"
+
+#include <cstddef>
 #include <cstdint>
-#include <stdexcept>
 #include <vector>
 
 namespace zorbin {
 
-class TStream;
+// Size of the pieces read from the source and written to the destination.
+inline constexpr size_t kInflatePieceSize = 32768;
 
-// Corrupt, truncated or oversized zlib data.
-class EZlibError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-// No block or file may inflate past this size.
-constexpr size_t kMaxInflatedSize = size_t(64) << 20;
-
-// Inflates a zlib stream (with its header) from source's position to its
-// end, appending the output to destination. Raises EZlibError.
+// Inflates the zlib stream that starts at source's position, appending the
+// output to destination. Source is left just after the stream's end (bytes
+// after it are not read as data). Raises ECompressionError when the data is
+// corrupt or ends before the stream does, and when the output would exceed
+// kMaxDecodedSize; destination may then hold part of the output.
 void InflateStream(TStream& source, TStream& destination);
+
+// The same over bytes in memory.
+std::vector<uint8_t> InflateBytes(const uint8_t* data, size_t size);
+
+// A complete zlib stream of data at level 0-9 (or -1, zlib's default).
 std::vector<uint8_t> DeflateBytes(const std::vector<uint8_t>& data, int level);
 
 }  // namespace zorbin

@@ -328,7 +328,7 @@ std::vector<uint8_t> QxrBytes(const TRasterSource& src) {
 
 }  // namespace
 
-int CmdTga(const TArgs& args) {
+int TgaCommand(const TArgs& args) {
   if (args.size() < 2) return Fail("usage: tga XPM OUT [--id HEXBYTES] [--vstack] [--glyphs FILE]");
   std::vector<uint8_t> id;
   bool haveId = false, vstack = false;
@@ -365,7 +365,7 @@ int CmdTga(const TArgs& args) {
   return 0;
 }
 
-int CmdQxr(const TArgs& args) {
+int QxrCommand(const TArgs& args) {
   if (args.size() != 2) return Fail("usage: qxr SOURCE OUT");
   WriteBytes(args[1], QxrBytes(ReadRasterSource(args[0])));
   return 0;

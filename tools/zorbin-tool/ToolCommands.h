@@ -2,8 +2,13 @@
 // name and returns the exit code; failures print one line on stderr.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
+
+namespace zorbin {
+class TLogger;
+}
 
 namespace zorbin::tool {
 
@@ -14,8 +19,30 @@ int Fail(const std::string& message);
 // "/" on the command line becomes "\" inside archives.
 std::string ArchiveName(const std::string& name);
 
-// Asset building (AssetCommands.cpp).
-int CmdTga(const TArgs& args);
-int CmdQxr(const TArgs& args);
+// Takes every "--archive FILE" out of args and mounts FILE through the stream
+// opener with priority 100. False (after Fail) when FILE is missing.
+bool TakeArchiveOptions(TArgs& args);
+
+// While it lives, the warnings that loaders log are printed on standard
+// output as "Warning: " + message (the tool itself keeps no log).
+class TWarningEcho {
+ public:
+  TWarningEcho();
+  ~TWarningEcho();
+  TWarningEcho(const TWarningEcho&) = delete;
+  TWarningEcho& operator=(const TWarningEcho&) = delete;
+
+ private:
+  std::unique_ptr<TLogger> saved_;
+};
+
+// map NAME [--save OUT MODE] [--archive FILE]...
+int MapCommand(const TArgs& args);
+// ini NAME [--archive FILE]...
+int IniCommand(const TArgs& args);
+// tga XPM OUT [--id HEXBYTES] [--vstack] [--glyphs FILE]
+int TgaCommand(const TArgs& args);
+// qxr SOURCE OUT
+int QxrCommand(const TArgs& args);
 
 }  // namespace zorbin::tool

@@ -29,8 +29,10 @@ struct TCommand {
 
 static const std::map<std::string, TCommand>& Commands() {
   static const std::map<std::string, TCommand> commands = {
-      {"qxr", {CmdQxr, "SOURCE OUT"}},
-      {"tga", {CmdTga, "XPM OUT [--id HEXBYTES] [--vstack] [--glyphs FILE]"}},
+      {"ini", {IniCommand, "NAME [--archive FILE]..."}},
+      {"map", {MapCommand, "NAME [--save OUT MODE] [--archive FILE]..."}},
+      {"qxr", {QxrCommand, "SOURCE OUT"}},
+      {"tga", {TgaCommand, "XPM OUT [--id HEXBYTES] [--vstack] [--glyphs FILE]"}},
   };
   return commands;
 }

@@ -1,0 +1,434 @@
+// XMapUnit: reading and writing the MAPT, MAPX, MAPB and MAPW tile maps.
+#include "formats/XMapUnit.h"
+
+#include "log/Logger.h"
+#include "storage/QXStream.h"
+#include "util/QXToolbox.h"
+#include "util/Streams.h"
+
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+
+namespace zorbin {
+
+namespace {
+
+const char* kLoadContext = "XMapUnit, TXMap.Load";
+const char* kSaveContext = "XMapUnit, TXMap.Save";
+
+// One line of a text map: up to LF, a CR right before the LF dropped. The
+// stream is fetched in blocks and moved back to just after the LF, so any
+// seekable stream works. Returns false when the stream is already at its end.
+bool ReadMapLine(TStream& stream, std::string& line) {
+  line.clear();
+  int64_t start = stream.Position();
+  if (start >= stream.Size()) return false;
+  char block[512];
+  for (;;) {
+    size_t n = stream.Read(block, sizeof block);
+    if (n == 0) return true;
+    const void* lf = std::memchr(block, '\n', n);
+    if (!lf) {
+      line.append(block, n);
+      continue;
+    }
+    size_t used = size_t(static_cast<const char*>(lf) - block);
+    line.append(block, used);
+    stream.SetPosition(start + int64_t(line.size()) + 1);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return true;
+  }
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  c = UpCaseChar(c);
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Four hexadecimal digits, either case; anything else is a conversion error.
+int32_t HexCell(const std::string& digits) {
+  int32_t v = 0;
+  for (char c : digits) {
+    int d = HexValue(c);
+    if (d < 0) throw EConvertError("'$" + digits + "' is not a valid integer value");
+    v = v * 16 + d;
+  }
+  return v;
+}
+
+bool IsGiven(const std::string& text) { return !text.empty() && text != "Unknown"; }
+
+void WriteLine(TStream& stream, const std::string& text) { stream.WriteString(text + "\r\n"); }
+
+void WriteShortText(TStream& stream, const std::string& text) {
+  if (!IsGiven(text)) {
+    stream.WriteByte(0);
+    return;
+  }
+  stream.WriteByte(uint8_t(text.size()));
+  stream.WriteString(text);
+}
+
+std::string ReadShortText(TStream& stream) {
+  uint8_t n = stream.ReadByte();
+  std::string text(n, '\0');
+  stream.ReadBuffer(text.data(), n);
+  return text;
+}
+
+}  // namespace
+
+void TXMap::Load(const std::string& fileName) {
+  Log->Debug("FileName=" + fileName, kLoadContext);
+  if (!StreamOpener) throw std::runtime_error("OpenStream failed: " + fileName);
+  std::unique_ptr<TStream> stream = StreamOpener->OpenStream(fileName);
+  Load(*stream);
+}
+
+void TXMap::Load(TStream& stream) {
+  LastError = "OK";
+  Clear();
+  char magic[4] = {0, 0, 0, 0};
+  size_t got = stream.Read(magic, 4);
+  Log->Debug("First 4 char: '" + std::string(magic, got) + "'", kLoadContext);
+  // A stream too short for a magic is no map at all.
+  if (got < 4 || std::memcmp(magic, "MAP", 3) != 0) {
+    LastError = "Not an XMAP file!";
+    return;
+  }
+  switch (magic[3]) {
+    case 'T': LoadMAPT(stream); break;
+    case 'X': LoadMAPX(stream); break;
+    case 'B': LoadMAPB(stream); break;
+    case 'W': LoadMAPW(stream); break;
+    case 'C':
+    case 'P':
+    case 'Q':
+      Log->Warning(std::string("The MAP") + magic[3] + " and other compressed formats are no longer supported.",
+                   kLoadContext);
+      break;
+    default:
+      Log->Warning(std::string("XMAP.Load: Unknown DFS byte! (") + magic[3] + ")", kLoadContext);
+  }
+}
+
+void TXMap::LoadMAPT(TStream& stream) { LoadText(stream, false); }
+void TXMap::LoadMAPX(TStream& stream) { LoadText(stream, true); }
+void TXMap::LoadMAPB(TStream& stream) { LoadBinary(stream, false); }
+void TXMap::LoadMAPW(TStream& stream) { LoadBinary(stream, true); }
+
+void TXMap::LoadText(TStream& stream, bool hex) {
+  const std::string mode = hex ? "MAPX" : "MAPT";
+  const std::string context = "XMapUnit, TXMap.Load" + mode;
+  // Changes the grid size, refusing sizes no map needs: such a file leaves
+  // an empty map behind instead of exhausting memory.
+  auto sizeGrids = [&](int32_t w, int32_t h) {
+    if (AllocateGrids(w, h)) return true;
+    Log->Warning("Map size is out of range! (" + IntToStr(w) + " x " + IntToStr(h) + ")", context);
+    Clear();
+    LastError = "Map size is out of range!";
+    return false;
+  };
+
+  // The CR LF after the magic is skipped unseen.
+  char skipped[2];
+  stream.Read(skipped, 2);
+
+  int32_t row = 0;
+  bool ended = false;
+  std::string line;
+  while (ReadMapLine(stream, line)) {
+    std::string id = line.substr(0, 2);
+    std::string rest = line.size() > 2 ? line.substr(2) : std::string();
+    if (id == "XX") {
+      ended = true;
+      break;
+    }
+    if (id == "WI") {
+      if (!sizeGrids(StrToInt(rest), Height())) return;
+    } else if (id == "HE") {
+      if (!sizeGrids(Width(), StrToInt(rest))) return;
+    } else if (id == "MN") {
+      MapName = rest;
+    } else if (id == "AU") {
+      Author = rest;
+    } else if (id == "GM") {
+      ThirdText = rest;
+    } else if (id == "EX") {
+      ExtraLines.push_back(rest);
+    } else if (id == "LW") {
+      size_t entry = hex ? 10 : 4;
+      size_t p = 0;
+      for (; p + entry <= rest.size(); p += entry) {
+        if (hex)
+          AddLogicalWrap(StrToInt(rest.substr(p, 5)), StrToInt(rest.substr(p + 5, 5)));
+        else
+          AddLogicalWrap(uint8_t(rest[p]), StrToInt(rest.substr(p + 1, 3)));
+      }
+      if (p < rest.size())
+        Log->Warning("Incomplete logical wrap entry in " + mode + " mode. (" + rest.substr(p) + ")", context);
+    } else if (id == "MP") {
+      if (Height() == 0) {
+        LastError = "Map height is not specified in file!";
+        Log->Warning("Map height is not specified!", context);
+        if (!sizeGrids(Width(), 20)) return;
+      }
+      if (Width() == 0) {
+        LastError = "Map width is not specified in file!";
+        Log->Warning("Map width is not specified!", context);
+        if (!sizeGrids(32, Height())) return;
+      }
+      // ">=": a later HE or WI may have shrunk the grid below the row counter.
+      if (row >= Height()) {
+        Log->Warning("Too many map lines in " + mode + " mode.", context);
+        continue;
+      }
+      int32_t* cells = rawGrid_.data() + size_t(row) * size_t(Width());
+      for (int32_t col = 0; col < Width(); ++col) cells[col] = 32;
+      if (hex) {
+        // A separator, then four hex digits and a separator per cell.
+        int32_t col = 0;
+        for (size_t p = 1; p + 4 <= rest.size() && col < Width(); p += 5) cells[col++] = HexCell(rest.substr(p, 4));
+      } else {
+        for (int32_t col = 0; col < Width() && size_t(col) < rest.size(); ++col) cells[col] = uint8_t(rest[size_t(col)]);
+      }
+      ++row;
+    } else {
+      Log->Warning("Unknown identifier in " + mode + " mode. (" + id + ")", context);
+    }
+  }
+  // A file that ends before its XX line ends the map there.
+  if (!ended) Log->Warning("Missing XX line in " + mode + " mode.", context);
+  ApplyLogicalWraps();
+}
+
+void TXMap::LoadBinary(TStream& stream, bool wide) {
+  int32_t w = stream.ReadByte();
+  int32_t h = stream.ReadByte();
+  AllocateGrids(w, h);  // at most 255 x 255
+  size_t cellSize = wide ? 2 : 1;
+  std::vector<uint8_t> cells(rawGrid_.size() * cellSize);
+  stream.ReadBuffer(cells.data(), cells.size());
+  for (size_t i = 0; i < rawGrid_.size(); ++i)
+    rawGrid_[i] = wide ? int32_t(cells[2 * i] | (cells[2 * i + 1] << 8)) : int32_t(cells[i]);
+
+  std::string text = ReadShortText(stream);
+  if (!text.empty()) Author = text;
+  text = ReadShortText(stream);
+  if (!text.empty()) MapName = text;
+  text = ReadShortText(stream);
+  if (!text.empty()) ThirdText = text;
+
+  int32_t count = wide ? stream.ReadWord() : stream.ReadByte();
+  for (int32_t i = 0; i < count; ++i) {
+    int32_t source = wide ? stream.ReadWord() : stream.ReadByte();
+    int32_t logical = wide ? stream.ReadWord() : stream.ReadByte();
+    AddLogicalWrap(source, logical);
+  }
+  ApplyLogicalWraps();
+
+  for (;;) {
+    std::string extra = ReadShortText(stream);
+    if (extra.empty()) break;
+    ExtraLines.push_back(extra);
+  }
+}
+
+char TXMap::ResolveMode(char mode) {
+  char m = UpCaseChar(mode);
+  if (m != 'A' && m != 'B' && m != 'T' && m != 'W' && m != 'X') {
+    Log->Warning("Unknown mode specified, using automatic mode determination.", kSaveContext);
+    Log->Warning("(Always binary, using 8 or 16 bit mode depending tile IDs in map.)", kSaveContext);
+    m = 'A';
+  }
+  // The wraps count as well: an 8-bit file must not cut a port value.
+  bool bytes = FitsInBytes();
+  for (const TLogicalWrap& w : Wraps())
+    if (w.Source < 0 || w.Source > 255 || w.Logical < 0 || w.Logical > 255) bytes = false;
+  if (bytes) {
+    if (m == 'A') {
+      Log->Warning("The tile map contains tiles only with ID below 256,", kSaveContext);
+      Log->Warning("so 8 bit binary mode will be used.", kSaveContext);
+      m = 'B';
+    }
+  } else if (m == 'A' || m == 'B' || m == 'T') {
+    Log->Warning("The tile map contains tiles with ID above 255,", kSaveContext);
+    Log->Warning("so cannot use file formats with 8 bit tile size.", kSaveContext);
+    Log->Warning("Using 16 bit binary mode.", kSaveContext);
+    m = 'W';
+  }
+  return m;
+}
+
+bool TXMap::CanWrite(char mode) {
+  const std::string format = std::string("MAP") + mode;
+  auto refuse = [&](const std::string& reason) {
+    Log->Warning("The map cannot be saved in " + format + " mode: " + reason + ".", kSaveContext);
+    return false;
+  };
+  bool binary = mode == 'B' || mode == 'W';
+  int32_t maxValue = mode == 'B' || mode == 'T' ? 255 : 65535;
+
+  for (int32_t v : rawGrid_)
+    if (v < 0 || v > maxValue) return refuse("a tile value outside 0.." + IntToStr(maxValue));
+  for (const TLogicalWrap& w : Wraps())
+    if (w.Source < 0 || w.Source > maxValue || w.Logical < 0 || w.Logical > maxValue)
+      return refuse("a logical wrap value outside 0.." + IntToStr(maxValue));
+
+  const std::pair<const char*, const std::string*> texts[] = {
+      {"author", &Author}, {"map name", &MapName}, {"third text", &ThirdText}};
+  if (binary) {
+    if (Width() > 255 || Height() > 255) return refuse("the map is larger than 255 x 255");
+    for (const auto& [name, text] : texts)
+      if (IsGiven(*text) && text->size() > 255) return refuse(std::string("the ") + name + " is longer than 255 characters");
+    size_t maxWraps = mode == 'B' ? 255 : 65535;
+    if (Wraps().size() > maxWraps) return refuse("more than " + IntToStr(int64_t(maxWraps)) + " logical wraps");
+    for (const std::string& extra : ExtraLines) {
+      // A zero length byte would end the list early.
+      if (extra.empty()) return refuse("an empty extra line");
+      if (extra.size() > 255) return refuse("an extra line longer than 255 characters");
+    }
+  } else {
+    // A line feed would split a line of the text file.
+    for (const auto& [name, text] : texts)
+      if (IsGiven(*text) && text->find('\n') != std::string::npos) return refuse(std::string("the ") + name + " holds a line feed");
+    for (const std::string& extra : ExtraLines)
+      if (extra.find('\n') != std::string::npos) return refuse("an extra line holds a line feed");
+    if (mode == 'T') {
+      for (int32_t v : rawGrid_)
+        if (v == '\n') return refuse("a tile value of 10 (line feed)");
+      for (const TLogicalWrap& w : Wraps())
+        if (w.Source == '\n') return refuse("a logical wrap source of 10 (line feed)");
+    }
+  }
+  return true;
+}
+
+bool TXMap::Save(TStream& stream, char mode) {
+  char m = ResolveMode(mode);
+  if (!CanWrite(m)) return false;
+  WriteIn(stream, m);
+  return true;
+}
+
+bool TXMap::Save(const std::string& fileName, char mode) {
+  char m = ResolveMode(mode);
+  if (!CanWrite(m)) return false;
+  TFileStream file(fileName, TFileMode::Create);
+  WriteIn(file, m);
+  return true;
+}
+
+void TXMap::WriteIn(TStream& stream, char mode) {
+  switch (mode) {
+    case 'B': SaveBinary(stream, false); break;
+    case 'W': SaveBinary(stream, true); break;
+    case 'T': SaveText(stream, false); break;
+    default: SaveText(stream, true); break;
+  }
+}
+
+bool TXMap::SaveMAPT(TStream& stream) {
+  if (!CanWrite('T')) return false;
+  SaveText(stream, false);
+  return true;
+}
+
+bool TXMap::SaveMAPX(TStream& stream) {
+  if (!CanWrite('X')) return false;
+  SaveText(stream, true);
+  return true;
+}
+
+bool TXMap::SaveMAPB(TStream& stream) {
+  if (!CanWrite('B')) return false;
+  SaveBinary(stream, false);
+  return true;
+}
+
+bool TXMap::SaveMAPW(TStream& stream) {
+  if (!CanWrite('W')) return false;
+  SaveBinary(stream, true);
+  return true;
+}
+
+void TXMap::SaveText(TStream& stream, bool hex) {
+  WriteLine(stream, hex ? "MAPX" : "MAPT");
+  WriteLine(stream, "WI" + IntToStr(Width()));
+  WriteLine(stream, "HE" + IntToStr(Height()));
+  if (IsGiven(Author)) WriteLine(stream, "AU" + Author);
+  if (IsGiven(MapName)) WriteLine(stream, "MN" + MapName);
+  if (IsGiven(ThirdText)) WriteLine(stream, "GM" + ThirdText);
+
+  std::string wraps;
+  for (const TLogicalWrap& w : Wraps()) {
+    if (wraps.size() >= 240) {
+      WriteLine(stream, "LW" + wraps);
+      wraps.clear();
+    }
+    if (hex)
+      wraps += ZeroPad(w.Source, 5) + ZeroPad(w.Logical, 5);
+    else
+      wraps += char(w.Source & 0xFF) + ZeroPad(w.Logical, 3);
+  }
+  if (!wraps.empty()) WriteLine(stream, "LW" + wraps);
+
+  for (int32_t row = 0; row < Height(); ++row) {
+    std::string cells;
+    for (int32_t col = 0; col < Width(); ++col) {
+      int32_t v = rawGrid_[size_t(row) * size_t(Width()) + size_t(col)];
+      if (hex)
+        cells += " " + IntToHex(uint64_t(v), 4);
+      else
+        cells += char(v & 0xFF);
+    }
+    size_t keep = cells.find_last_not_of(' ');
+    cells.resize(keep == std::string::npos ? 0 : keep + 1);
+    WriteLine(stream, "MP" + cells);
+  }
+
+  for (const std::string& extra : ExtraLines) WriteLine(stream, "EX" + extra);
+  WriteLine(stream, "XX");
+}
+
+void TXMap::SaveBinary(TStream& stream, bool wide) {
+  stream.WriteString(wide ? "MAPW" : "MAPB");
+  stream.WriteByte(uint8_t(Width()));
+  stream.WriteByte(uint8_t(Height()));
+  std::vector<uint8_t> cells;
+  cells.reserve(rawGrid_.size() * (wide ? 2 : 1));
+  for (int32_t v : rawGrid_) {
+    cells.push_back(uint8_t(v));
+    if (wide) cells.push_back(uint8_t(v >> 8));
+  }
+  stream.WriteBuffer(cells.data(), cells.size());
+
+  WriteShortText(stream, Author);
+  WriteShortText(stream, MapName);
+  WriteShortText(stream, ThirdText);
+
+  if (wide)
+    stream.WriteWord(uint16_t(Wraps().size()));
+  else
+    stream.WriteByte(uint8_t(Wraps().size()));
+  for (const TLogicalWrap& w : Wraps()) {
+    if (wide) {
+      stream.WriteWord(uint16_t(w.Source));
+      stream.WriteWord(uint16_t(w.Logical));
+    } else {
+      stream.WriteByte(uint8_t(w.Source));
+      stream.WriteByte(uint8_t(w.Logical));
+    }
+  }
+
+  for (const std::string& extra : ExtraLines) {
+    stream.WriteByte(uint8_t(extra.size()));
+    stream.WriteString(extra);
+  }
+  stream.WriteByte(0);
+}
+
+}  // namespace zorbin

@@ -1,0 +1,59 @@
+// XMapUnit: the tile map file formats. TXMap reads the text maps MAPT
+// (a character per cell) and MAPX (four hex digits per cell) and the binary
+// maps MAPB (8 bit) and MAPW (16 bit), and writes all four.
+#pragma once
+
+#include "sprites/TileMapUnit.h"
+
+#include <string>
+
+namespace zorbin {
+
+class TStream;
+
+class TXMap : public TTileMap {
+ public:
+  // Outcome of the last Load(Stream): "OK" or the first problem found.
+  std::string LastError;
+
+  // Reads a whole map from the stream's current position. Conversion errors
+  // (EConvertError) and short binary files (EStreamError) leave as exceptions.
+  virtual void Load(TStream& stream);
+  // Opens the resource through the global stream opener (which raises
+  // "OpenStream failed: " + name when it is missing) and loads it.
+  virtual void Load(const std::string& fileName);
+  // Mode: 'A' automatic, 'B' MAPB, 'T' MAPT, 'W' MAPW, 'X' MAPX (any case);
+  // anything else counts as 'A'. Returns false, after a Warning and without
+  // writing anything, when the map cannot be stored in the chosen format
+  // without losing or corrupting data.
+  virtual bool Save(TStream& stream, char mode);
+  // Creates or truncates the disk file only when the map can be written;
+  // raises EFOpenError when the file cannot be created.
+  virtual bool Save(const std::string& fileName, char mode);
+
+  // One reader per format, given the stream just after the magic.
+  void LoadMAPT(TStream& stream);
+  void LoadMAPX(TStream& stream);
+  void LoadMAPB(TStream& stream);
+  void LoadMAPW(TStream& stream);
+  // One writer per format, each writing its magic itself; false (after a
+  // Warning, nothing written) when the format cannot hold the map.
+  bool SaveMAPT(TStream& stream);
+  bool SaveMAPX(TStream& stream);
+  bool SaveMAPB(TStream& stream);
+  bool SaveMAPW(TStream& stream);
+
+ private:
+  void LoadText(TStream& stream, bool hex);
+  void LoadBinary(TStream& stream, bool wide);
+  void SaveText(TStream& stream, bool hex);
+  void SaveBinary(TStream& stream, bool wide);
+  // The mode Save will write in ('B', 'T', 'W' or 'X'), with its warnings.
+  char ResolveMode(char mode);
+  // Whether the resolved mode can hold everything; warns when it cannot.
+  bool CanWrite(char mode);
+  // Runs the writer of a resolved mode.
+  void WriteIn(TStream& stream, char mode);
+};
+
+}  // namespace zorbin

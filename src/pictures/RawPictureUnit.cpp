@@ -1,0 +1,590 @@
+// RawPictureUnit: TRawPicture, the file dispatcher and the picture readers.
+#include "pictures/RawPictureUnit.h"
+
+#include "log/Logger.h"
+#include "pictures/FastPaletteUnit.h"
+#include "pictures/RawPictureReaderFASTUnit.h"
+#include "storage/QXStream.h"
+#include "util/QXToolbox.h"
+#include "util/Streams.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+
+namespace zorbin {
+
+namespace {
+
+const char* const kReadFileContext = "RawPictureUnit, TRawPicture.ReadFile";
+const char* const kBMPContext = "RawPictureUnit, TRawPicture.ReadBMP";
+const char* const kCELContext = "RawPictureUnit, TRawPicture.ReadCEL";
+const char* const kMIContext = "RawPictureUnit, TRawPicture.ReadMI";
+const char* const kMI100Context = "RawPictureUnit, ReadMI100";
+const char* const kKEPContext = "RawPictureUnit, TRawPicture.ReadKEP";
+const char* const kK16Context = "RawPictureUnit, TRawPicture.ReadK16";
+const char* const kGSDContext = "RawPictureUnit, TRawPicture.ReadGSD";
+
+// Extension to reader: key/value pairs, the odd last element is the result
+// for anything else.
+const char* const kExtensionTable = "BMP,0,CEL,1,MI,2,TGA,3,KEP,4,K16,5,MATOR,6,GSD,7,X";
+
+// A 256-entry colour table, 3 bytes per entry in pixel order (blue, green,
+// red). Entries a file does not fill stay black.
+using TColourTable = std::array<uint8_t, 768>;
+
+// The TGA reader's messages go to standard output, one line each.
+void PrintLine(const std::string& text) {
+  std::fputs((text + "\n").c_str(), stdout);
+  std::fflush(stdout);
+}
+
+std::string LookupValue(const std::string& table, const std::string& key) {
+  std::vector<std::string> parts = SplitString(table, ',');
+  size_t i = 0;
+  for (; i + 1 < parts.size(); i += 2)
+    if (SameText(parts[i], key)) return parts[i + 1];
+  return i < parts.size() ? parts[i] : std::string();
+}
+
+std::unique_ptr<TStream> OpenPicture(const std::string& name) {
+  if (!StreamOpener) throw std::runtime_error("OpenStream failed: " + name);
+  return StreamOpener->OpenStream(name);
+}
+
+bool SizeAllowed(int64_t width, int64_t height) {
+  return width >= 0 && height >= 0 && width <= TRawPicture::kMaxSide && height <= TRawPicture::kMaxSide &&
+         uint64_t(width) * uint64_t(height) * 3 <= TRawPicture::kMaxDataBytes;
+}
+
+// A file too short for the pixel data its header announces fails with the
+// stream-read error reading it would meet, but before the pixel buffer is
+// allocated.
+void RequireBytes(TStream& stream, uint64_t needed) {
+  int64_t remaining = stream.Remaining();
+  if (needed > 0 && (remaining < 0 || uint64_t(remaining) < needed)) throw EStreamError("Stream read error");
+}
+
+// The fewest bytes a run-length stream of that many pixels can take: a
+// packet covers at most 128 pixels and costs a header and one pixel.
+uint64_t MinRunLengthBytes(uint64_t pixels, uint64_t pixelBytes) { return (pixels + 127) / 128 * (1 + pixelBytes); }
+
+uint16_t Word(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
+
+void Put565(uint16_t v, uint8_t* out) {
+  out[0] = uint8_t((v & 0x1F) << 3);
+  out[1] = uint8_t(((v >> 5) & 0x3F) << 2);
+  out[2] = uint8_t(((v >> 11) & 0x1F) << 3);
+}
+
+void Put1555(uint16_t v, uint8_t* out) {
+  out[0] = uint8_t((v & 0x1F) << 3);
+  out[1] = uint8_t(((v >> 5) & 0x1F) << 3);
+  out[2] = uint8_t(((v >> 10) & 0x1F) << 3);
+}
+
+TColourTable GreyTable() {
+  TColourTable t{};
+  for (size_t i = 0; i < 256; ++i) t[i * 3] = t[i * 3 + 1] = t[i * 3 + 2] = uint8_t(i);
+  return t;
+}
+
+// Reads Height rows of rowBytes bytes each; convert(row, out) fills one
+// picture row. bottomUp: the first row read is the picture's last.
+template <typename Convert>
+void ReadRows(TStream& stream, TRawPicture& picture, size_t rowBytes, bool bottomUp, Convert convert) {
+  std::vector<uint8_t> row(rowBytes);
+  const size_t outBytes = size_t(picture.Width) * 3;
+  for (int32_t r = 0; r < picture.Height; ++r) {
+    stream.ReadBuffer(row.data(), rowBytes);
+    int32_t y = bottomUp ? picture.Height - 1 - r : r;
+    convert(row.data(), picture.Data.data() + size_t(y) * outBytes);
+  }
+}
+
+void ReadIndexedRows(TStream& stream, TRawPicture& picture, const TColourTable& table, bool bottomUp) {
+  const int32_t width = picture.Width;
+  ReadRows(stream, picture, size_t(width), bottomUp, [&](const uint8_t* row, uint8_t* out) {
+    for (int32_t x = 0; x < width; ++x) std::memcpy(out + size_t(x) * 3, &table[size_t(row[x]) * 3], 3);
+  });
+}
+
+// The TGA colour map: entries of 3 bytes (blue, green, red). Entries past
+// the 256 a byte index can reach are read and dropped.
+TColourTable ReadColourMap(TStream& stream, uint16_t length) {
+  std::vector<uint8_t> map(size_t(length) * 3);
+  stream.ReadBuffer(map.data(), map.size());
+  TColourTable table{};
+  std::memcpy(table.data(), map.data(), std::min(map.size(), table.size()));
+  return table;
+}
+
+// Run-length packets of one byte per pixel (TGA types 9 and 11); each byte
+// is looked up in table. Packets may run across row ends; pixels past the
+// last row are read and dropped.
+void ReadRunLength8(TStream& stream, TRawPicture& picture, const TColourTable& table, bool topDown) {
+  const int32_t width = picture.Width;
+  const int32_t height = picture.Height;
+  int32_t rowsDone = 0;
+  int32_t row = topDown ? 0 : height - 1;
+  int32_t column = 0;
+  auto put = [&](uint8_t v) {
+    if (rowsDone >= height) return;
+    std::memcpy(picture.Data.data() + (size_t(row) * size_t(width) + size_t(column)) * 3, &table[size_t(v) * 3], 3);
+    if (++column == width) {
+      column = 0;
+      ++rowsDone;
+      row += topDown ? 1 : -1;
+    }
+  };
+  uint8_t literal[128];
+  while (rowsDone < height) {
+    uint8_t header = stream.ReadByte();
+    int count = (header & 0x7F) + 1;
+    if (header & 0x80) {
+      uint8_t v = stream.ReadByte();
+      for (int i = 0; i < count; ++i) put(v);
+    } else {
+      stream.ReadBuffer(literal, size_t(count));
+      for (int i = 0; i < count; ++i) put(literal[i]);
+    }
+  }
+}
+
+}  // namespace
+
+std::string AddDefaultExtension(const std::string& name, const std::string& ext) {
+  size_t dot = name.find('.');
+  if (dot != std::string::npos && dot != 0) return name;
+  std::string bare = !ext.empty() && ext[0] == '.' ? ext.substr(1) : ext;
+  if (EndsText(bare, name)) return name;
+  return name + ext;
+}
+
+TRawPicture::TRawPicture(int32_t width, int32_t height) { SetSize(width, height); }
+
+void TRawPicture::SetSize(int32_t width, int32_t height) {
+  if (width <= 0 || height <= 0) width = height = 0;
+  Width = width;
+  Height = height;
+  Data.assign(size_t(width) * size_t(height) * 3, 0);
+}
+
+void TRawPicture::Clear() {
+  Width = Height = 0;
+  Data.clear();
+  Data.shrink_to_fit();
+  InfoKind = 0;
+  Info.clear();
+}
+
+uint8_t TRawPicture::GetInfoByte(int index) const {
+  if (index < 0 || size_t(index) >= Info.size()) return 0;
+  return Info[size_t(index)];
+}
+
+int32_t TRawPicture::FrameCount() const { return GetInfoByte(0) + (GetInfoByte(1) & 0x0F) * 256; }
+
+void TRawPicture::ReadFile(const std::string& name) {
+  std::string base = name;
+  if (base.size() > 3 && UpperCase(base.substr(base.size() - 3)) == ".ZL") base.resize(base.size() - 3);
+  size_t dot = base.rfind('.');
+  std::string ext = dot == std::string::npos ? std::string() : UpperCase(base.substr(dot + 1));
+  std::string reader = LookupValue(kExtensionTable, ext);
+  switch (reader.empty() ? ' ' : reader[0]) {
+    case '0': ReadBMP(name); break;
+    case '1': ReadCEL(name); break;
+    case '2': ReadMI(name); break;
+    case '3': ReadTGA(name); break;
+    case '4': ReadKEP(name); break;
+    case '5': ReadK16(name); break;
+    case '7': ReadGSD(name); break;
+    default: Log->Error("Unknown file extension! (" + ext + ")", kReadFileContext); break;
+  }
+}
+
+void TRawPicture::ReadTGA(const std::string& name) { ReadTGAStream(*OpenPicture(AddDefaultExtension(name, ".tga"))); }
+void TRawPicture::ReadBMP(const std::string& name) { ReadBMPStream(*OpenPicture(AddDefaultExtension(name, ".bmp"))); }
+void TRawPicture::ReadCEL(const std::string& name) { ReadCELStream(*OpenPicture(AddDefaultExtension(name, ".cel"))); }
+void TRawPicture::ReadMI(const std::string& name) { ReadMIStream(*OpenPicture(AddDefaultExtension(name, ".mi"))); }
+void TRawPicture::ReadKEP(const std::string& name) { ReadKEPStream(*OpenPicture(AddDefaultExtension(name, ".kep"))); }
+void TRawPicture::ReadK16(const std::string& name) { ReadK16Stream(*OpenPicture(AddDefaultExtension(name, ".k16"))); }
+void TRawPicture::ReadGSD(const std::string& name) { ReadGSDStream(*OpenPicture(AddDefaultExtension(name, ".gsd"))); }
+
+// ---------------------------------------------------------------- TGA
+
+void TRawPicture::ReadTGAStream(TStream& stream) {
+  uint8_t header[18];
+  stream.ReadBuffer(header, sizeof header);
+  const uint8_t idLength = header[0];
+  const uint8_t imageType = header[2];
+  const uint16_t mapLength = Word(header + 5);
+  const uint16_t originX = Word(header + 8);
+  const uint16_t originY = Word(header + 10);
+  const uint16_t width = Word(header + 12);
+  const uint16_t height = Word(header + 14);
+  const uint8_t depth = header[16];
+  const uint8_t descriptor = header[17];
+  const bool topDown = (descriptor & 0x20) != 0;
+  const uint8_t attributeBits = descriptor & 0x0F;
+
+  Clear();
+  switch (idLength) {
+    case 0: InfoKind = 0; break;
+    case 2: InfoKind = 1; break;
+    case 16: InfoKind = 2; break;
+    case 32: InfoKind = 3; break;
+    default: InfoKind = 255; break;
+  }
+  Info.resize(idLength);
+  stream.ReadBuffer(Info.data(), Info.size());
+
+  if (!SizeAllowed(width, height)) {
+    PrintLine("RTGA: Image too large!");
+    Clear();
+    return;
+  }
+  const uint64_t pixels = uint64_t(width) * height;
+  const uint64_t mapBytes = uint64_t(mapLength) * 3;
+  uint64_t needed = 0;
+  switch (imageType) {
+    case 1: needed = mapBytes + pixels; break;
+    case 2:
+      if (depth == 24 || depth == 32 || (depth == 16 && attributeBits <= 1)) needed = pixels * (depth / 8);
+      break;
+    case 3: needed = depth == 8 ? pixels : 0; break;
+    case 9: needed = mapBytes + MinRunLengthBytes(pixels, 1); break;
+    case 10: needed = MinRunLengthBytes(pixels, 3); break;
+    case 11: needed = MinRunLengthBytes(pixels, 1); break;
+    default: break;
+  }
+  RequireBytes(stream, needed);
+  SetSize(width, height);
+
+  switch (imageType) {
+    case 0: PrintLine("RTGA: No image data included in file!"); break;
+    case 1: ReadIndexedRows(stream, *this, ReadColourMap(stream, mapLength), !topDown); break;
+    case 2: {
+      if (originX != 0 || originY != 0) PrintLine("RTGA: Ignoring Origin settings!");
+      const int32_t w = Width;
+      if (depth == 24) {
+        ReadRows(stream, *this, size_t(w) * 3, !topDown,
+                 [&](const uint8_t* row, uint8_t* out) { std::memcpy(out, row, size_t(w) * 3); });
+      } else if (depth == 32) {
+        ReadRows(stream, *this, size_t(w) * 4, !topDown, [&](const uint8_t* row, uint8_t* out) {
+          for (int32_t x = 0; x < w; ++x) std::memcpy(out + size_t(x) * 3, row + size_t(x) * 4, 3);
+        });
+      } else if (depth == 16) {
+        if (attributeBits > 1) {
+          PrintLine("RTGA: Illegal Image Descriptor Byte!");
+          return;
+        }
+        auto put = attributeBits == 1 ? Put1555 : Put565;
+        ReadRows(stream, *this, size_t(w) * 2, !topDown, [&](const uint8_t* row, uint8_t* out) {
+          for (int32_t x = 0; x < w; ++x) put(Word(row + size_t(x) * 2), out + size_t(x) * 3);
+        });
+      } else {
+        PrintLine("RTGA: Illegal Image Pixel Size!");
+        return;
+      }
+      break;
+    }
+    case 3:
+      if (depth != 8) {
+        PrintLine("Illegal Image Pixel Size!");
+        return;
+      }
+      ReadIndexedRows(stream, *this, GreyTable(), !topDown);
+      break;
+    case 9: ReadRunLength8(stream, *this, ReadColourMap(stream, mapLength), topDown); break;
+    case 10:
+      if (topDown)
+        ReadRLE24TopDown(stream, Width, Height, Data.data());
+      else
+        ReadRLE24BottomUp(stream, Width, Height, Data.data());
+      break;
+    case 11: ReadRunLength8(stream, *this, GreyTable(), topDown); break;
+    case 32:
+    case 33: PrintLine("RTGA: Compressed images are not supported!"); break;
+    default: PrintLine("RTGA: Unkown image type!"); break;
+  }
+
+  // A font picture: one 8-byte glyph record per set bit of the 32-byte ID
+  // follows the pixels.
+  if (Info.size() == 32) {
+    size_t glyphs = 0;
+    for (size_t i = 0; i < 32; ++i) glyphs += size_t(std::popcount(Info[i]));
+    Info.resize(32 + 8 * glyphs);
+    stream.ReadBuffer(Info.data() + 32, 8 * glyphs);
+  }
+  if (Info.size() == 16 && (Info[6] & 0x80) != 0 && FrameCount() != 0) StackToStrip();
+}
+
+// Frames stored one below the other become frames side by side. Rows below
+// the last whole frame are dropped; a stack with fewer rows than frames is
+// left as it is.
+void TRawPicture::StackToStrip() {
+  const int32_t frames = FrameCount();
+  const int32_t frameHeight = Height / frames;
+  if (frameHeight == 0) return;
+  const int32_t stripWidth = frames * Width;
+  const size_t rowBytes = size_t(Width) * 3;
+  const size_t stripRowBytes = size_t(stripWidth) * 3;
+  std::vector<uint8_t> strip(stripRowBytes * size_t(frameHeight));
+  for (int32_t i = 0; i < frames; ++i)
+    for (int32_t y = 0; y < frameHeight; ++y)
+      std::memcpy(strip.data() + size_t(y) * stripRowBytes + size_t(i) * rowBytes,
+                  Data.data() + size_t(i * frameHeight + y) * rowBytes, rowBytes);
+  Data.swap(strip);
+  Width = stripWidth;
+  Height = frameHeight;
+}
+
+// ---------------------------------------------------------------- BMP
+
+void TRawPicture::ReadBMPStream(TStream& stream) {
+  const int64_t start = stream.Position();
+  uint8_t magic[2];
+  stream.ReadBuffer(magic, 2);
+  if (magic[0] != 'B' || magic[1] != 'M') {
+    Log->Warning("Not a .BMP file!", kBMPContext);
+    return;
+  }
+  stream.ReadDWord();  // file size
+  stream.ReadDWord();  // reserved
+  const uint32_t pixelOffset = stream.ReadDWord();
+  if (stream.ReadDWord() != 40) {
+    Log->Warning("Only Windows V3 BMP header supported!", kBMPContext);
+    return;
+  }
+  const int32_t width = stream.ReadInt32();
+  const int32_t height = stream.ReadInt32();
+  stream.ReadWord();  // planes
+  const uint16_t bitCount = stream.ReadWord();
+  const uint32_t compression = stream.ReadDWord();
+  uint8_t unused[12];  // image size, resolutions
+  stream.ReadBuffer(unused, sizeof unused);
+  const uint32_t coloursUsed = stream.ReadDWord();
+  stream.ReadDWord();  // colours important
+
+  if (!SizeAllowed(width, height)) {
+    Log->Warning("Unsupported picture size! (" + IntToStr(width) + "x" + IntToStr(height) + ")", kBMPContext);
+    return;
+  }
+  uint64_t paletteEntries = 0;
+  if (bitCount == 1) paletteEntries = 2;
+  if (bitCount == 4) paletteEntries = 16;
+  if (bitCount == 8) paletteEntries = coloursUsed == 0 ? 256 : coloursUsed;
+  const bool rle8 = bitCount == 8 && compression == 1;
+  const bool rows = bitCount == 1 || bitCount == 4 || bitCount == 24 || (bitCount == 8 && compression == 0);
+  const uint64_t rowBytes = (uint64_t(width) * bitCount + 31) / 32 * 4;
+  const uint64_t pixelBytes = rows ? rowBytes * uint64_t(height) : 0;
+
+  TColourTable table{};
+  if (bitCount == 24) {
+    stream.SetPosition(start + pixelOffset);
+    RequireBytes(stream, pixelBytes);
+  } else {
+    RequireBytes(stream, paletteEntries * 4 + pixelBytes);
+    // The palette lies directly behind the headers; entries past 256 are
+    // read and dropped, indices past the entries read give black.
+    std::vector<uint8_t> palette(size_t(paletteEntries) * 4);
+    stream.ReadBuffer(palette.data(), palette.size());
+    for (size_t i = 0; i < 256 && i < paletteEntries; ++i) std::memcpy(&table[i * 3], &palette[i * 4], 3);
+  }
+
+  Clear();
+  SetSize(width, height);
+  const int32_t w = Width;
+  auto lookup = [&](uint8_t* out, int32_t x, uint8_t index) {
+    std::memcpy(out + size_t(x) * 3, &table[size_t(index) * 3], 3);
+  };
+  if (bitCount == 1) {
+    ReadRows(stream, *this, size_t(rowBytes), true, [&](const uint8_t* row, uint8_t* out) {
+      for (int32_t x = 0; x < w; ++x) lookup(out, x, (row[x >> 3] >> (7 - (x & 7))) & 1);
+    });
+  } else if (bitCount == 4) {
+    ReadRows(stream, *this, size_t(rowBytes), true, [&](const uint8_t* row, uint8_t* out) {
+      for (int32_t x = 0; x < w; ++x) lookup(out, x, (x & 1) ? row[x >> 1] & 0x0F : row[x >> 1] >> 4);
+    });
+  } else if (bitCount == 8 && rows) {
+    ReadRows(stream, *this, size_t(rowBytes), true, [&](const uint8_t* row, uint8_t* out) {
+      for (int32_t x = 0; x < w; ++x) lookup(out, x, row[x]);
+    });
+  } else if (bitCount == 24) {
+    ReadRows(stream, *this, size_t(rowBytes), true,
+             [&](const uint8_t* row, uint8_t* out) { std::memcpy(out, row, size_t(w) * 3); });
+  } else if (rle8) {
+    // Positions are kept wide so that runs and deltas past the edges are
+    // simply dropped; y counts picture rows, the file starts at the bottom.
+    int64_t x = 0;
+    int64_t y = Height - 1;
+    auto put = [&](uint8_t index) {
+      if (x >= 0 && x < Width && y >= 0 && y < Height) lookup(Data.data() + size_t(y) * size_t(w) * 3, int32_t(x), index);
+      ++x;
+    };
+    uint8_t absolute[256];
+    while (y >= 0) {
+      uint8_t pair[2];
+      stream.ReadBuffer(pair, 2);
+      if (pair[0] != 0) {
+        for (int i = 0; i < pair[0]; ++i) put(pair[1]);
+      } else if (pair[1] == 0) {
+        x = 0;
+        --y;
+      } else if (pair[1] == 1) {
+        break;
+      } else if (pair[1] == 2) {
+        uint8_t delta[2];
+        stream.ReadBuffer(delta, 2);
+        x += delta[0];
+        y -= delta[1];
+      } else {
+        const size_t count = pair[1];
+        stream.ReadBuffer(absolute, count + (count & 1));
+        for (size_t i = 0; i < count; ++i) put(absolute[i]);
+      }
+    }
+  }
+}
+
+// ---------------------------------------------------------------- CEL
+
+void TRawPicture::ReadCELStream(TStream& stream) {
+  if (stream.ReadWord() != 0x9119) {
+    Log->Warning("Not a .CEL file!", kCELContext);
+    return;
+  }
+  const uint16_t width = stream.ReadWord();
+  const uint16_t height = stream.ReadWord();
+  uint8_t unused[26];
+  stream.ReadBuffer(unused, sizeof unused);
+  if (!SizeAllowed(width, height)) {
+    Log->Warning("Unsupported picture size! (" + IntToStr(width) + "x" + IntToStr(height) + ")", kCELContext);
+    return;
+  }
+  RequireBytes(stream, 768 + uint64_t(width) * height);
+  uint8_t palette[768];
+  stream.ReadBuffer(palette, sizeof palette);
+  // 6-bit red, green, blue to 8-bit blue, green, red.
+  TColourTable table{};
+  for (size_t i = 0; i < 256; ++i) {
+    table[i * 3] = uint8_t(palette[i * 3 + 2] << 2);
+    table[i * 3 + 1] = uint8_t(palette[i * 3 + 1] << 2);
+    table[i * 3 + 2] = uint8_t(palette[i * 3] << 2);
+  }
+  Clear();
+  SetSize(width, height);
+  ReadIndexedRows(stream, *this, table, false);
+}
+
+// ---------------------------------------------------------------- MI
+
+void TRawPicture::ReadMIStream(TStream& stream) {
+  uint8_t magic[2];
+  stream.ReadBuffer(magic, 2);
+  if (magic[0] != 'M' || magic[1] != 'I') {
+    Log->Warning("Not an .MI file!", kMIContext);
+    return;
+  }
+  if (stream.ReadWord() != 256) {
+    Log->Warning("Unknown .MI file version!", kMIContext);
+    return;
+  }
+  // Version 1.00 body.
+  const uint16_t tag = stream.ReadWord();
+  stream.ReadWord();  // not used
+  const uint16_t width = stream.ReadWord();
+  const uint16_t height = stream.ReadWord();
+  if (!SizeAllowed(width, height)) {
+    Log->Warning("Unsupported picture size! (" + IntToStr(width) + "x" + IntToStr(height) + ")", kMIContext);
+    return;
+  }
+  const bool grey = tag == ('G' | 'S' << 8);
+  const bool rgb24 = tag == ('2' | '4' << 8);
+  const bool rgb16 = tag == ('1' | '6' << 8);
+  const uint64_t pixelBytes = grey ? 1 : rgb24 ? 3 : rgb16 ? 2 : 0;
+  RequireBytes(stream, pixelBytes * width * height);
+  Clear();
+  SetSize(width, height);
+  const int32_t w = Width;
+  if (grey) {
+    ReadIndexedRows(stream, *this, GreyTable(), false);
+  } else if (rgb24) {
+    ReadRows(stream, *this, size_t(w) * 3, false, [&](const uint8_t* row, uint8_t* out) {
+      for (int32_t x = 0; x < w; ++x) {
+        out[x * 3] = row[x * 3 + 2];
+        out[x * 3 + 1] = row[x * 3 + 1];
+        out[x * 3 + 2] = row[x * 3];
+      }
+    });
+  } else if (rgb16) {
+    ReadRows(stream, *this, size_t(w) * 2, false, [&](const uint8_t* row, uint8_t* out) {
+      for (int32_t x = 0; x < w; ++x) Put565(Word(row + size_t(x) * 2), out + size_t(x) * 3);
+    });
+  } else {
+    Log->Warning("Invalid color depth! (" + IntToHex(tag, 4) + ")", kMI100Context);
+  }
+}
+
+// ---------------------------------------------------------------- KEP, K16, GSD
+
+void TRawPicture::ReadKEPStream(TStream& stream) {
+  const int64_t size = stream.Size();
+  int64_t width = stream.ReadWord();
+  int64_t height = stream.ReadWord();
+  // Some files give the largest coordinates instead of the size.
+  if (size == (width + 1) * (height + 1) + 4) {
+    ++width;
+    ++height;
+  }
+  if (!SizeAllowed(width, height)) {
+    Log->Warning("Unsupported picture size! (" + IntToStr(width) + "x" + IntToStr(height) + ")", kKEPContext);
+    return;
+  }
+  RequireBytes(stream, uint64_t(width * height));
+  TColourTable table{};
+  for (size_t i = 0; i < 256; ++i) {
+    table[i * 3] = CurrentPalette[i * 3 + 2];
+    table[i * 3 + 1] = CurrentPalette[i * 3 + 1];
+    table[i * 3 + 2] = CurrentPalette[i * 3];
+  }
+  Clear();
+  SetSize(int32_t(width), int32_t(height));
+  ReadIndexedRows(stream, *this, table, false);
+}
+
+void TRawPicture::ReadK16Stream(TStream& stream) {
+  const int64_t width = int64_t(stream.ReadWord()) + 1;
+  const int64_t height = int64_t(stream.ReadWord()) + 1;
+  if (!SizeAllowed(width, height)) {
+    Log->Warning("Unsupported picture size! (" + IntToStr(width) + "x" + IntToStr(height) + ")", kK16Context);
+    return;
+  }
+  RequireBytes(stream, uint64_t(width * height * 2));
+  Clear();
+  SetSize(int32_t(width), int32_t(height));
+  const int32_t w = Width;
+  ReadRows(stream, *this, size_t(w) * 2, false, [&](const uint8_t* row, uint8_t* out) {
+    for (int32_t x = 0; x < w; ++x) Put565(Word(row + size_t(x) * 2), out + size_t(x) * 3);
+  });
+}
+
+void TRawPicture::ReadGSDStream(TStream& stream) {
+  const uint16_t width = stream.ReadWord();
+  const uint16_t height = stream.ReadWord();
+  if (!SizeAllowed(width, height)) {
+    Log->Warning("Unsupported picture size! (" + IntToStr(width) + "x" + IntToStr(height) + ")", kGSDContext);
+    return;
+  }
+  RequireBytes(stream, uint64_t(width) * height);
+  Clear();
+  SetSize(width, height);
+  ReadIndexedRows(stream, *this, GreyTable(), false);
+}
+
+}  // namespace zorbin

@@ -1,0 +1,36 @@
+// CodingUnit: the byte transforms of compressed blocks (stage C), each
+// mapping n bytes to n bytes: interleave restore (planar channels back to
+// interleaved pixels), delta coding and move-to-front coding, with the
+// encoders the packer runs.
+#pragma once
+
+#include "util/Streams.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace zorbin {
+
+// Decoders over streams: each reads source from its position to its end and
+// returns a new memory stream positioned at 0; the caller frees the input.
+// Stride is 2 or 3 in blocks; any stride of 1 or more is accepted.
+std::unique_ptr<TMemoryStream> InterleaveRestore(TStream& source, int stride);
+std::unique_ptr<TMemoryStream> DeltaDecode(TStream& source);
+std::unique_ptr<TMemoryStream> MTFDecode(TStream& source);
+
+// Interleave restore: input holds output positions 0, s, 2s, ..., then
+// 1, 1 + s, ..., and so on. InterleaveSplit is its inverse.
+std::vector<uint8_t> InterleaveRestoreBytes(const std::vector<uint8_t>& data, int stride);
+std::vector<uint8_t> InterleaveSplitBytes(const std::vector<uint8_t>& data, int stride);
+
+// Delta: the first byte kept, every further byte the difference (mod 256)
+// to the byte before it.
+void DeltaDecodeInPlace(std::vector<uint8_t>& data);
+void DeltaEncodeInPlace(std::vector<uint8_t>& data);
+
+// Move-to-front over a table that starts as 0 ... 255.
+void MTFDecodeInPlace(std::vector<uint8_t>& data);
+void MTFEncodeInPlace(std::vector<uint8_t>& data);
+
+}  // namespace zorbin

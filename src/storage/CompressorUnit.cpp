@@ -1,0 +1,183 @@
+// CompressorUnit: decoding and packing compressed blocks.
+#include "storage/CompressorUnit.h"
+
+#include "storage/CodingUnit.h"
+#include "storage/HuffmanUnit.h"
+#include "storage/MyZStreamUnit.h"
+#include "storage/RLEUnit.h"
+
+#include <algorithm>
+#include <string>
+
+namespace zorbin {
+
+namespace {
+
+// A stored block: the flag byte, then the decoded size (not read back).
+constexpr size_t kStoredHeaderSize = 5;
+// Deflate level of the packer.
+constexpr int kDeflateLevel = 9;
+// CompressBest estimates every zlib combination at this quick level and
+// packs only the best few at kDeflateLevel.
+constexpr int kEstimateLevel = 1;
+constexpr size_t kZlibFinalists = 3;
+
+void CheckSize(const std::vector<uint8_t>& data) {
+  if (data.size() > kMaxDecodedSize) throw ECompressionError("Decoded data exceeds the size limit");
+}
+
+std::vector<uint8_t> RunLengthDecode(const std::vector<uint8_t>& data) {
+  std::vector<uint8_t> out;
+  size_t consumed = 0;
+  RLEDecodeBytes(data.data(), data.size(), out, consumed);
+  return out;
+}
+
+std::vector<uint8_t> HuffmanDecode(const std::vector<uint8_t>& data) {
+  size_t consumed = 0;
+  return THuffman::DecodeBytes(data.data(), data.size(), consumed);
+}
+
+std::vector<uint8_t> DecodeStageB(std::vector<uint8_t> data, unsigned code) {
+  switch (code) {
+    case 0: return data;
+    case kStageBRLE: return RunLengthDecode(data);
+    case kStageBHuffmanRLE: return RunLengthDecode(HuffmanDecode(data));
+    case kStageBHuffman: return HuffmanDecode(data);
+    default: return {};
+  }
+}
+
+void DecodeStageC(std::vector<uint8_t>& data, unsigned code) {
+  switch (code) {
+    case 1: data = InterleaveRestoreBytes(data, 2); break;
+    case 2: data = InterleaveRestoreBytes(data, 3); break;
+    case 3: DeltaDecodeInPlace(data); break;
+    case 4: MTFDecodeInPlace(data); break;
+    case 5: DeltaDecodeInPlace(data); data = InterleaveRestoreBytes(data, 2); break;
+    case 6: DeltaDecodeInPlace(data); data = InterleaveRestoreBytes(data, 3); break;
+    case 7: MTFDecodeInPlace(data); DeltaDecodeInPlace(data); break;
+    default: break;
+  }
+}
+
+// The inverse of DecodeStageC.
+std::vector<uint8_t> EncodeStageC(const std::vector<uint8_t>& data, unsigned code) {
+  std::vector<uint8_t> out;
+  switch (code) {
+    case 1: return InterleaveSplitBytes(data, 2);
+    case 2: return InterleaveSplitBytes(data, 3);
+    case 5: out = InterleaveSplitBytes(data, 2); DeltaEncodeInPlace(out); return out;
+    case 6: out = InterleaveSplitBytes(data, 3); DeltaEncodeInPlace(out); return out;
+    default: break;
+  }
+  out = data;
+  if (code == 3 || code == 7) DeltaEncodeInPlace(out);
+  if (code == 4 || code == 7) MTFEncodeInPlace(out);
+  return out;
+}
+
+bool KnownStageB(unsigned code) {
+  return code == 0 || code == kStageBRLE || code == kStageBHuffmanRLE || code == kStageBHuffman;
+}
+
+std::vector<uint8_t> MakeBlock(uint8_t flags, const std::vector<uint8_t>& stageInput, size_t decodedSize) {
+  std::vector<uint8_t> block;
+  if (flags & kFlagZlib) {
+    std::vector<uint8_t> z = DeflateBytes(stageInput, kDeflateLevel);
+    block.reserve(1 + z.size());
+    block.push_back(flags);
+    block.insert(block.end(), z.begin(), z.end());
+    return block;
+  }
+  block.reserve(kStoredHeaderSize + stageInput.size());
+  block.push_back(flags);
+  for (int i = 0; i < 4; ++i) block.push_back(uint8_t(decodedSize >> (8 * i)));
+  block.insert(block.end(), stageInput.begin(), stageInput.end());
+  return block;
+}
+
+// Stages C and B of flags over data: the stage input of the block.
+std::vector<uint8_t> EncodeStages(const std::vector<uint8_t>& data, uint8_t flags) {
+  const unsigned stageB = (flags >> kStageBShift) & 7;
+  if ((flags & 0x80) || !KnownStageB(stageB))
+    throw ECompressionError("Unsupported compression flags " + std::to_string(flags));
+  CheckSize(data);
+  std::vector<uint8_t> stage = EncodeStageC(data, flags & 7);
+  if (stageB == kStageBRLE || stageB == kStageBHuffmanRLE) {
+    stage = RLEEncodeBest(stage);
+    CheckSize(stage);
+  }
+  if (stageB == kStageBHuffmanRLE || stageB == kStageBHuffman) {
+    stage = THuffman::Encode(stage);
+    CheckSize(stage);
+  }
+  return stage;
+}
+
+}  // namespace
+
+std::unique_ptr<TMemoryStream> TCompressor::Decompress(TStream& block) {
+  block.SetPosition(0);
+  std::vector<uint8_t> data;
+  uint8_t flags = 0;
+  {
+    std::vector<uint8_t> bytes = block.ReadAll();
+    if (bytes.empty()) throw ECompressionError("Compressed block is empty");
+    flags = bytes[0];
+    if (flags & kFlagZlib) {
+      data = InflateBytes(bytes.data() + 1, bytes.size() - 1);
+    } else {
+      if (bytes.size() < kStoredHeaderSize) throw ECompressionError("Compressed block ends early");
+      data.assign(bytes.begin() + kStoredHeaderSize, bytes.end());
+      CheckSize(data);
+    }
+  }
+  data = DecodeStageB(std::move(data), (flags >> kStageBShift) & 7);
+  DecodeStageC(data, flags & 7);
+  return std::make_unique<TMemoryStream>(std::move(data));
+}
+
+std::vector<uint8_t> TCompressor::Compress(const std::vector<uint8_t>& data, uint8_t flags) {
+  return MakeBlock(flags, EncodeStages(data, flags), data.size());
+}
+
+std::vector<uint8_t> TCompressor::CompressBest(const std::vector<uint8_t>& data) {
+  CheckSize(data);
+  uint8_t bestFlags = 0;
+  size_t bestSize = kStoredHeaderSize + data.size();
+  std::vector<std::pair<size_t, uint8_t>> zlibEstimates;
+  auto consider = [&](uint8_t flags, const std::vector<uint8_t>& stage) {
+    if (stage.size() > kMaxDecodedSize) return;
+    // Only a strictly smaller block wins, so ties keep the earlier, simpler
+    // combination.
+    if (kStoredHeaderSize + stage.size() < bestSize) {
+      bestSize = kStoredHeaderSize + stage.size();
+      bestFlags = flags;
+    }
+    zlibEstimates.push_back({1 + DeflateBytes(stage, kEstimateLevel).size(), uint8_t(flags | kFlagZlib)});
+  };
+  for (unsigned stageC = 0; stageC < 8; ++stageC) {
+    const std::vector<uint8_t> transformed = EncodeStageC(data, stageC);
+    const std::vector<uint8_t> runs = RLEEncodeBest(transformed);
+    consider(uint8_t(stageC), transformed);
+    consider(uint8_t(kStageBRLE << kStageBShift | stageC), runs);
+    consider(uint8_t(kStageBHuffmanRLE << kStageBShift | stageC), THuffman::Encode(runs));
+    consider(uint8_t(kStageBHuffman << kStageBShift | stageC), THuffman::Encode(transformed));
+  }
+  // The zlib layer is costly at full strength: the quick estimates pick the
+  // few combinations that are packed for real.
+  std::stable_sort(zlibEstimates.begin(), zlibEstimates.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<uint8_t> best;
+  for (size_t i = 0; i < zlibEstimates.size() && i < kZlibFinalists; ++i) {
+    std::vector<uint8_t> block = Compress(data, zlibEstimates[i].second);
+    if (block.size() < bestSize) {
+      bestSize = block.size();
+      best = std::move(block);
+    }
+  }
+  return best.empty() ? Compress(data, bestFlags) : best;
+}
+
+}  // namespace zorbin

@@ -1,0 +1,69 @@
+#include "storage/CodingUnit.h"
+
+#include <gtest/gtest.h>
+
+namespace zorbin {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+TEST(CodingUnit, DecodersGiveTheDocumentedBytes) {
+  EXPECT_EQ(InterleaveRestoreBytes({0, 3, 6, 1, 4, 2, 5}, 3), (Bytes{0, 1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(InterleaveRestoreBytes({0, 2, 4, 1, 3}, 2), (Bytes{0, 1, 2, 3, 4}));
+  Bytes mtf{1, 1, 0};
+  MTFDecodeInPlace(mtf);
+  EXPECT_EQ(mtf, (Bytes{1, 0, 0}));
+  Bytes mtf2{255, 0, 255};
+  MTFDecodeInPlace(mtf2);
+  EXPECT_EQ(mtf2, (Bytes{255, 255, 254}));
+  Bytes delta{10, 1, 255};
+  DeltaDecodeInPlace(delta);
+  EXPECT_EQ(delta, (Bytes{10, 11, 10}));
+}
+
+TEST(CodingUnit, InterleaveHandlesFilesShorterThanTheStride) {
+  EXPECT_EQ(InterleaveRestoreBytes({}, 3), Bytes{});
+  EXPECT_EQ(InterleaveRestoreBytes({9}, 3), Bytes{9});
+  EXPECT_EQ(InterleaveRestoreBytes({7, 8}, 3), (Bytes{7, 8}));
+  EXPECT_EQ(InterleaveSplitBytes({1, 2, 3, 4}, 3), (Bytes{1, 4, 2, 3}));
+  EXPECT_THROW(InterleaveRestoreBytes({1}, 0), std::invalid_argument);
+}
+
+TEST(CodingUnit, EncodersInvertTheDecoders) {
+  for (size_t n : {0u, 1u, 2u, 3u, 4u, 5u, 7u, 100u, 1001u}) {
+    Bytes data(n);
+    for (size_t i = 0; i < n; ++i) data[i] = uint8_t(i * 37 + (i >> 3) * 11);
+    for (int stride : {1, 2, 3, 4}) {
+      EXPECT_EQ(InterleaveRestoreBytes(InterleaveSplitBytes(data, stride), stride), data) << n << " " << stride;
+    }
+    Bytes d = data;
+    DeltaEncodeInPlace(d);
+    DeltaDecodeInPlace(d);
+    EXPECT_EQ(d, data);
+    Bytes m = data;
+    MTFEncodeInPlace(m);
+    MTFDecodeInPlace(m);
+    EXPECT_EQ(m, data);
+  }
+}
+
+TEST(CodingUnit, StreamDecodersReadFromThePositionAndReturnRewoundStreams) {
+  TMemoryStream source(Bytes{99, 99, 0, 3, 6, 1, 4, 2, 5});
+  source.SetPosition(2);
+  auto restored = InterleaveRestore(source, 3);
+  EXPECT_EQ(restored->Position(), 0);
+  EXPECT_EQ(restored->Data(), (Bytes{0, 1, 2, 3, 4, 5, 6}));
+
+  TMemoryStream deltaSource(Bytes{10, 1, 255});
+  auto delta = DeltaDecode(deltaSource);
+  EXPECT_EQ(delta->Position(), 0);
+  EXPECT_EQ(delta->Data(), (Bytes{10, 11, 10}));
+
+  TMemoryStream mtfSource(Bytes{1, 1, 0});
+  auto mtf = MTFDecode(mtfSource);
+  EXPECT_EQ(mtf->Position(), 0);
+  EXPECT_EQ(mtf->Data(), (Bytes{1, 0, 0}));
+}
+
+}  // namespace
+}  // namespace zorbin

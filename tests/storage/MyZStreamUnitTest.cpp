@@ -1,0 +1,81 @@
+#include "storage/MyZStreamUnit.h"
+
+#include "storage/CompressorUnit.h"
+#include "util/QXToolbox.h"
+
+#include <gtest/gtest.h>
+
+namespace zorbin {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes Noise(size_t n, uint32_t seed) {
+  RandSeed(seed);
+  Bytes out(n);
+  for (uint8_t& b : out) b = uint8_t(Random(256));
+  return out;
+}
+
+TEST(MyZStreamUnit, InflatesLargeStreamsInPiecesAndAppends) {
+  // Incompressible data keeps the zlib stream well over one 32768-byte piece.
+  Bytes data = Noise(100000, 7);
+  Bytes z = DeflateBytes(data, 9);
+  ASSERT_GT(z.size(), 3 * kInflatePieceSize);
+  Bytes framed{0xAA, 0xBB};
+  framed.insert(framed.end(), z.begin(), z.end());
+  framed.insert(framed.end(), {1, 2, 3});  // bytes after the stream's end
+  TMemoryStream source(framed);
+  source.SetPosition(2);
+  TMemoryStream destination(std::string("head"));
+  destination.Seek(0, TSeekOrigin::End);
+  InflateStream(source, destination);
+  EXPECT_EQ(source.Position(), int64_t(framed.size() - 3));
+  Bytes expected{'h', 'e', 'a', 'd'};
+  expected.insert(expected.end(), data.begin(), data.end());
+  EXPECT_EQ(destination.Data(), expected);
+  EXPECT_EQ(InflateBytes(z.data(), z.size()), data);
+}
+
+TEST(MyZStreamUnit, EveryLevelAndEmptyDataRoundTrip) {
+  Bytes text;
+  for (int i = 0; i < 5000; ++i) text.push_back(uint8_t("objects.ini\r\n"[i % 13]));
+  for (int level = -1; level <= 9; ++level) {
+    Bytes z = DeflateBytes(text, level);
+    EXPECT_EQ(InflateBytes(z.data(), z.size()), text) << level;
+  }
+  Bytes empty = DeflateBytes({}, 9);
+  EXPECT_TRUE(InflateBytes(empty.data(), empty.size()).empty());
+  EXPECT_THROW(DeflateBytes(text, 10), ECompressionError);
+}
+
+TEST(MyZStreamUnit, CorruptOrTruncatedDataRaises) {
+  Bytes data = Noise(50000, 9);
+  Bytes z = DeflateBytes(data, 6);
+  Bytes cut(z.begin(), z.begin() + std::ptrdiff_t(z.size() / 2));
+  Bytes noAdler(z.begin(), z.end() - 2);
+  Bytes badHeader = z;
+  badHeader[0] = 0x00;
+  Bytes badChecksum = z;
+  badChecksum.back() ^= 0x01;
+  for (const Bytes& bad : {cut, noAdler, badHeader, badChecksum, Bytes{}}) {
+    EXPECT_THROW(InflateBytes(bad.data(), bad.size()), ECompressionError);
+    TMemoryStream source(bad);
+    TMemoryStream destination;
+    EXPECT_THROW(InflateStream(source, destination), ECompressionError);
+  }
+}
+
+TEST(MyZStreamUnit, OutputPastTheSizeLimitRaises) {
+  Bytes zeros(kMaxDecodedSize + 1);
+  Bytes bomb = DeflateBytes(zeros, 1);
+  zeros = Bytes();
+  EXPECT_LT(bomb.size(), size_t(1) << 20);
+  TMemoryStream source(bomb);
+  TMemoryStream destination;
+  EXPECT_THROW(InflateStream(source, destination), ECompressionError);
+  EXPECT_LE(destination.Size(), int64_t(kMaxDecodedSize));
+}
+
+}  // namespace
+}  // namespace zorbin

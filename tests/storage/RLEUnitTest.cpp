@@ -1,0 +1,126 @@
+#include "storage/RLEUnit.h"
+
+#include "storage/CompressorUnit.h"
+
+#include <gtest/gtest.h>
+
+namespace zorbin {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// A stream with the given method and tokens; N counts the header.
+Bytes Stream(uint8_t method, const Bytes& tokens, int extraN = 0) {
+  uint32_t n = uint32_t(5 + tokens.size() + extraN);
+  Bytes out(5 + tokens.size());
+  out[0] = method;
+  for (int i = 0; i < 4; ++i) out[size_t(1 + i)] = uint8_t(n >> (8 * i));
+  std::copy(tokens.begin(), tokens.end(), out.begin() + 5);
+  return out;
+}
+
+Bytes Decode(const Bytes& stream) {
+  Bytes out;
+  size_t consumed = 0;
+  EXPECT_TRUE(RLEDecodeBytes(stream.data(), stream.size(), out, consumed));
+  EXPECT_EQ(consumed, stream.size());
+  return out;
+}
+
+TEST(RLEUnit, MethodFiveRunsAndLiterals) {
+  // Run of 3 x 'A', literal "xyz", run of 128 zeros, one-byte literal.
+  Bytes out = Decode(Stream(5, {0x82, 'A', 0x02, 'x', 'y', 'z', 0xFF, 0, 0x00, 'q'}));
+  Bytes expected{'A', 'A', 'A', 'x', 'y', 'z'};
+  expected.insert(expected.end(), 128, 0);
+  expected.push_back('q');
+  EXPECT_EQ(out, expected);
+}
+
+TEST(RLEUnit, MethodSixRunsOfSevenBitValues) {
+  // 'a' once, 0x05 repeated 256 times, 'b' repeated once.
+  Bytes out = Decode(Stream(6, {'a', 0x85, 0xFF, 0x80 | 'b', 0x00}));
+  Bytes expected{'a'};
+  expected.insert(expected.end(), 256, 0x05);
+  expected.push_back('b');
+  EXPECT_EQ(out, expected);
+}
+
+TEST(RLEUnit, StreamDecodeLeavesSourceAfterTheStreamAndRewindsDestination) {
+  Bytes bytes{0xEE};
+  Bytes stream = Stream(5, {0x81, 'Z'});
+  bytes.insert(bytes.end(), stream.begin(), stream.end());
+  bytes.push_back(0x77);
+  TMemoryStream source(bytes);
+  source.SetPosition(1);
+  TMemoryStream destination;
+  RLEDecode(source, destination);
+  EXPECT_EQ(source.Position(), int64_t(bytes.size() - 1));
+  EXPECT_EQ(destination.Position(), 0);
+  EXPECT_EQ(destination.Data(), (Bytes{'Z', 'Z'}));
+}
+
+TEST(RLEUnit, UnknownMethodOutputsNothingAndPutsSourceBack) {
+  TMemoryStream source(Stream(4, {0x81, 'Z'}));
+  source.SetPosition(0);
+  TMemoryStream destination;
+  RLEDecode(source, destination);
+  EXPECT_EQ(source.Position(), 0);
+  EXPECT_EQ(destination.Size(), 0);
+}
+
+TEST(RLEUnit, HostileStreamsRaiseOrStop) {
+  Bytes out;
+  size_t consumed = 0;
+  // N shorter than the header: no tokens at all.
+  Bytes tiny{5, 2, 0, 0, 0, 0x81, 'Z'};
+  EXPECT_TRUE(RLEDecodeBytes(tiny.data(), tiny.size(), out, consumed));
+  EXPECT_TRUE(out.empty());
+  // N past the end of the data, a run without its byte, a literal cut short,
+  // a method-6 run without its count, a header cut short.
+  for (const Bytes& bad : {Stream(5, {0x81, 'Z'}, 10), Stream(5, {0x81}), Stream(5, {0x05, 'a', 'b'}),
+                           Stream(6, {0x81}), Bytes{5, 9, 0}, Bytes{}}) {
+    out.clear();
+    EXPECT_THROW(RLEDecodeBytes(bad.data(), bad.size(), out, consumed), ECompressionError);
+  }
+}
+
+TEST(RLEUnit, OutputStopsAtTheSizeLimit) {
+  // Method 6 turns two bytes into 256: exactly the limit is accepted, one
+  // byte more fails.
+  Bytes tokens;
+  for (size_t i = 0; i < kMaxDecodedSize / 256; ++i) tokens.insert(tokens.end(), {0x80, 0xFF});
+  Bytes out;
+  size_t consumed = 0;
+  Bytes exact = Stream(6, tokens);
+  EXPECT_TRUE(RLEDecodeBytes(exact.data(), exact.size(), out, consumed));
+  EXPECT_EQ(out.size(), kMaxDecodedSize);
+  tokens.push_back(0x01);
+  Bytes over = Stream(6, tokens);
+  out.clear();
+  EXPECT_THROW(RLEDecodeBytes(over.data(), over.size(), out, consumed), ECompressionError);
+}
+
+TEST(RLEUnit, EncodersRoundTripAndPickTheShorterMethod) {
+  Bytes mixed;
+  for (int i = 0; i < 300; ++i) mixed.push_back(uint8_t(i * 7));  // literals past 128
+  mixed.insert(mixed.end(), 1000, 0x42);                            // runs past 128 and 256
+  mixed.insert(mixed.end(), {1, 1, 2, 2, 2, 3, 1, 1});              // short runs inside literals
+  Bytes seven;
+  for (uint8_t b : mixed) seven.push_back(b & 0x7F);
+  for (const Bytes& data : {Bytes{}, Bytes{7}, Bytes{7, 7}, mixed, seven}) {
+    Bytes five = RLEEncode(data, 5);
+    EXPECT_EQ(five[0], 5);
+    EXPECT_EQ(Decode(five), data);
+    if (RLESevenBitFits(data)) {
+      EXPECT_EQ(Decode(RLEEncode(data, 6)), data);
+    }
+  }
+  EXPECT_THROW(RLEEncode(mixed, 6), ECompressionError);
+  EXPECT_EQ(RLEEncodeBest(mixed)[0], 5);
+  // Seven-bit text with no runs: method 6 spends no control bytes.
+  Bytes text{'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd'};
+  EXPECT_EQ(RLEEncodeBest(text), Stream(6, text));
+}
+
+}  // namespace
+}  // namespace zorbin
