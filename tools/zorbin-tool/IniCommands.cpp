@@ -14,7 +14,7 @@ int IniCommand(const TArgs& arguments) {
   if (args.size() != 1) return Fail("usage: ini NAME [--archive FILE]...");
 
   TWarningEcho echo;
-  TIniFile ini(ArchiveName(args[0]), true);
+  TIniFile ini(ResourceName(args[0]), true);
   for (const TIniSection& section : ini.Sections()) {
     std::printf("%s%s]\n", section.Type == stList ? "[*" : "[", section.Name.c_str());
     for (const std::string& line : section.Lines) std::printf("  %s\n", line.c_str());

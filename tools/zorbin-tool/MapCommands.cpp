@@ -11,6 +11,10 @@
 
 namespace zorbin::tool {
 
+std::string ResourceName(const std::string& name) {
+  return !name.empty() && name[0] == '/' ? name : ArchiveName(name);
+}
+
 bool TakeArchiveOptions(TArgs& args) {
   for (size_t i = 0; i < args.size();) {
     if (args[i] != "--archive") {
@@ -78,7 +82,7 @@ int MapCommand(const TArgs& arguments) {
 
   TWarningEcho echo;
   TXMap map;
-  map.Load(ArchiveName(args[0]));
+  map.Load(ResourceName(args[0]));
   if (map.LastError == "Not an XMAP file!") return Fail(map.LastError);
   PrintMap(map);
   if (save && !map.Save(saveName, saveMode[0])) return Fail("map not saved: " + saveName);

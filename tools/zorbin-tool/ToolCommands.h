@@ -19,6 +19,10 @@ int Fail(const std::string& message);
 // "/" on the command line becomes "\" inside archives.
 std::string ArchiveName(const std::string& name);
 
+// A resource name from the command line for the stream opener: "/" becomes
+// "\", except that an absolute disk path is kept as it is.
+std::string ResourceName(const std::string& name);
+
 // Takes every "--archive FILE" out of args and mounts FILE through the stream
 // opener with priority 100. False (after Fail) when FILE is missing.
 bool TakeArchiveOptions(TArgs& args);

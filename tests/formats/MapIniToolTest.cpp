@@ -1,0 +1,118 @@
+// zorbin-tool map and ini, run as scripts run them.
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+
+namespace zorbin {
+namespace {
+
+struct TRun {
+  int code;
+  std::string out, err;
+};
+
+TRun RunTool(const test::TTempDir& dir, const std::string& args) {
+  std::string command = "cd '" + dir.Path() + "' && '" + std::string(ZORBIN_BIN_DIR) + "/zorbin-tool' " + args +
+                        " 2>'" + dir.File("stderr.txt") + "'";
+  TRun run{-1, "", ""};
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return run;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) run.out.append(buf, n);
+  int status = pclose(pipe);
+  run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.err = test::ReadFileText(dir.File("stderr.txt"));
+  return run;
+}
+
+TEST(MapIniTool, MapPrintsAndSaves) {
+  test::TTempDir dir;
+  test::WriteFileText(dir.File("map00.mpt"),
+                      "MAPT\r\nWI3\r\nHE2\r\nMNTest\r\nMPa b\r\nLW 000a015\r\nEXaplatf[0].tga\r\nXX\r\n");
+  TRun run = RunTool(dir, "map map00.mpt --save out.map A");
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "last error: OK\n"
+            "size: 3x2\n"
+            "author: Unknown\n"
+            "map name: Test\n"
+            "third text: Unknown\n"
+            "wraps: 2\n"
+            "  32 -> 0\n"
+            "  97 -> 15\n"
+            "extra lines: 1\n"
+            "  aplatf[0].tga\n"
+            "logical grid:\n"
+            "  15 0 98\n"
+            "  0 0 0\n"
+            "Warning: The tile map contains tiles only with ID below 256,\n"
+            "Warning: so 8 bit binary mode will be used.\n");
+  EXPECT_EQ(test::ReadFileText(dir.File("out.map")).substr(0, 6), std::string("MAPB\3\2", 6));
+
+  run = RunTool(dir, "map '" + dir.File("out.map") + "'");  // an absolute path works too
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_NE(run.out.find("  15 0 98\n"), std::string::npos);
+  std::filesystem::create_directory(dir.File("Sub"));
+  test::WriteFileText(dir.File("Sub/Map01.MPT"), "MAPB\1\1Q");
+  run = RunTool(dir, "map sub/map01.mpt");  // "/" and letter case as the game's names
+  EXPECT_EQ(run.code, 1);  // the short file leaves with the read error
+  EXPECT_EQ(run.err, "zorbin-tool: Stream read error\n");
+}
+
+TEST(MapIniTool, MapFailuresAndRefusals) {
+  test::TTempDir dir;
+  test::WriteFileText(dir.File("text.txt"), "hello");
+  test::WriteFileText(dir.File("q.mpt"), "MAPQ");
+  TRun run = RunTool(dir, "map text.txt");
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "zorbin-tool: Not an XMAP file!\n");
+
+  run = RunTool(dir, "map q.mpt");
+  EXPECT_EQ(run.code, 0);
+  EXPECT_EQ(run.out.substr(0, run.out.find('\n')),
+            "Warning: The MAPQ and other compressed formats are no longer supported.");
+  EXPECT_NE(run.out.find("size: 0x0\n"), std::string::npos);
+
+  run = RunTool(dir, "map missing.mpt");
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.err, "zorbin-tool: OpenStream failed: missing.mpt\n");
+
+  run = RunTool(dir, "map q.mpt --save");
+  EXPECT_EQ(run.code, 1);
+  run = RunTool(dir, "map q.mpt --archive");
+  EXPECT_EQ(run.code, 1);
+
+  // A text too long for a binary map: refused, nothing written.
+  test::WriteFileText(dir.File("long.mpt"), "MAPT\r\nWI1\r\nHE1\r\nMN" + std::string(300, 'n') + "\r\nXX\r\n");
+  run = RunTool(dir, "map long.mpt --save long.map B");
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.err, "zorbin-tool: map not saved: long.map\n");
+  EXPECT_FALSE(test::FileExists(dir.File("long.map")));
+  run = RunTool(dir, "map long.mpt --save long.map T --archive none.data");
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_TRUE(test::FileExists(dir.File("long.map")));
+}
+
+TEST(MapIniTool, IniPrintsSectionsAsStored) {
+  test::TTempDir dir;
+  test::WriteFileText(dir.File("objects.ini"),
+                      "; comment\r\n[Info]\r\nLooped\r\nKey = 5\r\n\r\n[*Objects]\r\nbee\r\n\r\nant\r\n\r\n[Info]\r\nx=1\r\n");
+  TRun run = RunTool(dir, "ini objects.ini");
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out, "[Info]\n  Looped=1\n  Key = 5\n  x=1\n[*Objects]\n  bee\n  \n  ant\n[Info]\n");
+
+  run = RunTool(dir, "ini nothing.ini");
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "zorbin-tool: OpenStream failed: nothing.ini\n");
+}
+
+}  // namespace
+}  // namespace zorbin
