@@ -139,14 +139,15 @@ void TQXRFont::Read(TStream& stream) {
   GlyphData = std::make_unique<TMemoryStream>();
   std::vector<uint8_t>& data = GlyphData->Data();
   data.assign(256 * glyphBytes, 0);
+  // Cells without rows (height 0) have nothing to read.
   bool complete = true;
   if (Flags & 2) {
     uint8_t present[32] = {};
     complete = stream.Read(present, 32) == 32;
-    for (int k = 0; k < 256 && complete; ++k)
+    for (int k = 0; k < 256 && complete && glyphBytes > 0; ++k)
       if (present[k >> 3] & (0x80 >> (k & 7)))
         complete = stream.Read(data.data() + size_t(k) * glyphBytes, glyphBytes) == glyphBytes;
-  } else {
+  } else if (glyphBytes > 0) {
     complete = stream.Read(data.data(), data.size()) == data.size();
   }
   if (!complete) Log->Warning("Font file truncated.", kQXRContext);

@@ -49,4 +49,7 @@ int TgaCommand(const TArgs& args);
 // qxr SOURCE OUT
 int QxrCommand(const TArgs& args);
 
+// picture NAME OUT [--archive FILE]
+int PictureCommand(const TArgs& args);
+
 }  // namespace zorbin::tool

@@ -31,6 +31,7 @@ static const std::map<std::string, TCommand>& Commands() {
   static const std::map<std::string, TCommand> commands = {
       {"ini", {IniCommand, "NAME [--archive FILE]..."}},
       {"map", {MapCommand, "NAME [--save OUT MODE] [--archive FILE]..."}},
+      {"picture", {PictureCommand, "NAME OUT [--archive FILE]"}},
       {"qxr", {QxrCommand, "SOURCE OUT"}},
       {"tga", {TgaCommand, "XPM OUT [--id HEXBYTES] [--vstack] [--glyphs FILE]"}},
   };

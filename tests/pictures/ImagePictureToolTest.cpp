@@ -1,0 +1,104 @@
+// zorbin-tool picture, run as a program in a scratch working directory.
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace zorbin {
+namespace {
+
+std::string Tga(int w, int h, const std::vector<uint32_t>& rgb, const std::string& id = "") {
+  std::string s(18, '\0');
+  s[0] = char(id.size());
+  s[2] = 2;
+  s[12] = char(w & 255), s[13] = char(w >> 8), s[14] = char(h & 255), s[15] = char(h >> 8);
+  s[16] = 24;
+  s[17] = 0x20;
+  s += id;
+  for (uint32_t c : rgb) s += {char(c & 255), char((c >> 8) & 255), char((c >> 16) & 255)};
+  return s;
+}
+
+struct TRun {
+  int code = -1;
+  std::string out, err;
+};
+
+class PictureTool : public ::testing::Test {
+ protected:
+  TRun Run(const std::string& args) {
+    std::string command = "cd '" + dir_.Path() + "' && '" + std::string(ZORBIN_BIN_DIR) + "/zorbin-tool' picture " +
+                          args + " 2> stderr.txt";
+    TRun run;
+    FILE* pipe = popen(command.c_str(), "r");
+    char buf[512];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) run.out.append(buf, n);
+    int status = pclose(pipe);
+    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.err = test::ReadFileText(dir_.File("stderr.txt"));
+    return run;
+  }
+  test::TTempDir dir_;
+};
+
+TEST_F(PictureTool, WritesTheSelectedFramesAndDescribesThem) {
+  std::string id(16, '\0');
+  id[0] = 4, id[1] = 0x70, id[2] = 5, id[3] = 6;
+  test::WriteFileText(dir_.File("strip.tga"), Tga(8, 1, {1, 1, 0xFF0000, 0xFF0000, 3, 3, 0x00FF00, 0x00FF00}, id));
+  TRun run = Run("'strip.tga[3][1]' out.png");
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "4x1 frames=2 animated=1 looped=1 paused=0 colorkeyed=1 randomstart=1 framedelay=5 loopdelay=6\n");
+  std::string png = test::ReadFileText(dir_.File("out.png"));
+  ASSERT_GT(png.size(), 24u);
+  EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
+  EXPECT_EQ(png.substr(16, 8), std::string("\0\0\0\4\0\0\0\1", 8));  // IHDR width 4, height 1
+
+  run = Run("'strip.tga[3][1]' out.bmp");
+  EXPECT_EQ(run.code, 0) << run.err;
+  SDL_Surface* bmp = SDL_LoadBMP(dir_.File("out.bmp").c_str());
+  ASSERT_NE(bmp, nullptr);
+  ASSERT_EQ(bmp->w, 4);
+  auto rgb = [&](int x) {
+    uint32_t v = 0;
+    std::memcpy(&v, static_cast<uint8_t*>(bmp->pixels) + x * bmp->format->BytesPerPixel, bmp->format->BytesPerPixel);
+    uint8_t r, g, b;
+    SDL_GetRGB(v, bmp->format, &r, &g, &b);
+    return uint32_t(r) << 16 | uint32_t(g) << 8 | b;
+  };
+  EXPECT_EQ(rgb(0), 0x00FF00u);
+  EXPECT_EQ(rgb(1), 0x00FF00u);
+  EXPECT_EQ(rgb(2), 0xFF0000u);
+  SDL_FreeSurface(bmp);
+}
+
+TEST_F(PictureTool, NamesThatYieldNoPictureExitOne) {
+  TRun run = Run("missing.tga out.png");
+  EXPECT_EQ(run.code, 1);
+  EXPECT_NE(run.err.find("OpenStream failed: missing.tga"), std::string::npos) << run.err;
+  test::WriteFileText(dir_.File("x.tga"), Tga(1, 1, {0}));
+  test::WriteFileText(dir_.File("x[.tga"), Tga(1, 1, {0}));
+  run = Run("'x[.tga' out.png");
+  EXPECT_EQ(run.code, 1);
+  EXPECT_NE(run.err.find("unclosed"), std::string::npos) << run.err;
+  run = Run("x.bmf out.png");
+  EXPECT_EQ(run.code, 1);
+  EXPECT_FALSE(test::FileExists(dir_.File("out.png")));
+  // A TGA reader stop still gives a sized picture.
+  std::string bad = Tga(2, 1, {});
+  bad[16] = 12;
+  test::WriteFileText(dir_.File("odd.tga"), bad);
+  run = Run("odd.tga out.png");
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out, "RTGA: Illegal Image Pixel Size!\n"
+                     "2x1 frames=0 animated=0 looped=0 paused=0 colorkeyed=0 randomstart=0 framedelay=0 loopdelay=0\n");
+}
+
+}  // namespace
+}  // namespace zorbin

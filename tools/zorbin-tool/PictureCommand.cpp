@@ -1,0 +1,37 @@
+// zorbin-tool picture: loads a picture name as the game does and writes the
+// resulting surface with a one-line description of its animation fields.
+#include "ToolCommands.h"
+
+#include "pictures/ImageUnit.h"
+#include "pictures/PngWriterUnit.h"
+
+#include <cstdio>
+#include <string>
+
+namespace zorbin::tool {
+
+int PictureCommand(const TArgs& argList) {
+  TArgs positional = argList;
+  if (!TakeArchiveOptions(positional)) return 1;
+  if (positional.size() != 2) return Fail("usage: picture NAME OUT [--archive FILE]");
+  const std::string name = ArchiveName(positional[0]);
+  const std::string& out = positional[1];
+
+  // The game leaves a '[' without a later ']' in the name; here that is a
+  // failure in its own right.
+  std::string rest = name;
+  ParseFrameList(rest);
+  if (rest.find('[') != std::string::npos) return Fail("unclosed \"[\" in " + name);
+
+  TImage image(name);
+  if (!image.Surface || image.Width() == 0) return Fail("no picture in " + name);
+  if (!SaveSurfaceFile(image.Surface, out)) return Fail("cannot write " + out);
+  auto flag = [](bool b) { return b ? 1 : 0; };
+  std::printf("%dx%d frames=%d animated=%d looped=%d paused=%d colorkeyed=%d randomstart=%d framedelay=%d loopdelay=%d\n",
+              image.Width(), image.Height(), int(image.FrameCount), flag(image.Animated), flag(image.Looped),
+              flag(image.Paused), flag(image.ColorKeyed), flag(image.RandomStartFrame), int(image.FrameDelay),
+              int(image.LoopDelay));
+  return 0;
+}
+
+}  // namespace zorbin::tool
