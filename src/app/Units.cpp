@@ -52,6 +52,7 @@ void InitializeUnits(const std::vector<std::string>& args) {
   UsesLine("MaskUnit, version 1.00");
   UsesLine("ZORBParticleEngineUnit, version 1.00");
   UsesLine("ZORBAirMeterUnit, version 1.00");
+  UsesLine("ZORBPlayerUnit, version 1.00");
   gUnitsStarted = true;
   SetExitHook([](int) { FinalizeUnits(); });
 }

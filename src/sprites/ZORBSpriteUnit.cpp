@@ -1,7 +1,10 @@
 // ZORBSpriteUnit: completion query, image loading and the placeholder.
 #include "sprites/ZORBSpriteUnit.h"
 
+#include "log/Logger.h"
 #include "pictures/ImageUnit.h"
+
+#include <exception>
 
 namespace zorbin {
 
@@ -26,6 +29,15 @@ std::unique_ptr<TImage> CreatePlaceholderImage() {
     for (int x = 0; x < 15; ++x)
       if (kLetters[y][x] == 'x') image->PutPixel(16 + x, 10 + y, 0, 0, 0);
   return image;
+}
+
+std::unique_ptr<TImage> LoadObjectImage(const std::string& name) {
+  try {
+    return std::make_unique<TImage>(name);
+  } catch (const std::exception&) {
+    if (Log) Log->Error("Image not found! (" + name + ")", "ZORBSpriteUnit, LoadObjectImage");
+    return CreatePlaceholderImage();
+  }
 }
 
 }  // namespace zorbin

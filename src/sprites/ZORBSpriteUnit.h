@@ -26,4 +26,8 @@ class TZorbSpriteEngine : public TSpriteEngine {
 // 32 x 16: white body with a black right and bottom edge, a red cross and "N/A".
 std::unique_ptr<TImage> CreatePlaceholderImage();
 
+// The image every game object loads by name; a name that cannot be opened
+// is logged and gives the placeholder. Never nullptr.
+std::unique_ptr<TImage> LoadObjectImage(const std::string& name);
+
 }  // namespace zorbin
