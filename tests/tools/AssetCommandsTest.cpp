@@ -1,13 +1,18 @@
 // Tests of zorbin-tool's asset commands: the exact bytes of the TGA pictures
 // ("tga": header, image-ID field, pixels, vertical frame stacks, glyph
-// tables) and of the ".qxr" raster fonts ("qxr"), and the refusals of bad
-// sources.
+// tables) and of the ".qxr" raster fonts ("qxr"), the refusals of bad
+// sources, and the default map pack they build: its pictures and maps as the
+// game's loaders read them (through "picture" and "map").
 #include "TestSupport.h"
 
 #include <sys/wait.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,6 +27,13 @@ using test::TTempDir;
 // stderr goes to a file in dir. Returns the exit code.
 int RunTool(const TTempDir& dir, const std::string& args) {
   std::string cmd = std::string("'") + ZORBIN_BIN_DIR + "/zorbin-tool' " + args + " 2>'" + dir.File("stderr.txt") + "'";
+  int status = std::system(cmd.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Runs zorbin-tool in folder dir; its standard output goes to the file out.
+int RunToolIn(const std::string& dir, const std::string& args, const std::string& out) {
+  std::string cmd = "cd '" + dir + "' && '" + ZORBIN_BIN_DIR + "/zorbin-tool' " + args + " >'" + out + "' 2>&1";
   int status = std::system(cmd.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -174,6 +186,137 @@ TEST(AssetQxr, BrokenSourcesAreRefused) {
     EXPECT_EQ(RunTool(dir, "qxr " + dir.File("bad.txt") + " " + dir.File("bad.qxr")), 1) << text;
     EXPECT_FALSE(test::FileExists(dir.File("bad.qxr"))) << text;
   }
+}
+
+// The staging folder of the default pack: the loose files Zorbin.data is
+// packed from, built beside the programs' folder.
+std::string StagingDir() { return std::string(ZORBIN_BIN_DIR) + "/../data/pack/"; }
+
+// Prints "WxH frames=N ..." for the picture NAME loaded from dir.
+std::string PictureInfo(const TTempDir& tmp, const std::string& dir, const std::string& name) {
+  std::string out = tmp.File("info.txt");
+  if (RunToolIn(dir, "picture '" + name + "' '" + tmp.File("p.png") + "'", out) != 0)
+    return "failed: " + test::ReadFileText(out);
+  return test::SplitLines(test::ReadFileText(out)).back();
+}
+
+std::vector<std::string> ListItems(const std::string& iniText, const std::string& section) {
+  std::vector<std::string> items;
+  bool in = false;
+  for (const std::string& line : test::SplitLines(iniText)) {
+    if (!line.empty() && line[0] == '[') {
+      in = line == "[*" + section + "]";
+    } else if (in && !line.empty() && line[0] != ';') {
+      items.push_back(line);
+    }
+  }
+  return items;
+}
+
+TEST(DefaultPack, RootResourcesHaveTheSizesTheGameNeeds) {
+  TTempDir tmp;
+  std::string root = StagingDir();
+  ASSERT_TRUE(test::FileExists(root + "$main$.ini")) << "build the zorbin_data target first";
+  EXPECT_EQ(PictureInfo(tmp, root, "airm[0..47].tga").rfind("576x24 frames=48 animated=1", 0), 0u);
+  EXPECT_EQ(PictureInfo(tmp, root, "airm[48].tga").rfind("12x24 frames=1 ", 0), 0u);
+  EXPECT_EQ(PictureInfo(tmp, root, "air.tga").rfind("36x24 frames=0", 0), 0u);
+  EXPECT_EQ(PictureInfo(tmp, root, "common/player.tga").rfind("64x64 ", 0), 0u);
+  EXPECT_EQ(PictureInfo(tmp, root, "common/swirl.tga").rfind("160x34 frames=8 animated=1 looped=1", 0), 0u);
+  EXPECT_EQ(PictureInfo(tmp, root, "common/boxes.tga[8..11]").rfind("128x32 frames=4", 0), 0u);
+  // The logo fits between the top of the screen and the play area's frame.
+  int w = 0, h = 0;
+  std::string logo = PictureInfo(tmp, root, "logo.tga");
+  ASSERT_EQ(std::sscanf(logo.c_str(), "%dx%d", &w, &h), 2) << logo;
+  EXPECT_LE(w, 350);
+  EXPECT_LE(h, 60);
+  EXPECT_NE(logo.find("colorkeyed=1"), std::string::npos);
+
+  std::vector<uint8_t> qxr = ReadBytes(root + "npi69.qxr");
+  ASSERT_EQ(qxr.size(), 2311u);
+  EXPECT_EQ(std::vector<uint8_t>(qxr.begin(), qxr.begin() + 7), (std::vector<uint8_t>{'Q', 'X', 'A', 'R', 1, 6, 9}));
+  // The digits font carries a glyph for 0..9 and '-'; the title font for 33..126.
+  std::vector<uint8_t> digits = ReadBytes(root + "lilnums.tga");
+  ASSERT_GT(digits.size(), 18u + 32u);
+  EXPECT_EQ(digits[0], 32);
+  EXPECT_EQ(std::vector<uint8_t>(digits.begin() + 18 + 5, digits.begin() + 18 + 8), (std::vector<uint8_t>{0x04, 0xFF, 0xC0}));
+  std::vector<uint8_t> title = ReadBytes(root + "font.tga");
+  ASSERT_GT(title.size(), 18u + 32u);
+  EXPECT_EQ(title[0], 32);
+  EXPECT_EQ(title[18 + 4], 0x7F);
+  EXPECT_EQ(title[18 + 15], 0xFE);
+}
+
+TEST(DefaultPack, MapsLoadAndNameOnlyPicturesThatExist) {
+  TTempDir tmp;
+  std::string root = StagingDir();
+  std::vector<std::string> maps = ListItems(test::ReadFileText(root + "$main$.ini"), "Maps");
+  ASSERT_EQ(maps, (std::vector<std::string>{"Map_Select,1", "Map_A,0", "Map_B,0", "Map_C,0", "Map_D,0", "Map_E,0", "Map_F,0"}));
+  for (const std::string& item : maps) {
+    std::string name = item.substr(0, item.find(','));
+    std::string dir = root + name + "/";
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(test::FileExists(dir + "map00.mpt"));
+    for (int layer = 0; test::FileExists(dir + "map0" + std::to_string(layer) + ".mpt"); ++layer) {
+      std::string file = "map0" + std::to_string(layer) + ".mpt";
+      ASSERT_EQ(RunToolIn(dir, "map " + file, tmp.File("map.txt")), 0);
+      std::vector<std::string> lines = test::SplitLines(test::ReadFileText(tmp.File("map.txt")));
+      EXPECT_EQ(lines.at(0), "last error: OK");
+      EXPECT_EQ(lines.at(1), "size: 32x22");
+      size_t grid = 0;
+      while (grid < lines.size() && lines[grid] != "logical grid:") {
+        EXPECT_EQ(lines[grid].rfind("Warning", 0), std::string::npos) << lines[grid];
+        ++grid;
+      }
+      ASSERT_EQ(lines.size(), grid + 23);
+      // Every character is wrapped: nothing keeps its character code.
+      for (size_t row = grid + 1; row < lines.size(); ++row) {
+        std::istringstream values(lines[row]);
+        int v;
+        while (values >> v) EXPECT_TRUE(v == 0 || v == 15 || v == 16) << file << " row " << row - grid - 1 << ": " << v;
+      }
+      // Each picture binding loads as a 16 x 16 tile, resolved from the
+      // map's folder as the game resolves it.
+      std::vector<std::string> mapLines = test::SplitLines(test::ReadFileText(dir + file));
+      bool first = true;
+      for (const std::string& line : mapLines) {
+        if (line.rfind("EX", 0) != 0) continue;
+        if (first) {
+          first = false;
+          continue;
+        }
+        if (line.size() == 2) break;
+        EXPECT_EQ(PictureInfo(tmp, root, name + "\\" + line.substr(3)).rfind("16x16 ", 0), 0u) << line;
+      }
+    }
+    // Every picture named by the object file and its macro files loads.
+    int players = 0, boxes = 0, ports = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+      if (entry.path().extension() != ".ini") continue;
+      for (const std::string& line : test::SplitLines(test::ReadFileText(entry.path().string()))) {
+        size_t eq = line.find('=');
+        if (eq == std::string::npos || line[0] == ';') continue;
+        std::string key = line.substr(0, eq), value = line.substr(eq + 1);
+        if (key.find("Image") != std::string::npos) {
+          EXPECT_EQ(PictureInfo(tmp, root, name + "\\" + value).rfind("failed", 0), std::string::npos) << entry.path() << ": " << line;
+        }
+        players += line == "Type=Player";
+        boxes += line == "Type=Boxes";
+        ports += line == "Name=port.ini";
+      }
+    }
+    EXPECT_EQ(players, 1);
+    EXPECT_EQ(boxes, name == "Map_Select" ? 0 : 1);
+    EXPECT_EQ(ports, name == "Map_Select" ? 6 : 0);
+  }
+}
+
+TEST(DefaultPack, ArchiveServesThePack) {
+  std::string pack = std::string(ZORBIN_BIN_DIR) + "/Zorbin.data";
+  if (!test::FileExists(pack)) GTEST_SKIP() << "no Zorbin.data (the pack command is not in this build)";
+  TTempDir tmp;
+  EXPECT_EQ(PictureInfo(tmp, tmp.Path(), "\\air.tga' --archive '" + pack).rfind("36x24", 0), 0u);
+  ASSERT_EQ(RunToolIn(tmp.Path(), "map 'Map_F\\map00.mpt' --archive '" + pack + "'", tmp.File("map.txt")), 0);
+  EXPECT_EQ(test::SplitLines(test::ReadFileText(tmp.File("map.txt"))).at(1), "size: 32x22");
 }
 
 }  // namespace
