@@ -4,6 +4,7 @@
 #include "log/Logger.h"
 #include "log/ParametersUnit.h"
 #include "pictures/ImageCollectionUnit.h"
+#include "storage/MAD4HighLevelUnit.h"
 #include "storage/QXStream.h"
 #include "util/ProcessExit.h"
 
@@ -35,11 +36,15 @@ void InitializeUnits(const std::vector<std::string>& args) {
   UsesLine("HuffmanUnit, version 1.00");
   UsesLine("CodingUnit, version 1.00");
   UsesLine("CompressorUnit, version 1.00");
+  UsesLine("MAD4LowLevelUnit, version 1.00");
+  UsesLine("MAD4MidLevelUnit, version 1.00");
+  UsesLine("MAD4HighLevelUnit, version 1.00");
+  MAD4Volumes = std::make_unique<TMAD4HighLevel>();
   UsesLine("QXStream, version 1.40");
+  StreamOpener = std::make_unique<TQXStreamOpener>(Log->ExeDir(), MAD4Volumes.get());
   UsesLine("FastPaletteUnit, version 1.00");
   UsesLine("RawPictureReaderFASTUnit, version 1.00");
   UsesLine("RawPictureUnit, version 1.00");
-  StreamOpener = std::make_unique<TQXStreamOpener>(Log->ExeDir(), nullptr);
   UsesLine("QXINIFile, version 1.00");
   UsesLine("TileMapUnit, version 1.03");
   UsesLine("XMapUnit, version 1.89");
@@ -63,6 +68,7 @@ void FinalizeUnits() {
   SetExitHook(nullptr);
   ImageCollection.reset();
   StreamOpener.reset();
+  MAD4Volumes.reset();
   LogTerminateApplication();
   Log.reset();
   Parameters.reset();

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 namespace zorbin {
 
@@ -12,9 +13,15 @@ constexpr int kScreenWidth = 640;
 constexpr int kScreenHeight = 480;
 constexpr int kScreenDepth = 32;
 constexpr int kFrameRate = 100;
+constexpr int kArchivePriority = 100;
 extern const char* const kBanner;
 extern const char* const kCaption;
 extern const char* const kDataFileName;
+
+// The game data archive: "Zorbin.data" in the program's folder when that
+// file exists on disk, otherwise the program file itself (which carries
+// the archive appended).
+std::string DataArchiveName(const std::string& programPath);
 
 // Runs start-up, play and shutdown; returns the exit code (0). Without a
 // seed the random generator is seeded from the clock's ticks.

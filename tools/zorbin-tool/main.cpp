@@ -29,6 +29,14 @@ struct TCommand {
 
 static const std::map<std::string, TCommand>& Commands() {
   static const std::map<std::string, TCommand> commands = {
+      {"list", {ArchiveList, "ARCHIVE"}},
+      {"chunks", {ArchiveChunks, "ARCHIVE"}},
+      {"cat", {ArchiveCat, "ARCHIVE NAME"}},
+      {"extract", {ArchiveExtract, "ARCHIVE DIR"}},
+      {"pack", {ArchivePack, "ARCHIVE DIR [--store|--zlib|--best]"}},
+      {"add", {ArchiveAdd, "ARCHIVE FILE NAME"}},
+      {"remove", {ArchiveRemove, "ARCHIVE NAME"}},
+      {"append", {ArchiveAppend, "HOST ARCHIVE OUT"}},
       {"ini", {IniCommand, "NAME [--archive FILE]..."}},
       {"map", {MapCommand, "NAME [--save OUT MODE] [--archive FILE]..."}},
       {"picture", {PictureCommand, "NAME OUT [--archive FILE]"}},
