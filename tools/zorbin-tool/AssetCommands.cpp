@@ -126,7 +126,8 @@ TPixelArt ReadXpm(const std::string& fileName) {
   TPixelArt art;
   art.Width = w;
   art.Height = h;
-  art.Rgb.reserve(size_t(w) * size_t(h) * 3);
+  // No room is reserved up front: the rows are checked one by one, so a
+  // header that promises more than the file holds allocates nothing.
   for (int32_t y = 0; y < h; ++y) {
     const std::string& row = strings[size_t(1 + colors + y)];
     if (row.size() != size_t(w) * size_t(cpp))
