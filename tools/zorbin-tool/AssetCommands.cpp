@@ -73,19 +73,19 @@ std::vector<std::string> XpmStrings(const std::string& text) {
 
 // "#RGB", "#RRGGBB", "#RRRRGGGGBBBB", "None" (black, the transparent colour)
 // and the names black and white.
-std::array<uint8_t, 3> XpmColor(const std::string& spec) {
-  if (SameText(spec, "None") || SameText(spec, "black")) return {0, 0, 0};
-  if (SameText(spec, "white")) return {255, 255, 255};
-  if (spec.size() < 2 || spec[0] != '#') throw std::runtime_error("XPM: unsupported colour '" + spec + "'");
-  std::string hex = spec.substr(1);
+std::array<uint8_t, 3> XpmColor(const std::string& text) {
+  if (SameText(text, "None") || SameText(text, "black")) return {0, 0, 0};
+  if (SameText(text, "white")) return {255, 255, 255};
+  if (text.size() < 2 || text[0] != '#') throw std::runtime_error("XPM: unsupported colour '" + text + "'");
+  std::string hex = text.substr(1);
   size_t digits = hex.size() / 3;
   if (hex.size() % 3 != 0 || (digits != 1 && digits != 2 && digits != 4))
-    throw std::runtime_error("XPM: unsupported colour '" + spec + "'");
+    throw std::runtime_error("XPM: unsupported colour '" + text + "'");
   std::array<uint8_t, 3> rgb{};
   for (size_t c = 0; c < 3; ++c) {
     std::string part = hex.substr(c * digits, digits);
     if (part.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
-      throw std::runtime_error("XPM: unsupported colour '" + spec + "'");
+      throw std::runtime_error("XPM: unsupported colour '" + text + "'");
     unsigned v = unsigned(std::stoul(part, nullptr, 16));
     rgb[c] = uint8_t(digits == 1 ? v * 17 : digits == 4 ? v >> 8 : v);
   }
