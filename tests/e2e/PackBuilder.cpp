@@ -108,8 +108,12 @@ std::vector<std::string> TRunResult::Lines() const {
 }
 
 TRunResult RunDemo(const std::string& dir, const std::string& arguments) {
-  std::string command = "cd '" + dir + "' && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy '" +
-                        std::string(ZORBIN_BIN_DIR) + "/zorbin-demo' " + arguments + " 2>/dev/null";
+  // A copy of the program alone in the pack's folder sees no default data
+  // pack beside it: only the loose files the test wrote.
+  std::filesystem::copy_file(std::string(ZORBIN_BIN_DIR) + "/zorbin-demo", dir + "zorbin-demo",
+                             std::filesystem::copy_options::overwrite_existing);
+  std::string command = "cd '" + dir + "' && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy ./zorbin-demo " +
+                        arguments + " 2>/dev/null";
   TRunResult result;
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return result;

@@ -48,7 +48,8 @@ struct TRunResult {
   std::vector<std::string> Lines() const;
 };
 
-// Runs zorbin-demo in folder dir with the arguments (already quoted).
+// Runs a copy of zorbin-demo placed in folder dir (with trailing "/"), with
+// the arguments (already quoted).
 TRunResult RunDemo(const std::string& dir, const std::string& arguments);
 
 }  // namespace zorbin::e2e

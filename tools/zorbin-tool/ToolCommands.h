@@ -19,6 +19,15 @@ int Fail(const std::string& message);
 // "/" on the command line becomes "\" inside archives.
 std::string ArchiveName(const std::string& name);
 
+// Archive commands (ArchiveCommands.cpp).
+int ArchiveList(const TArgs& args);     // list ARCHIVE
+int ArchiveChunks(const TArgs& args);   // chunks ARCHIVE
+int ArchiveCat(const TArgs& args);      // cat ARCHIVE NAME
+int ArchiveExtract(const TArgs& args);  // extract ARCHIVE DIR
+int ArchivePack(const TArgs& args);     // pack ARCHIVE DIR [--store|--zlib|--best]
+int ArchiveAdd(const TArgs& args);      // add ARCHIVE FILE NAME
+int ArchiveRemove(const TArgs& args);   // remove ARCHIVE NAME
+int ArchiveAppend(const TArgs& args);   // append HOST ARCHIVE OUT
 // A resource name from the command line for the stream opener: "/" becomes
 // "\", except that an absolute disk path is kept as it is.
 std::string ResourceName(const std::string& name);
@@ -41,16 +50,12 @@ class TWarningEcho {
 int MapCommand(const TArgs& args);
 // ini NAME [--archive FILE]...
 int IniCommand(const TArgs& args);
+// tga XPM OUT [--id HEXBYTES] [--vstack] [--glyphs FILE]
+int TgaCommand(const TArgs& args);
+// qxr SOURCE OUT
+int QxrCommand(const TArgs& args);
+
 // picture NAME OUT [--archive FILE]
 int PictureCommand(const TArgs& args);
-// Archive commands (ArchiveCommands.cpp).
-int ArchiveList(const TArgs& args);     // list ARCHIVE
-int ArchiveChunks(const TArgs& args);   // chunks ARCHIVE
-int ArchiveCat(const TArgs& args);      // cat ARCHIVE NAME
-int ArchiveExtract(const TArgs& args);  // extract ARCHIVE DIR
-int ArchivePack(const TArgs& args);     // pack ARCHIVE DIR [--store|--zlib|--best]
-int ArchiveAdd(const TArgs& args);      // add ARCHIVE FILE NAME
-int ArchiveRemove(const TArgs& args);   // remove ARCHIVE NAME
-int ArchiveAppend(const TArgs& args);   // append HOST ARCHIVE OUT
 
 }  // namespace zorbin::tool

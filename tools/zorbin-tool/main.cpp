@@ -29,9 +29,6 @@ struct TCommand {
 
 static const std::map<std::string, TCommand>& Commands() {
   static const std::map<std::string, TCommand> commands = {
-      {"ini", {IniCommand, "NAME [--archive FILE]..."}},
-      {"map", {MapCommand, "NAME [--save OUT MODE] [--archive FILE]..."}},
-      {"picture", {PictureCommand, "NAME OUT [--archive FILE]"}},
       {"list", {ArchiveList, "ARCHIVE"}},
       {"chunks", {ArchiveChunks, "ARCHIVE"}},
       {"cat", {ArchiveCat, "ARCHIVE NAME"}},
@@ -40,6 +37,11 @@ static const std::map<std::string, TCommand>& Commands() {
       {"add", {ArchiveAdd, "ARCHIVE FILE NAME"}},
       {"remove", {ArchiveRemove, "ARCHIVE NAME"}},
       {"append", {ArchiveAppend, "HOST ARCHIVE OUT"}},
+      {"ini", {IniCommand, "NAME [--archive FILE]..."}},
+      {"map", {MapCommand, "NAME [--save OUT MODE] [--archive FILE]..."}},
+      {"picture", {PictureCommand, "NAME OUT [--archive FILE]"}},
+      {"qxr", {QxrCommand, "SOURCE OUT"}},
+      {"tga", {TgaCommand, "XPM OUT [--id HEXBYTES] [--vstack] [--glyphs FILE]"}},
   };
   return commands;
 }

@@ -1,0 +1,10 @@
+# Removes every file below STAGING that is not named in the list file EXPECTED.
+cmake_minimum_required(VERSION 3.25)
+file(READ ${EXPECTED} expected)
+file(GLOB_RECURSE present LIST_DIRECTORIES false ${STAGING}/*)
+foreach(file IN LISTS present)
+  if(NOT file IN_LIST expected)
+    message(STATUS "Removing stale ${file}")
+    file(REMOVE ${file})
+  endif()
+endforeach()
