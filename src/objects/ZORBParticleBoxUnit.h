@@ -14,18 +14,18 @@ class TIniFile;
 
 class TParticleBox : public TZorbSprite {
  public:
-  enum : int32_t { Up = 1, Right = 2, Down = 3, Left = 4 };
+  enum : int32_t { kUp = 1, kRight = 2, kDown = 3, kLeft = 4 };  // Direction
 
   TParticleBox(TIniFile& ini, const std::string& section);
   void Move() override;
   // The box itself is never drawn.
   void Draw() override {}
 
-  int32_t BoxLeft = 0;  // screen pixels, inclusive
-  int32_t BoxTop = 0;
-  int32_t BoxRight = 0;
-  int32_t BoxBottom = 0;
-  int32_t Direction = Up;
+  int32_t Left = 0;  // screen pixels, inclusive
+  int32_t Top = 0;
+  int32_t Right = 0;
+  int32_t Bottom = 0;
+  int32_t Direction = kUp;
   int32_t Steps = 0;
   int32_t RateLeft = 0;
   int32_t Rate = 0;
