@@ -13,10 +13,11 @@
 namespace zorbin {
 
 std::string CompleteColourItem(const std::string& item) {
-  auto commas = std::count(item.begin(), item.end(), ',');
-  if (commas == 0) return item + ",000000";
-  if (commas == 1) return item + ",16";
-  return item;
+  // Both completions apply in turn: a lone colour fades to black in 16 steps.
+  std::string full = item;
+  if (std::count(full.begin(), full.end(), ',') == 0) full += ",000000";
+  if (std::count(full.begin(), full.end(), ',') == 1) full += ",16";
+  return full;
 }
 
 // Six hexadecimal digits rrggbb, read as a number: shorter texts are padded
