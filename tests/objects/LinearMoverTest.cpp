@@ -42,10 +42,13 @@ TEST_F(LinearMoverTest, WrapsAtTheRightEdgeCarriedInByTheOvershoot) {
 }
 
 struct EdgeCase {
+  const char* edge;
   const char* keys;
   int frames;        // the Move that kills
   int32_t fineX, fineY;  // after the correction of that Move
 };
+
+void PrintTo(const EdgeCase& c, std::ostream* os) { *os << c.edge; }
 
 class LinearMoverEdgeTest : public LinearMoverTest, public ::testing::WithParamInterface<EdgeCase> {};
 
@@ -64,15 +67,15 @@ INSTANTIATE_TEST_SUITE_P(
     Edges, LinearMoverEdgeTest,
     ::testing::Values(
         // Left: from x 164 at -4: 160 after 4 moves, 159 < 160 on the 5th; wrapped to 159 + 64 - 16 = 207.
-        EdgeCase{"PositionX=164\nPositionY=100\nSpeedX=-4\nSpeedY=0\n", 5, 828, 400},
+        EdgeCase{"left", "PositionX=164\nPositionY=100\nSpeedX=-4\nSpeedY=0\n", 5, 828, 400},
         // Top: from y 66 at -4.
-        EdgeCase{"PositionX=180\nPositionY=66\nSpeedX=0\nSpeedY=-4\n", 3, 720, 444},
+        EdgeCase{"top", "PositionX=180\nPositionY=66\nSpeedX=0\nSpeedY=-4\n", 3, 720, 444},
         // Both at once: the left edge is passed first (x 161, y 70).
-        EdgeCase{"PositionX=161\nPositionY=70\nSpeedX=-4\nSpeedY=-4\n", 2, 828, 272},
+        EdgeCase{"left-first", "PositionX=161\nPositionY=70\nSpeedX=-4\nSpeedY=-4\n", 2, 828, 272},
         // Right: 16-pixel picture at 206 ends at 221; 208 is the last place.
-        EdgeCase{"PositionX=206\nPositionY=100\nSpeedX=8\n", 2, 648, 400},
+        EdgeCase{"right", "PositionX=206\nPositionY=100\nSpeedX=8\n", 2, 648, 400},
         // Bottom: 110 + 16 = 126; 112 is the last place.
-        EdgeCase{"PositionX=180\nPositionY=110\nSpeedX=0\nSpeedY=12\n", 1, 720, 256 + 4}));
+        EdgeCase{"bottom", "PositionX=180\nPositionY=110\nSpeedX=0\nSpeedY=12\n", 1, 720, 256 + 4}));
 
 TEST_F(LinearMoverTest, LifeCycleKillsInItsLastMoveAndReloads) {
   auto m = Make("SpeedX=0\nSpeedY=0\nLifeCycle=8\n");
