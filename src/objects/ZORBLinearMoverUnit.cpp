@@ -86,4 +86,9 @@ void TLinearMover::MoveBy(int32_t dx, int32_t dy) {
   UpdateScreenPosition();
 }
 
+void TLinearMover::Revive() {
+  TZorbSprite::Revive();
+  LifeLeft = LifeCycle;
+}
+
 }  // namespace zorbin

@@ -33,6 +33,12 @@ static const char* const kContext = "ZORBParticleBoxUnit, TParticleBox.Create";
 
 TParticleBox::TParticleBox(TIniFile& ini, const std::string& section) : TZorbSprite(0, 0, nullptr) {
   Steps = ini.ReadInteger(section, "Steps", 16, "");
+  // Particles live Steps frames and one is born every Rate frames: without a
+  // limit a box could keep ever more of them flying.
+  if (Steps > kMaxSteps) {
+    Log->Warning("Steps out of range, using " + IntToStr(kMaxSteps) + ". (Object: " + section + ")", kContext);
+    Steps = kMaxSteps;
+  }
   Rate = ini.ReadInteger(section, "Rate", 15, "");
   std::string direction = ini.ReadString(section, "Direction", "Up", "");
   std::string up = UpperCase(direction);

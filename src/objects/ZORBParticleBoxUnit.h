@@ -15,6 +15,8 @@ class TIniFile;
 class TParticleBox : public TZorbSprite {
  public:
   enum : int32_t { kUp = 1, kRight = 2, kDown = 3, kLeft = 4 };  // Direction
+  // A particle crosses the box in at most ten minutes of frames.
+  static constexpr int32_t kMaxSteps = 60000;
 
   TParticleBox(TIniFile& ini, const std::string& section);
   void Move() override;

@@ -85,6 +85,12 @@ TEST_F(LinearMoverTest, LifeCycleKillsInItsLastMoveAndReloads) {
   // Revived (as a group does), it lives another 8 frames.
   m->Revive();
   EXPECT_EQ(MovesUntilKilled(*m, 100), 8);
+  // Also after dying at an edge: 3 frames of flight leave 5, a revival restores 8.
+  auto bullet = Make("SpeedX=64\nBounds=0,0,47,383\nLifeCycle=8\n");
+  EXPECT_EQ(MovesUntilKilled(*bullet, 100), 3);
+  EXPECT_EQ(bullet->LifeLeft, 5);
+  bullet->Revive();
+  EXPECT_EQ(bullet->LifeLeft, 8);
 
   auto still = Make("SpeedX=0\nSpeedY=0\n");
   EXPECT_EQ(MovesUntilKilled(*still, 40000), 32767);

@@ -121,6 +121,13 @@ TEST_F(ParticleBoxTest, RateAndLifeCycle) {
   EXPECT_EQ(ParticleCount(), 0u);  // a rate of 0 never comes round
 }
 
+TEST_F(ParticleBoxTest, ParticlesLiveAtMostTenMinutes) {
+  test::TCapturedLog log;
+  auto box = Make("Steps=2000000000\nRate=1\n");
+  EXPECT_TRUE(log.Contains("[ZORBParticleBoxUnit, TParticleBox.Create] Steps out of range, using 60000. (Object: Shaft)"));
+  EXPECT_EQ(box->Steps, 60000);
+}
+
 TEST_F(ParticleBoxTest, BadNumbersRaise) {
   EXPECT_THROW(Make("Colors=C\n", "[*C]\nff0000,000000,many\n"), EConvertError);
   EXPECT_THROW(Make("Bounds=1,2\n"), EConvertError);
