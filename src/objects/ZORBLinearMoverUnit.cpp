@@ -6,6 +6,7 @@
 #include "objects/ZORBObjectKeys.h"
 #include "pictures/ImageUnit.h"
 
+#include <algorithm>
 #include <exception>
 
 namespace zorbin {
@@ -32,7 +33,10 @@ TLinearMover::TLinearMover(TIniFile& ini, const std::string& section) : TZorbSpr
   WrapAround = ini.ReadBool(section, "Looped", false, "");
   FrameDelay = ini.ReadInteger(section, "FrameDelay", ownImage_->FrameDelay, "");
   LoopDelay = ini.ReadInteger(section, "LoopDelay", ownImage_->LoopDelay, "");
-  Frame = ini.ReadInteger(section, "AnimPos", ownImage_->StartFrame, "");
+  // A frame outside the strip would be drawn from outside the picture (and
+  // its offset could overflow): it is held to the first or last frame.
+  Frame = std::clamp(ini.ReadInteger(section, "AnimPos", ownImage_->StartFrame, ""), 0,
+                     std::max(FrameCount - 1, int32_t(0)));
   TObjectBounds bounds = ReadObjectBounds(ini, section);
   BoundLeft = bounds.Left * 4;
   BoundTop = bounds.Top * 4;

@@ -132,6 +132,9 @@ TEST_F(LinearMoverTest, AnimationKeysReplaceThePicturesValues) {
   EXPECT_EQ(b.FrameDelay, 7);
   EXPECT_EQ(b.LoopDelay, 0);
   EXPECT_EQ(b.Frame, 2);
+  ini_ = Ini("[D]\nImage=" + strip + "\nAnimPos=2000000000\n[E]\nImage=" + strip + "\nAnimPos=-1\n");
+  EXPECT_EQ(TLinearMover(*ini_, "D").Frame, 3);
+  EXPECT_EQ(TLinearMover(*ini_, "E").Frame, 0);
   // The frame width, not the strip, meets the bounds: 8 pixels wide at 500 fits.
   ini_ = Ini("[C]\nImage=" + strip + "\nPositionX=504\nSpeedX=0\n");
   TLinearMover c(*ini_, "C");
