@@ -3,6 +3,7 @@
 
 #include "formats/QXINIFile.h"
 #include "log/Logger.h"
+#include "objects/ZORBObjectKeys.h"
 #include "pictures/ImageUnit.h"
 #include "sprites/MapGlobals.h"
 #include "sprites/TileMapUnit.h"
@@ -39,8 +40,8 @@ static std::unique_ptr<TImage> LoadImage(const std::string& name, const std::str
 
 TBox::TBox(TIniFile& ini, const std::string& section, int n) : TZorbSprite(0, 0, nullptr) {
   std::string number = std::to_string(n);
-  int32_t x = ini.ReadInteger(section, "Position" + number + "X", 0, "");
-  int32_t y = ini.ReadInteger(section, "Position" + number + "Y", 0, "");
+  int32_t x = ReadObjectValue(ini, section, "Position" + number + "X", 0, "ZORBBoxesUnit, TBox.Create");
+  int32_t y = ReadObjectValue(ini, section, "Position" + number + "Y", 0, "ZORBBoxesUnit, TBox.Create");
   Col = FloorDiv16(x);
   Row = FloorDiv16(y);
   ownImage_ = LoadImage(ini.ReadString(section, "Image" + number, "*", ""), "Box image not found.",
@@ -158,7 +159,7 @@ TBoxes::TBoxes(TIniFile& ini, const std::string& section) : TZorbSprite(0, 0, nu
     if (i == 0) Boxes[0]->MarkSolid();
   }
   Current = 0;
-  int32_t targetX = ini.ReadInteger(section, "TargetX", 272, "");
+  int32_t targetX = ReadObjectValue(ini, section, "TargetX", 272, "ZORBBoxesUnit, TBoxes.Create");
   TargetCol = FloorDiv16(targetX);
   TargetX = targetX + 64;
   ZOrder = 0;
@@ -192,7 +193,8 @@ void TBoxes::SetSlot(int i, bool marked) {
 
 void TBoxes::Move() {
   int32_t r = Random(32);
-  SparkleTimer -= 1;
+  // Once all boxes are in, the timer stays at 0 instead of running down.
+  if (SparkleTimer > 0) SparkleTimer -= 1;
   if (SparkleTimer == 0 && Current < 3) {
     int32_t x = TargetX + 32 * Current + r;
     int anim = Sparkles[size_t(Random(int32_t(Sparkles.size())))];

@@ -4,11 +4,14 @@
 #include "app/QX_SDL.h"
 #include "formats/QXINIFile.h"
 #include "log/Logger.h"
+#include "objects/ZORBObjectKeys.h"
 #include "pictures/ImageUnit.h"
 #include "sprites/MapGlobals.h"
 #include "sprites/TileMapUnit.h"
 #include "sprites/ZORBParticleEngineUnit.h"
 #include "util/QXToolbox.h"
+
+#include <SDL.h>
 
 #include <algorithm>
 #include <exception>
@@ -16,43 +19,53 @@
 namespace zorbin {
 
 // A bridge longer than the play area could never be seen whole; the limit
-// keeps its pictures within what a surface can hold.
-static constexpr int32_t kMaxWidth = 1024;
+// keeps its pictures within what a surface can hold (SDL rows are at most
+// 65535 bytes long).
+static constexpr int32_t kMaxWidth = 256;
+
+static const char* const kContext = "ZORBBridgeUnit, TBridge.Create";
 
 static int32_t FloorDiv16(int32_t v) { return v >= 0 ? v / 16 : -((-v + 15) / 16); }
 
+// Width x 16 by 16, black transparent; no surface for a bridge of no tiles.
+static std::unique_ptr<TImage> CreateStrip(int32_t width) {
+  auto image = width > 0 ? std::make_unique<TImage>(width * 16, 16) : std::make_unique<TImage>();
+  image->ColorKeyed = true;
+  image->ApplyColorKey();
+  return image;
+}
+
 TBridge::TBridge(TIniFile& ini, const std::string& section) : TZorbSprite(0, 0, nullptr) {
-  X = ini.ReadInteger(section, "PositionX", 0, "") + 64;
-  Y = ini.ReadInteger(section, "PositionY", 0, "") + 64;
+  X = ReadObjectValue(ini, section, "PositionX", 0, kContext) + 64;
+  Y = ReadObjectValue(ini, section, "PositionY", 0, kContext) + 64;
   Width = ini.ReadInteger(section, "Width", 64, "");
-  if (Width < 1 || Width > kMaxWidth) {
-    int32_t fixed = std::clamp(Width, int32_t(1), kMaxWidth);
-    Log->Warning("Bridge width out of range (" + std::to_string(Width) + "), using " + std::to_string(fixed),
-                 "ZORBBridgeUnit, TBridge.Create");
+  if (Width < 0 || Width > kMaxWidth) {
+    int32_t fixed = std::clamp(Width, int32_t(0), kMaxWidth);
+    Log->Warning("Bridge width out of range (" + IntToStr(Width) + "), using " + IntToStr(fixed), kContext);
     Width = fixed;
   }
   std::string name = ini.ReadString(section, "Image", "*", "");
   try {
     TileImage = std::make_unique<TImage>(name);
   } catch (const std::exception&) {
-    Log->Error("Bridge image not found. (" + name + ")", "ZORBBridgeUnit, TBridge.Create");
+    Log->Error("Bridge image not found. (" + name + ")", kContext);
     TileImage = std::make_unique<TImage>(32, 16);
     TileImage->FillRect(0, 0, 31, 15, 255, 255, 255);
     TileImage->FillRect(0, 3, 31, 12, 128, 128, 128);
   }
-  BuildImage = std::make_unique<TImage>(Width * 16, 16);
-  DissolveImage = std::make_unique<TImage>(Width * 16, 16);
-  for (TImage* image : {BuildImage.get(), DissolveImage.get()}) {
-    image->ColorKeyed = true;
-    image->ApplyColorKey();
-  }
+  BuildImage = CreateStrip(Width);
+  DissolveImage = CreateStrip(Width);
   BuildImage->Tile(TileImage.get());
-  for (int x = 0; x < 32; ++x)
-    for (int y = 0; y < 16; ++y) {
-      uint32_t v = TileImage->GetPixel(x, y);
-      PixelAnims[x * 16 + y] =
-          ParticleAnims ? ParticleAnims->GetFade(uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v), 0, 0, 0, 16) : -1;
-    }
+  {
+    TSurfaceLock lock(TileImage->Surface);
+    // Pixels beyond a smaller tile picture read as black.
+    for (int x = 0; x < 32; ++x)
+      for (int y = 0; y < 16; ++y) {
+        uint32_t v = TileImage->GetPixel(x, y);
+        PixelAnims[x * 16 + y] =
+            ParticleAnims ? ParticleAnims->GetFade(uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v), 0, 0, 0, 16) : -1;
+      }
+  }
   DissolveMap.assign(size_t(Width) * 256, 0);
   BuildTime = Width * 64;
   Counter = 0;
@@ -69,25 +82,27 @@ void TBridge::Crumble() {
   int32_t threshold = (Counter - BuildTime - 1) / 15 + 1;
   // Rows 16 - threshold .. 15 may crumble now.
   int32_t firstRow = std::max(int32_t(0), 16 - threshold);
-  // One lock around all pixel writes: the colour-keyed picture is decoded once.
-  SDL_Surface* surface = DissolveImage->Surface;
-  bool locked = surface && SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) == 0;
+  TSurfaceLock lock(DissolveImage->Surface);
   for (int32_t n = 0; n < Width; ++n) {
     int32_t left = 0;
     for (int32_t y = firstRow; y < 16; ++y) left += rowStanding_[size_t(y)];
-    if (left == 0) break;  // nothing left to pick: the choice below would never end
+    if (left == 0) return;  // nothing left to pick: the choice below would never end
+    // A pixel that is gone (16) is never picked again, also once the
+    // threshold has passed 16 in the last crumbling frames: each frame takes
+    // Width standing pixels, so the last frame takes the last of them.
     int32_t x, y;
+    uint8_t order;
     do {
       x = Random(columns);
       y = Random(16);
-    } while (DissolveMap[size_t(x + y * columns)] >= threshold);
+      order = DissolveMap[size_t(x + y * columns)];
+    } while (order >= threshold || order == kGone);
     if (ParticleEngine)
       ParticleEngine->Spawn(X + x - 1, Y + y - 1, X + x - 1, Y + y + 32 + Random(32), 32, PixelAnims[(x % 32) * 16 + y]);
     DissolveImage->PutPixelRaw(x, y, 0);
-    DissolveMap[size_t(x + y * columns)] = 16;
+    DissolveMap[size_t(x + y * columns)] = kGone;
     rowStanding_[size_t(y)] -= 1;
   }
-  if (locked) SDL_UnlockSurface(surface);
 }
 
 void TBridge::Move() {

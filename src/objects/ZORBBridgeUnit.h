@@ -17,6 +17,7 @@ class TBridge : public TZorbSprite {
  public:
   static constexpr int32_t kFloor = 2;
   static constexpr int32_t kCrumbleTime = 256;
+  static constexpr uint8_t kGone = 16;  // DissolveMap: the pixel has crumbled
 
   TBridge(TIniFile& ini, const std::string& section);
   ~TBridge() override;

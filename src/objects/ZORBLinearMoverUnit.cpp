@@ -3,39 +3,45 @@
 
 #include "formats/QXINIFile.h"
 #include "log/Logger.h"
+#include "objects/ZORBObjectKeys.h"
 #include "pictures/ImageUnit.h"
-#include "util/QXToolbox.h"
 
+#include <algorithm>
 #include <exception>
 
 namespace zorbin {
 
 static int32_t FloorDiv4(int32_t v) { return v >= 0 ? v / 4 : -((-v + 3) / 4); }
 
+static const char* const kContext = "ZORBLinearMoverUnit, TLinearMover.Create";
+
 TLinearMover::TLinearMover(TIniFile& ini, const std::string& section) : TZorbSprite(0, 0, nullptr) {
-  int32_t positionX = ini.ReadInteger(section, "PositionX", 0, "");
-  int32_t positionY = ini.ReadInteger(section, "PositionY", 0, "");
+  int32_t positionX = ReadObjectValue(ini, section, "PositionX", 0, kContext);
+  int32_t positionY = ReadObjectValue(ini, section, "PositionY", 0, kContext);
   FineX = positionX * 4;
   FineY = positionY * 4;
-  SpeedX = ini.ReadInteger(section, "SpeedX", 4, "");
-  SpeedY = ini.ReadInteger(section, "SpeedY", 0, "");
+  SpeedX = ReadObjectValue(ini, section, "SpeedX", 4, kContext);
+  SpeedY = ReadObjectValue(ini, section, "SpeedY", 0, kContext);
   std::string name = ini.ReadString(section, "Image", "*", "");
   try {
     ownImage_ = std::make_unique<TImage>(name);
   } catch (const std::exception&) {
-    Log->Error("LinearMover image not found. (" + name + ")", "ZORBLinearMoverUnit, TLinearMover.Create");
+    Log->Error("LinearMover image not found. (" + name + ")", kContext);
     ownImage_ = CreatePlaceholderImage();
   }
   SetupSprite(positionX + 64, positionY + 64, ownImage_.get());
   WrapAround = ini.ReadBool(section, "Looped", false, "");
   FrameDelay = ini.ReadInteger(section, "FrameDelay", ownImage_->FrameDelay, "");
   LoopDelay = ini.ReadInteger(section, "LoopDelay", ownImage_->LoopDelay, "");
-  Frame = ini.ReadInteger(section, "AnimPos", ownImage_->StartFrame, "");
-  std::vector<std::string> bounds = SplitString(ini.ReadString(section, "Bounds", "0,0,511,383", "") + ",", ',');
-  BoundLeft = StrToInt(bounds[0]) * 4;
-  BoundTop = StrToInt(bounds.size() > 1 ? bounds[1] : "") * 4;
-  BoundRight = StrToInt(bounds.size() > 2 ? bounds[2] : "") * 4 + 4;
-  BoundBottom = StrToInt(bounds.size() > 3 ? bounds[3] : "") * 4 + 4;
+  // A frame outside the strip would be drawn from outside the picture (and
+  // its offset could overflow): it is held to the first or last frame.
+  Frame = std::clamp(ini.ReadInteger(section, "AnimPos", ownImage_->StartFrame, ""), 0,
+                     std::max(FrameCount - 1, int32_t(0)));
+  TObjectBounds bounds = ReadObjectBounds(ini, section);
+  BoundLeft = bounds.Left * 4;
+  BoundTop = bounds.Top * 4;
+  BoundRight = bounds.Right * 4 + 4;
+  BoundBottom = bounds.Bottom * 4 + 4;
   LifeCycle = ini.ReadInteger(section, "LifeCycle", 32767, "");
   LifeLeft = LifeCycle;
   ZOrder = ini.ReadInteger(section, "ZOrder", 0, "");
@@ -70,8 +76,9 @@ void TLinearMover::Move() {
     if (!WrapAround) Kill();
   }
   UpdateScreenPosition();
-  LifeLeft -= 1;
-  if (LifeLeft == 0) {
+  // A life cycle of 0 or below never reaches 0 again: the mover lives on,
+  // and the counter is left alone rather than run down for ever.
+  if (LifeLeft > 0 && --LifeLeft == 0) {
     Kill();
     LifeLeft = LifeCycle;
   }
@@ -81,6 +88,11 @@ void TLinearMover::MoveBy(int32_t dx, int32_t dy) {
   FineX += dx * 4;
   FineY += dy * 4;
   UpdateScreenPosition();
+}
+
+void TLinearMover::Revive() {
+  TZorbSprite::Revive();
+  LifeLeft = LifeCycle;
 }
 
 }  // namespace zorbin

@@ -18,6 +18,9 @@ class TLinearMover : public TZorbSprite {
   ~TLinearMover() override;
   void Move() override;
   void MoveBy(int32_t dx, int32_t dy) override;
+  // A revived mover (a group member whose turn comes again) starts a new
+  // life, however its last one ended.
+  void Revive() override;
 
   int32_t FineX = 0;  // quarter pixels, play-area relative
   int32_t FineY = 0;

@@ -4,6 +4,7 @@
 #include "app/QX_SDL.h"
 #include "formats/QXINIFile.h"
 #include "log/Logger.h"
+#include "objects/ZORBObjectKeys.h"
 #include "pictures/ImageUnit.h"
 #include "sprites/MapGlobals.h"
 #include "sprites/TileMapUnit.h"
@@ -28,18 +29,20 @@ void PrintPortNumber(TImage& image, int32_t level) {
   }
 }
 
+static const char* const kContext = "ZORBMapSelectPortUnit, TMapSelectPort.Create";
+
 static std::unique_ptr<TImage> LoadPortImage(const std::string& name) {
   try {
     return std::make_unique<TImage>(name);
   } catch (const std::exception&) {
-    Log->Error("Image not found. (" + name + ")", "ZORBMapSelectPortUnit, TMapSelectPort.Create");
+    Log->Error("Image not found. (" + name + ")", kContext);
     return CreatePlaceholderImage();
   }
 }
 
 TMapSelectPort::TMapSelectPort(TIniFile& ini, const std::string& section) : TZorbSprite(0, 0, nullptr) {
-  int32_t positionX = ini.ReadInteger(section, "PositionX", 0, "");
-  int32_t positionY = ini.ReadInteger(section, "PositionY", 0, "");
+  int32_t positionX = ReadObjectValue(ini, section, "PositionX", 0, kContext);
+  int32_t positionY = ReadObjectValue(ini, section, "PositionY", 0, kContext);
   Level = ini.ReadInteger(section, "Level", 0, "");
   if (Level <= kLastOpenLevel && TileMap) {
     int cx = positionX / 16 + 1, cy = positionY / 16 + 3;

@@ -3,6 +3,7 @@
 
 #include "formats/QXINIFile.h"
 #include "log/Logger.h"
+#include "objects/ZORBObjectKeys.h"
 #include "sprites/MapGlobals.h"
 #include "sprites/ZORBParticleEngineUnit.h"
 #include "util/QXToolbox.h"
@@ -12,36 +13,46 @@
 namespace zorbin {
 
 std::string CompleteColourItem(const std::string& item) {
-  auto commas = std::count(item.begin(), item.end(), ',');
-  if (commas == 0) return item + ",000000";
-  if (commas == 1) return item + ",16";
-  return item;
+  // Both completions apply in turn: a lone colour fades to black in 16 steps.
+  std::string full = item;
+  if (std::count(full.begin(), full.end(), ',') == 0) full += ",000000";
+  if (std::count(full.begin(), full.end(), ',') == 1) full += ",16";
+  return full;
 }
 
-// Six hexadecimal digits rrggbb; shorter texts are padded on the left with
-// zeros. Anything that is not hexadecimal reads as 0.
+// Six hexadecimal digits rrggbb, read as a number: shorter texts are padded
+// on the left with zeros, longer ones give their last six digits. Anything
+// that is not hexadecimal reads as black.
 static void ParseColour(const std::string& text, uint8_t& r, uint8_t& g, uint8_t& b) {
-  std::string s = text.size() < 6 ? std::string(6 - text.size(), '0') + text : text.substr(0, 6);
-  if (!HexToColor(s, r, g, b)) r = g = b = 0;
+  std::string s = text.size() < 6 ? std::string(6 - text.size(), '0') + text : text.substr(text.size() - 6);
+  if (text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos || !HexToColor(s, r, g, b))
+    r = g = b = 0;
 }
+
+static const char* const kContext = "ZORBParticleBoxUnit, TParticleBox.Create";
 
 TParticleBox::TParticleBox(TIniFile& ini, const std::string& section) : TZorbSprite(0, 0, nullptr) {
   Steps = ini.ReadInteger(section, "Steps", 16, "");
+  // Particles live Steps frames and one is born every Rate frames: without a
+  // limit a box could keep ever more of them flying.
+  if (Steps > kMaxSteps) {
+    Log->Warning("Steps out of range, using " + IntToStr(kMaxSteps) + ". (Object: " + section + ")", kContext);
+    Steps = kMaxSteps;
+  }
   Rate = ini.ReadInteger(section, "Rate", 15, "");
   std::string direction = ini.ReadString(section, "Direction", "Up", "");
   std::string up = UpperCase(direction);
   if (up == "UP") {
-    Direction = Up;
+    Direction = kUp;
   } else if (up == "RIGHT") {
-    Direction = Right;
+    Direction = kRight;
   } else if (up == "DOWN") {
-    Direction = Down;
+    Direction = kDown;
   } else if (up == "LEFT") {
-    Direction = Left;
+    Direction = kLeft;
   } else {
-    Log->Error("Invalid direction. (Object: " + section + " ,Data: " + direction + ")",
-               "ZORBParticleBoxUnit, TParticleBox.Create");
-    Direction = Right;
+    Log->Error("Invalid direction. (Object: " + section + " ,Data: " + direction + ")", kContext);
+    Direction = kRight;
   }
   std::string colours = ini.ReadString(section, "Colors", "*", "");
   int count = colours == "*" ? 0 : ini.ListItemCount(colours);
@@ -54,37 +65,37 @@ TParticleBox::TParticleBox(TIniFile& ini, const std::string& section) : TZorbSpr
     Fades.push_back(ParticleAnims ? ParticleAnims->GetFade(r1, g1, b1, r2, g2, b2, steps) : -1);
   }
   if (Fades.empty()) Fades.push_back(ParticleAnims ? ParticleAnims->GetFade(255, 255, 255, 0, 0, 0, 16) : -1);
-  std::vector<std::string> bounds = SplitString(ini.ReadString(section, "Bounds", "0,0,511,383", "") + ",", ',');
-  BoxLeft = StrToInt(bounds[0]) + 64;
-  BoxTop = StrToInt(bounds.size() > 1 ? bounds[1] : "") + 64;
-  BoxRight = StrToInt(bounds.size() > 2 ? bounds[2] : "") + 64;
-  BoxBottom = StrToInt(bounds.size() > 3 ? bounds[3] : "") + 64;
+  TObjectBounds bounds = ReadObjectBounds(ini, section);
+  Left = bounds.Left + 64;
+  Top = bounds.Top + 64;
+  Right = bounds.Right + 64;
+  Bottom = bounds.Bottom + 64;
   LifeCycle = ini.ReadInteger(section, "LifeCycle", 32767, "");
   LifeLeft = LifeCycle;
   RateLeft = Rate;
 }
 
 void TParticleBox::Move() {
-  RateLeft -= 1;
-  if (RateLeft == 0) {
+  // A rate of 0 or below never counts down to 0: such a box emits nothing,
+  // and its counter is left alone rather than run down for ever.
+  if (RateLeft > 0 && --RateLeft == 0) {
     RateLeft = Rate;
     int32_t fromX, fromY, toX, toY;
-    if (Direction == Up || Direction == Down) {
-      int32_t x = BoxLeft + Random(BoxRight - BoxLeft + 1);
+    if (Direction == kUp || Direction == kDown) {
+      int32_t x = Left + Random(Right - Left + 1);
       fromX = toX = x;
-      fromY = Direction == Up ? BoxBottom : BoxTop;
-      toY = Direction == Up ? BoxTop : BoxBottom;
+      fromY = Direction == kUp ? Bottom : Top;
+      toY = Direction == kUp ? Top : Bottom;
     } else {
-      int32_t y = BoxTop + Random(BoxBottom - BoxTop + 1);
+      int32_t y = Top + Random(Bottom - Top + 1);
       fromY = toY = y;
-      fromX = Direction == Right ? BoxLeft : BoxRight;
-      toX = Direction == Right ? BoxRight : BoxLeft;
+      fromX = Direction == kRight ? Left : Right;
+      toX = Direction == kRight ? Right : Left;
     }
     int anim = Fades[size_t(Random(int32_t(Fades.size())))];
     if (ParticleEngine) ParticleEngine->Spawn(fromX, fromY, toX, toY, Steps, anim);
   }
-  LifeLeft -= 1;
-  if (LifeLeft == 0) {
+  if (LifeLeft > 0 && --LifeLeft == 0) {
     Kill();
     LifeLeft = LifeCycle;
   }

@@ -14,18 +14,20 @@ class TIniFile;
 
 class TParticleBox : public TZorbSprite {
  public:
-  enum : int32_t { Up = 1, Right = 2, Down = 3, Left = 4 };
+  enum : int32_t { kUp = 1, kRight = 2, kDown = 3, kLeft = 4 };  // Direction
+  // A particle crosses the box in at most ten minutes of frames.
+  static constexpr int32_t kMaxSteps = 60000;
 
   TParticleBox(TIniFile& ini, const std::string& section);
   void Move() override;
   // The box itself is never drawn.
   void Draw() override {}
 
-  int32_t BoxLeft = 0;  // screen pixels, inclusive
-  int32_t BoxTop = 0;
-  int32_t BoxRight = 0;
-  int32_t BoxBottom = 0;
-  int32_t Direction = Up;
+  int32_t Left = 0;  // screen pixels, inclusive
+  int32_t Top = 0;
+  int32_t Right = 0;
+  int32_t Bottom = 0;
+  int32_t Direction = kUp;
   int32_t Steps = 0;
   int32_t RateLeft = 0;
   int32_t Rate = 0;
@@ -35,7 +37,7 @@ class TParticleBox : public TZorbSprite {
 };
 
 // A colour list item completed to "from,to,steps": no comma adds
-// ",000000", one comma adds ",16".
+// ",000000", then one comma adds ",16".
 std::string CompleteColourItem(const std::string& item);
 
 }  // namespace zorbin

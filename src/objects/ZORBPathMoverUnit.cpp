@@ -3,6 +3,7 @@
 
 #include "formats/QXINIFile.h"
 #include "log/Logger.h"
+#include "objects/ZORBObjectKeys.h"
 #include "pictures/ImageUnit.h"
 #include "util/QXToolbox.h"
 
@@ -23,17 +24,25 @@ int32_t PathDirectionCode(const std::string& text) {
 
 static int32_t FloorDiv4(int32_t v) { return v >= 0 ? v / 4 : -((-v + 3) / 4); }
 
+static const char* const kContext = "ZORBPathMoverUnit, TPathMover.Create";
+
 TPathMover::TPathMover(TIniFile& ini, const std::string& section) : TZorbSprite(0, 0, nullptr) {
-  StartX = ini.ReadInteger(section, "PositionX", 0, "");
-  StartY = ini.ReadInteger(section, "PositionY", 0, "");
+  StartX = ReadObjectValue(ini, section, "PositionX", 0, kContext);
+  StartY = ReadObjectValue(ini, section, "PositionY", 0, kContext);
   FineX = StartX * 4;
   FineY = StartY * 4;
-  Speed = ini.ReadInteger(section, "Speed", 4, "");
+  Speed = ReadObjectValue(ini, section, "Speed", kDefaultSpeed, kContext);
+  // A negative speed would run every leg backwards without ever ending it.
+  if (Speed < 0) {
+    Log->Error("Speed must not be negative, using " + IntToStr(kDefaultSpeed) + ". (Object: " + section + ")",
+               kContext);
+    Speed = kDefaultSpeed;
+  }
   std::string name = ini.ReadString(section, "Image", "*", "");
   try {
     ownImage_ = std::make_unique<TImage>(name);
   } catch (const std::exception&) {
-    Log->Error("Image not found. (" + name + ")", "ZORBPathMoverUnit, TPathMover.Create");
+    Log->Error("Image not found. (" + name + ")", kContext);
     ownImage_ = CreatePlaceholderImage();
   }
   SetupSprite(StartX + 64, StartY + 64, ownImage_.get());
@@ -48,7 +57,7 @@ TPathMover::TPathMover(TIniFile& ini, const std::string& section) : TZorbSprite(
       size_t comma = item.find(',');
       if (comma == std::string::npos) continue;
       Path.push_back(PathDirectionCode(item.substr(0, comma)));
-      Path.push_back(StrToInt(item.substr(comma + 1)) * 4);
+      Path.push_back(ObjectValue(item.substr(comma + 1)) * 4);
     }
   }
   if (Path.empty()) Path = {0, 32000};

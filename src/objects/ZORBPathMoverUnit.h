@@ -15,6 +15,8 @@ class TIniFile;
 
 class TPathMover : public TZorbSprite {
  public:
+  static constexpr int32_t kDefaultSpeed = 4;
+
   TPathMover(TIniFile& ini, const std::string& section);
   ~TPathMover() override;
   void Move() override;

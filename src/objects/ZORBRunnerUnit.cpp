@@ -3,6 +3,7 @@
 
 #include "formats/QXINIFile.h"
 #include "log/Logger.h"
+#include "objects/ZORBObjectKeys.h"
 #include "pictures/ImageUnit.h"
 #include "sprites/MapGlobals.h"
 #include "sprites/TileMapUnit.h"
@@ -17,24 +18,26 @@ static constexpr uint32_t kWallBits = 0x08 | 0x10;
 
 static int32_t FloorDiv(int32_t v, int32_t d) { return v >= 0 ? v / d : -((-v + d - 1) / d); }
 
-static uint32_t Logic(int32_t col, int32_t row) { return TileMap ? TileMap->GetLogic(col, row) : 0; }
+// The tile map answers 0 outside its grid: a runner that walked or fell off
+// it finds neither floor nor wall there.
+static uint32_t Logic(int32_t col, int32_t row) { return TileMap ? uint32_t(TileMap->GetLogic(col, row)) : 0; }
+
+static const char* const kContext = "ZORBRunnerUnit, TRunner.Create";
+
+// A speed of 0 would make a step last 64 div 0 frames: refused, the default
+// is taken.
+static int32_t ReadSpeed(TIniFile& ini, const std::string& section, const std::string& key, int32_t def) {
+  int32_t speed = ReadObjectValue(ini, section, key, def, kContext);
+  if (speed != 0) return speed;
+  Log->Error(key + " must not be 0, using " + IntToStr(def) + ". (Object: " + section + ")", kContext);
+  return def;
+}
 
 TRunner::TRunner(TIniFile& ini, const std::string& section) : TZorbSprite(0, 0, nullptr) {
-  StartX = ini.ReadInteger(section, "PositionX", 0, "");
-  StartY = ini.ReadInteger(section, "PositionY", 0, "");
-  BaseSpeedX = ini.ReadInteger(section, "SpeedX", kDefaultSpeedX, "");
-  SpeedY = ini.ReadInteger(section, "SpeedY", kDefaultSpeedY, "");
-  // A speed of 0 would make a step last 64 div 0 frames.
-  if (BaseSpeedX == 0) {
-    Log->Error("SpeedX must not be 0, using " + std::to_string(kDefaultSpeedX) + " (Object: " + section + ")",
-               "ZORBRunnerUnit, TRunner.Create");
-    BaseSpeedX = kDefaultSpeedX;
-  }
-  if (SpeedY == 0) {
-    Log->Error("SpeedY must not be 0, using " + std::to_string(kDefaultSpeedY) + " (Object: " + section + ")",
-               "ZORBRunnerUnit, TRunner.Create");
-    SpeedY = kDefaultSpeedY;
-  }
+  StartX = ReadObjectValue(ini, section, "PositionX", 0, kContext);
+  StartY = ReadObjectValue(ini, section, "PositionY", 0, kContext);
+  BaseSpeedX = ReadSpeed(ini, section, "SpeedX", kDefaultSpeedX);
+  SpeedY = ReadSpeed(ini, section, "SpeedY", kDefaultSpeedY);
   ImageLeft = LoadObjectImage(ini.ReadString(section, "ImageLeft", "*", ""));
   ImageRight = LoadObjectImage(ini.ReadString(section, "ImageRight", "*", ""));
   SetupSprite(0, 0, ImageLeft.get());
@@ -132,8 +135,8 @@ void TRunner::Move() {
     }
   }
   UpdateScreenPosition();
-  LifeLeft -= 1;
-  if (LifeLeft == 0) {
+  // A life cycle of 0 or below never reaches 0 again: the runner lives on.
+  if (LifeLeft > 0 && --LifeLeft == 0) {
     Kill();
     Reinit();
   }

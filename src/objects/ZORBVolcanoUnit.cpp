@@ -4,6 +4,7 @@
 #include "app/QX_SDL.h"
 #include "formats/QXINIFile.h"
 #include "log/Logger.h"
+#include "objects/ZORBObjectKeys.h"
 #include "pictures/ImageUnit.h"
 #include "sprites/MapGlobals.h"
 #include "sprites/TileMapUnit.h"
@@ -33,13 +34,15 @@ std::unique_ptr<TImage> CreateFireAnimation() {
   return image;
 }
 
+static const char* const kContext = "ZORBVolcanoUnit, TVolcano.Create";
+
 TVolcano::TVolcano(TIniFile& ini, const std::string& section) : TZorbSprite(0, 0, nullptr) {
-  ScreenX = ini.ReadInteger(section, "Position", 0, "") + 64;
+  ScreenX = ReadObjectValue(ini, section, "Position", 0, kContext) + 64;
   std::string name = ini.ReadString(section, "Image", "*", "");
   try {
     CraterImage = std::make_unique<TImage>(name);
   } catch (const std::exception&) {
-    Log->Error("Crater image not found. (" + name + ")", "ZORBVolcanoUnit, TVolcano.Create");
+    Log->Error("Crater image not found. (" + name + ")", kContext);
     CraterImage = std::make_unique<TImage>(64, 32);
   }
   CraterImage->ColorKeyed = true;

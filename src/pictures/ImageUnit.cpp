@@ -104,24 +104,13 @@ void TImage::Rectangle(int x, int y, int w, int h, uint8_t r, uint8_t g, uint8_t
   FillRect(x, y + h - 1, w, 1, r, g, b);
 }
 
-// Run-length accelerated (colour-keyed) surfaces keep their pixels encoded
-// between blits; a lock decodes them. Locks nest, so a caller that writes
-// many pixels locks once around them and these locks cost nothing.
-class TSurfaceLock {
- public:
-  explicit TSurfaceLock(SDL_Surface* surface) : surface_(surface) {
-    ok_ = !SDL_MUSTLOCK(surface_) || (locked_ = SDL_LockSurface(surface_) == 0);
-  }
-  ~TSurfaceLock() {
-    if (locked_) SDL_UnlockSurface(surface_);
-  }
-  bool Ok() const { return ok_; }
+TSurfaceLock::TSurfaceLock(SDL_Surface* surface) : surface_(surface) {
+  ok_ = surface_ && (!SDL_MUSTLOCK(surface_) || (locked_ = SDL_LockSurface(surface_) == 0));
+}
 
- private:
-  SDL_Surface* surface_;
-  bool locked_ = false;
-  bool ok_ = false;
-};
+TSurfaceLock::~TSurfaceLock() {
+  if (locked_) SDL_UnlockSurface(surface_);
+}
 
 uint32_t TImage::GetPixel(int x, int y) const {
   if (!Surface || x < 0 || y < 0 || x >= Surface->w || y >= Surface->h) return 0;

@@ -106,6 +106,25 @@ class TImage {
   bool ownsSurface_ = true;
 };
 
+// Run-length accelerated (colour-keyed) surfaces keep their pixels encoded
+// between blits; a lock decodes them. Locks nest, so code that touches many
+// pixels locks once around them and the locks of the pixel operations cost
+// nothing.
+class TSurfaceLock {
+ public:
+  explicit TSurfaceLock(SDL_Surface* surface);
+  ~TSurfaceLock();
+  TSurfaceLock(const TSurfaceLock&) = delete;
+  TSurfaceLock& operator=(const TSurfaceLock&) = delete;
+  // The pixels may be touched (false without a surface or when locking failed).
+  bool Ok() const { return ok_; }
+
+ private:
+  SDL_Surface* surface_;
+  bool locked_ = false;
+  bool ok_ = false;
+};
+
 // A software surface at the image depth with SDL's default masks; nullptr on failure.
 SDL_Surface* CreateImageSurface(int width, int height);
 
