@@ -217,3 +217,37 @@ TEST(WholeGame, MapSelectRemembersWhereThePlayerLeft) {
 
 }  // namespace
 }  // namespace zorbin::e2e
+
+namespace zorbin::e2e {
+namespace {
+
+// Failures the map set-up leaves uncaught end the game with code 1 and an
+// Error line, the log still closing properly.
+TEST(WholeGame, BrokenObjectFilesEndWithCodeOne) {
+  struct TCase {
+    const char* objects;  // nullptr: no objects.ini at all
+    const char* error;
+  };
+  const TCase cases[] = {
+      {nullptr, "{Zorbin} OpenStream failed: objects.ini"},
+      {"[*Objects]\r\nM\r\n[M]\r\nType=Macro\r\nName=gone.ini\r\n", "{Zorbin} OpenStream failed: gone.ini"},
+      {"[*Objects]\r\nP\r\n[P]\r\nType=Player\r\nPositionX=abc\r\n", "{Zorbin} 'abc' is not a valid integer value"},
+  };
+  for (const TCase& c : cases) {
+    test::TTempDir dir;
+    TPackBuilder pack(dir.Path());
+    BuildTwoMapPack(pack);
+    std::filesystem::remove(dir.File("Map_Select/objects.ini"));
+    if (c.objects) pack.WriteText("Map_Select/objects.ini", c.objects);
+    TRunResult run = RunDemo(dir.Path(), "-mainlog demo.log");
+    EXPECT_EQ(run.ExitStatus, 1) << c.error;
+    EXPECT_EQ(run.Lines(), (std::vector<std::string>{"visit 0 Map_Select", "frames 0 exit 1"}));
+    std::vector<std::string> log = test::SplitLines(test::ReadFileText(dir.File("demo.log")));
+    EXPECT_NE(std::find(log.begin(), log.end(), c.error), log.end()) << c.error;
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back().rfind("(..system..) Terminating Application. ", 0), 0u);
+  }
+}
+
+}  // namespace
+}  // namespace zorbin::e2e
