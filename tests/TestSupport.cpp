@@ -40,6 +40,18 @@ void WriteFileText(const std::string& fileName, const std::string& text) {
 
 bool FileExists(const std::string& fileName) { return std::filesystem::exists(fileName); }
 
+std::string Tga(int w, int h, const std::vector<uint32_t>& rgb, const std::string& id) {
+  std::string s(18, '\0');
+  s[0] = char(id.size());
+  s[2] = 2;
+  s[12] = char(w & 255), s[13] = char(w >> 8), s[14] = char(h & 255), s[15] = char(h >> 8);
+  s[16] = 24;
+  s[17] = 0x20;
+  s += id;
+  for (uint32_t c : rgb) s += {char(c & 255), char((c >> 8) & 255), char((c >> 16) & 255)};
+  return s;
+}
+
 std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
   std::string line;

@@ -2,6 +2,7 @@
 // log captured into a temporary file.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,10 @@ class TTempDir {
 std::string ReadFileText(const std::string& fileName);
 void WriteFileText(const std::string& fileName, const std::string& text);
 bool FileExists(const std::string& fileName);
+// A top-down 24-bit true-colour TGA file: pixels as 0xRRGGBB, row by row,
+// and the image-ID bytes (the picture's animation or glyph data).
+std::string Tga(int w, int h, const std::vector<uint32_t>& rgb, const std::string& id = "");
+
 // Lines split at LF with a trailing CR removed.
 std::vector<std::string> SplitLines(const std::string& text);
 

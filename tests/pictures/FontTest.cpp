@@ -36,15 +36,7 @@ std::string TgaFont(int w, int h, const std::vector<uint32_t>& rgb, const std::v
     id[size_t(code) >> 3] = char(uint8_t(id[size_t(code) >> 3]) | (0x80 >> (code & 7)));
     for (int32_t v : {r.Left, r.Top, r.Right, r.Bottom}) table += {char(v & 255), char((v >> 8) & 255)};
   }
-  std::string s(18, '\0');
-  s[0] = 32;
-  s[2] = 2;
-  s[12] = char(w & 255), s[13] = char(w >> 8), s[14] = char(h & 255), s[15] = char(h >> 8);
-  s[16] = 24;
-  s[17] = 0x20;
-  s += id;
-  for (uint32_t c : rgb) s += {char(c & 255), char((c >> 8) & 255), char((c >> 16) & 255)};
-  return s + table;
+  return test::Tga(w, h, rgb, id) + table;
 }
 
 uint32_t Rgb(const TImage& img, int x, int y) {

@@ -13,18 +13,7 @@
 namespace zorbin {
 namespace {
 
-// A top-down 24-bit true-colour TGA; pixels as 0xRRGGBB.
-std::string Tga(int w, int h, const std::vector<uint32_t>& rgb, const std::string& id = "") {
-  std::string s(18, '\0');
-  s[0] = char(id.size());
-  s[2] = 2;
-  s[12] = char(w & 255), s[13] = char(w >> 8), s[14] = char(h & 255), s[15] = char(h >> 8);
-  s[16] = 24;
-  s[17] = 0x20;
-  s += id;
-  for (uint32_t c : rgb) s += {char(c & 255), char((c >> 8) & 255), char((c >> 16) & 255)};
-  return s;
-}
+using test::Tga;
 
 // A one-row strip of frames, each frameWidth wide, frame i filled with colours[i].
 std::string Strip(int frameWidth, const std::vector<uint32_t>& colours, const std::string& id) {

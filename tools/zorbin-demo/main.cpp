@@ -72,10 +72,10 @@ int main(int argc, char** argv) {
       std::string error;
       if (!demo::ParseScript(text.str(), events, error)) FailEarly(error);
     } else if (arg == "--shot") {
-      std::string spec = value();
-      size_t colon = spec.find(':');
+      std::string shot = value();
+      size_t colon = shot.find(':');
       if (colon == std::string::npos) FailEarly("--shot needs FRAME:FILE");
-      shots.push_back(demo::TShot{ParseCount(arg, spec.substr(0, colon)), spec.substr(colon + 1)});
+      shots.push_back(demo::TShot{ParseCount(arg, shot.substr(0, colon)), shot.substr(colon + 1)});
     } else {
       params.push_back(arg);  // the log switches and their values
     }
