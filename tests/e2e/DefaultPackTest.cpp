@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <cstdlib>
 #include <filesystem>
 
 namespace zorbin::e2e {
@@ -36,6 +39,36 @@ INSTANTIATE_TEST_SUITE_P(Maps, DefaultPack,
                                            std::pair{"map_c.txt", "visit 3 Map_C"}, std::pair{"map_d.txt", "visit 4 Map_D"},
                                            std::pair{"map_e.txt", "visit 5 Map_E"},
                                            std::pair{"map_f.txt", "visit 6 Map_F"}));
+
+}  // namespace
+}  // namespace zorbin::e2e
+
+namespace zorbin::e2e {
+namespace {
+
+// zorbin-tool append makes a single-file game: the program finds the pack
+// inside itself when no "Zorbin.data" stands beside it.
+TEST(SingleFileGame, AppendedPackPlaysWithoutADataFile) {
+  test::TTempDir build, play;
+  std::string bin = ZORBIN_BIN_DIR;
+  std::string out = play.File("zorbin-demo");
+  std::string command = "'" + bin + "/zorbin-tool' append '" + bin + "/zorbin-demo' '" + bin + "/Zorbin.data' '" + out +
+                        "' 2>/dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  std::filesystem::copy_file(std::string(ZORBIN_SOURCE_DIR) + "/data/solutions/map_a.txt", play.File("input.txt"));
+  std::string run = "cd '" + play.Path() + "' && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy ./zorbin-demo --seed 5 "
+                    "--input input.txt -mainlog demo.log > out.txt 2>/dev/null";
+  int status = std::system(run.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 2);
+  std::vector<std::string> lines = test::SplitLines(test::ReadFileText(play.File("out.txt")));
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[1], "visit 1 Map_A");
+  EXPECT_EQ(lines[2], "visit 0 Map_Select");
+  EXPECT_FALSE(std::filesystem::exists(play.File("Zorbin.data")));
+  std::string log = test::ReadFileText(play.File("demo.log"));
+  EXPECT_NE(log.find("  1. (100) " + out), std::string::npos);  // the program itself is the volume
+}
 
 }  // namespace
 }  // namespace zorbin::e2e
