@@ -189,7 +189,7 @@ void TPlay1Map::ShowTitleCard() {
 void TPlay1Map::CreateObjects(TSpriteEngine& engine, TIniFile& ini, const std::string& listSection, int32_t dx,
                               int32_t dy) {
   int count = ini.ListItemCount(listSection);
-  for (int i = 0; i < count; ++i) {
+  for (int i = 0; i < count && created_ < kMaxObjects; ++i) {
     std::string item = ini.ReadListItem(listSection, i);
     Log->Write("Creating object number " + std::to_string(i + 1) + ". (");
     Log->WriteLn(item + ")");
@@ -199,18 +199,35 @@ void TPlay1Map::CreateObjects(TSpriteEngine& engine, TIniFile& ini, const std::s
 
 void TPlay1Map::CreateObject(TSpriteEngine& engine, TIniFile& ini, const std::string& section, int32_t dx,
                              int32_t dy) {
+  // Object files come from map authors: a group, repeater or macro that
+  // names itself must not recurse without end, nor huge counts fill memory.
+  if (created_ >= kMaxObjects) return;
+  if (++created_ == kMaxObjects) {
+    Log->Error("Too many objects on the map (Object=" + section + ")", kCreateContext);
+    return;
+  }
   std::string type = UpperCase(ini.ReadString(section, "Type", "Unknown", ""));
   Log->WriteLn("Object type: " + type);
-  if (type == "ROTATOR" || type == "RANDOMIZER") {
-    CreateGroup(engine, ini, section, type, dx, dy);
+  if (nesting_ >= kMaxNesting) {
+    if (!nestingReported_)
+      Log->Error("Objects nested too deeply (Object=" + section + ", Type=" + type + ")", kCreateContext);
+    nestingReported_ = true;
     return;
   }
-  if (type == "REPEATER") {
-    CreateRepeater(engine, ini, section, dx, dy);
-    return;
-  }
-  if (type == "MACRO") {
-    CreateMacro(engine, ini, section, dx, dy);
+  if (type == "ROTATOR" || type == "RANDOMIZER" || type == "REPEATER" || type == "MACRO") {
+    ++nesting_;
+    try {
+      if (type == "REPEATER")
+        CreateRepeater(engine, ini, section, dx, dy);
+      else if (type == "MACRO")
+        CreateMacro(engine, ini, section, dx, dy);
+      else
+        CreateGroup(engine, ini, section, type, dx, dy);
+    } catch (...) {
+      --nesting_;
+      throw;
+    }
+    --nesting_;
     return;
   }
   const TObjectKind* kind = FindObjectKind(type);
@@ -255,7 +272,7 @@ void TPlay1Map::CreateRepeater(TSpriteEngine& engine, TIniFile& ini, const std::
   int32_t deltaY = ini.ReadInteger(section, "DeltaY", 16, "");
   int32_t times = ini.ReadInteger(section, "Times", 2, "");
   TSpriteEngine temporary;
-  for (int32_t k = 0; k < times; ++k) {
+  for (int32_t k = 0; k < times && created_ < kMaxObjects; ++k) {
     CreateObject(temporary, ini, repeatObject, dx, dy);
     for (int i = 0; i < temporary.Count(); ++i) {
       TSprite* sprite = temporary.Items(i);

@@ -204,3 +204,28 @@ TEST_F(MapSetUp, PlayEndsWithEscapeDuringTheReveal) {
 
 }  // namespace
 }  // namespace zorbin
+
+namespace zorbin {
+namespace {
+
+TEST_F(MapSetUp, SelfNamingGroupsAndHugeRepeatersEnd) {
+  pack_.WriteMap("M", "Loops", Rows(), {" "});
+  pack_.WriteText("M/self.ini", "[*Objects]\r\nAgain\r\n[Again]\r\nType=Macro\r\nName=self.ini\r\n");
+  pack_.WriteText("M/objects.ini",
+                  std::string("[*Objects]\r\nPlayer\r\nLoop\r\nMany\r\nMacro\r\n") +
+                      "[Player]\r\nType=Player\r\nPositionX=16\r\nPositionY=272\r\nImage=\\player.tga\r\n" +
+                      "[Loop]\r\nType=Rotator\r\nList=Inner\r\n[*Inner]\r\nLoop\r\n" +
+                      "[Many]\r\nType=Repeater\r\nRepeatObject=Many\r\nTimes=2000000000\r\n" +
+                      "[Macro]\r\nType=Macro\r\nName=self.ini\r\n");
+  test::TCapturedLog log;
+  auto map = std::make_unique<TPlay1Map>("M", -1, -1);
+  EXPECT_NE(map->Player, nullptr);
+  int nested = 0;
+  for (const std::string& line : log.Lines())
+    nested += line.rfind("{ZORBPlay1MapUnit, TPlay1Map.CreateObject} Objects nested too deeply (Object=", 0) == 0;
+  EXPECT_EQ(nested, 1);  // reported once per map
+  EXPECT_TRUE(log.Contains("{ZORBPlay1MapUnit, TPlay1Map.CreateObject} Too many objects on the map (Object=Many)"));
+}
+
+}  // namespace
+}  // namespace zorbin
