@@ -1,5 +1,7 @@
 #include "storage/CodingUnit.h"
 
+#include "util/QXToolbox.h"
+
 #include <gtest/gtest.h>
 
 namespace zorbin {
@@ -66,4 +68,27 @@ TEST(CodingUnit, StreamDecodersReadFromThePositionAndReturnRewoundStreams) {
 }
 
 }  // namespace
+TEST(CodingUnit, MoveToFrontMatchesTheTableShiftOverEveryValueRange) {
+  RandSeed(5);
+  for (int shape = 0; shape < 5; ++shape) {
+    // Zero runs of every length, values of the front words and far back.
+    std::vector<uint8_t> data(size_t(1000 + Random(3000)));
+    for (uint8_t& b : data) {
+      const int r = Random(10);
+      b = r < shape * 2 ? 0 : r < 6 ? uint8_t(Random(16)) : uint8_t(Random(256));
+    }
+    std::vector<uint8_t> expected = data;
+    uint8_t table[256];
+    for (int i = 0; i < 256; ++i) table[i] = uint8_t(i);
+    for (uint8_t& b : expected) {
+      const uint8_t v = table[b];
+      for (int i = b; i > 0; --i) table[i] = table[i - 1];
+      table[0] = v;
+      b = v;
+    }
+    MTFDecodeInPlace(data);
+    EXPECT_EQ(data, expected);
+  }
+}
+
 }  // namespace zorbin
