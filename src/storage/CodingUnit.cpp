@@ -23,6 +23,31 @@ std::vector<uint8_t> InterleaveRestoreBytes(const std::vector<uint8_t>& data, in
   const size_t n = data.size();
   const size_t s = size_t(stride);
   std::vector<uint8_t> out(n);
+  // Strides 2 and 3 in one pass over the output: plane j holds positions
+  // j, j + s, ...; the planes of the first n % s offsets hold one byte more.
+  const size_t groups = n / s;
+  const size_t longer = n % s;
+  if (s == 2 || s == 3) {
+    const uint8_t* a = data.data();
+    const uint8_t* b = a + groups + (longer > 0);
+    const uint8_t* c = b + groups + (longer > 1);
+    uint8_t* o = out.data();
+    if (s == 2) {
+      for (size_t i = 0; i < groups; ++i, o += 2) {
+        o[0] = a[i];
+        o[1] = b[i];
+      }
+    } else {
+      for (size_t i = 0; i < groups; ++i, o += 3) {
+        o[0] = a[i];
+        o[1] = b[i];
+        o[2] = c[i];
+      }
+    }
+    if (longer > 0) o[0] = a[groups];
+    if (longer > 1) o[1] = b[groups];
+    return out;
+  }
   size_t k = 0;
   for (size_t start = 0; start < s && start < n; ++start)
     for (size_t p = start; p < n; p += s) out[p] = data[k++];

@@ -67,7 +67,6 @@ TEST(CodingUnit, StreamDecodersReadFromThePositionAndReturnRewoundStreams) {
   EXPECT_EQ(mtf->Data(), (Bytes{1, 0, 0}));
 }
 
-}  // namespace
 TEST(CodingUnit, MoveToFrontMatchesTheTableShiftOverEveryValueRange) {
   RandSeed(5);
   for (int shape = 0; shape < 5; ++shape) {
@@ -91,4 +90,20 @@ TEST(CodingUnit, MoveToFrontMatchesTheTableShiftOverEveryValueRange) {
   }
 }
 
+TEST(CodingUnit, InterleaveRestoreOfEveryLengthAroundTheStride) {
+  for (int stride : {1, 2, 3, 4})
+    for (size_t n = 0; n < 40; ++n) {
+      Bytes data(n);
+      for (size_t i = 0; i < n; ++i) data[i] = uint8_t(i * 37 + 1);
+      const Bytes planar = InterleaveSplitBytes(data, stride);
+      // Plane by plane, as the stored block lays them out.
+      Bytes expected;
+      for (size_t start = 0; start < size_t(stride); ++start)
+        for (size_t p = start; p < n; p += size_t(stride)) expected.push_back(data[p]);
+      EXPECT_EQ(planar, expected);
+      EXPECT_EQ(InterleaveRestoreBytes(planar, stride), data) << stride << " " << n;
+    }
+}
+
+}  // namespace
 }  // namespace zorbin
