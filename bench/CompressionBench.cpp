@@ -1,8 +1,13 @@
-// CompressionBench: decoding speed of every stage of compressed blocks,
-// measured against memcpy and plain zlib inflation of the same data in the
-// same run, and the packer's search for the smallest block.
+// CompressionBench: decoding speed of every stage of compressed blocks, each
+// stage alone and whole blocks, in decoded bytes per second, measured
+// against memcpy and zlib's own inflation of the same decoded bytes in the
+// same run; and the packer's search for the smallest block.
+#include "BenchData.h"
+#include "storage/CodingUnit.h"
 #include "storage/CompressorUnit.h"
+#include "storage/HuffmanUnit.h"
 #include "storage/MyZStreamUnit.h"
+#include "storage/RLEUnit.h"
 #include "util/QXToolbox.h"
 
 #include <benchmark/benchmark.h>
@@ -13,11 +18,11 @@
 namespace zorbin {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using bench::Bytes;
 
 // A 24-bit picture of 256 x 341 pixels (about 256 KB) with smooth gradients
 // and a little noise, after an 18-byte header.
-const Bytes& Picture() {
+const Bytes& Gradients() {
   static const Bytes data = [] {
     RandSeed(7);
     Bytes out(18, 0);
@@ -34,17 +39,18 @@ const Bytes& Picture() {
 
 // About 256 KB of object-file text.
 const Bytes& Text() {
-  static const Bytes data = [] {
-    std::string s;
-    for (int i = 0; s.size() < 256 * 1024; ++i)
-      s += "[Mover" + IntToStr(i) + "]\r\nType=LinearMover\r\nImage=..\\common\\lift.tga\r\nX=" +
-           IntToStr(i * 16 % 512) + "\r\nSpeed=" + IntToStr(Random(9)) + "\r\n";
-    return Bytes(s.begin(), s.end());
-  }();
+  static const Bytes data = bench::ObjectText(256 * 1024, 3);
   return data;
 }
 
-const Bytes& Sample(int which) { return which == 0 ? Picture() : Text(); }
+// A 256 x 341 TGA file of game art (runs, flat tiles, noise).
+const Bytes& GameArt() {
+  static const Bytes data = bench::TrueColourTga(bench::GamePixels(256, 341, 5), 256, 341);
+  return data;
+}
+
+// range(0) of every benchmark: 0 = gradient picture, 1 = text, 2 = game art.
+const Bytes& Sample(int which) { return which == 0 ? Gradients() : which == 1 ? Text() : GameArt(); }
 
 void BM_Memcpy(benchmark::State& state) {
   const Bytes& data = Sample(int(state.range(0)));
@@ -57,7 +63,8 @@ void BM_Memcpy(benchmark::State& state) {
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(data.size()));
 }
 
-// zlib's own one-call inflation of the deflated data.
+// zlib's own one-call inflation of the deflated data (level 9, as the
+// packer writes it).
 void BM_ZlibUncompress(benchmark::State& state) {
   const Bytes& data = Sample(int(state.range(0)));
   Bytes z = DeflateBytes(data, 9);
@@ -68,6 +75,48 @@ void BM_ZlibUncompress(benchmark::State& state) {
     benchmark::DoNotOptimize(out.data());
   }
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(data.size()));
+}
+
+// One decoder alone over the sample as its encoder leaves it.
+// range(1): 0 Huffman, 1 run-length (the shorter method), 2 delta,
+// 3 move-to-front, 4 interleave restore with stride 3.
+void BM_Stage(benchmark::State& state) {
+  const Bytes& data = Sample(int(state.range(0)));
+  const int stage = int(state.range(1));
+  Bytes encoded = data;
+  switch (stage) {
+    case 0: encoded = THuffman::Encode(data); break;
+    case 1: encoded = RLEEncodeBest(data); break;
+    case 2: DeltaEncodeInPlace(encoded); break;
+    case 3: MTFEncodeInPlace(encoded); break;
+    default: encoded = InterleaveSplitBytes(data, 3); break;
+  }
+  Bytes work;
+  for (auto _ : state) {
+    size_t consumed = 0;
+    switch (stage) {
+      case 0: work = THuffman::DecodeBytes(encoded.data(), encoded.size(), consumed); break;
+      case 1:
+        work = Bytes();  // grown from empty, as the block decoder does
+        RLEDecodeBytes(encoded.data(), encoded.size(), work, consumed);
+        break;
+      case 2:
+      case 3:
+        state.PauseTiming();
+        work = encoded;
+        state.ResumeTiming();
+        if (stage == 2)
+          DeltaDecodeInPlace(work);
+        else
+          MTFDecodeInPlace(work);
+        break;
+      default: work = InterleaveRestoreBytes(encoded, 3); break;
+    }
+    benchmark::DoNotOptimize(work.data());
+  }
+  if (work != data) state.SkipWithError("decoded bytes differ");
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(data.size()));
+  state.counters["input_bytes"] = double(encoded.size());
 }
 
 // Decompress of a block packed with the flags in range(1); bytes counted are
@@ -92,14 +141,14 @@ void BM_CompressBest(benchmark::State& state) {
   state.counters["block_bytes"] = double(size);
 }
 
-// range(0): 0 = picture, 1 = text.
-BENCHMARK(BM_Memcpy)->Arg(0)->Arg(1);
-BENCHMARK(BM_ZlibUncompress)->Arg(0)->Arg(1);
+BENCHMARK(BM_Memcpy)->DenseRange(0, 2);
+BENCHMARK(BM_ZlibUncompress)->DenseRange(0, 2);
+BENCHMARK(BM_Stage)->ArgsProduct({{0, 1, 2}, {0, 1, 2, 3, 4}})->ArgNames({"sample", "stage"});
 BENCHMARK(BM_Decompress)
-    ->ArgsProduct({{0, 1},
+    ->ArgsProduct({{0, 1, 2},
                    {0x00, 0x40, 0x08, 0x20, 0x10, 0x01, 0x02, 0x03, 0x04, 0x07, 0x46, 0x24, 0x63}})
     ->ArgNames({"sample", "flags"});
-BENCHMARK(BM_CompressBest)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CompressBest)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace zorbin

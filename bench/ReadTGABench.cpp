@@ -1,88 +1,52 @@
-// ReadTGABench: reading speed of TGA pictures (plain and run-length, both
-// row orders) in output bytes per second, against memcpy of the pixels and
-// zlib inflation of the same file measured in the same run.
+// ReadTGABench: reading a 640 x 480 picture of game art (plain and
+// run-length, both row orders) in pixel bytes per second, against memcpy of
+// the same pixel bytes and zlib inflation of the file in the same run; and
+// loading a 49-frame strip by name with a frame group and a transform (as
+// the air meter loads its picture), against memcpy of its pixel bytes.
+#include "BenchData.h"
+#include "app/QX_SDL.h"
+#include "log/Logger.h"
+#include "log/ParametersUnit.h"
+#include "pictures/ImageUnit.h"
 #include "pictures/RawPictureUnit.h"
-#include "util/QXToolbox.h"
+#include "storage/QXStream.h"
 #include "util/Streams.h"
 
 #include <benchmark/benchmark.h>
 #include <zlib.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 namespace zorbin {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using bench::Bytes;
 
-constexpr int kWidth = 512;
-constexpr int kHeight = 384;
+constexpr int kWidth = 640;
+constexpr int kHeight = 480;
 constexpr size_t kPixelBytes = size_t(kWidth) * kHeight * 3;
 
-// Game-like art: flat areas with runs, some gradients and a little noise.
-Bytes Pixels() {
-  RandSeed(11);
-  Bytes out;
-  for (int y = 0; y < kHeight; ++y)
-    for (int x = 0; x < kWidth; ++x) {
-      bool flat = ((x / 32) + (y / 32)) % 3 == 0;
-      out.push_back(flat ? 0 : uint8_t(x + Random(2)));
-      out.push_back(flat ? 0 : uint8_t(y));
-      out.push_back(flat ? 0 : uint8_t((x ^ y) & 0xE0));
-    }
-  return out;
+const Bytes& Pixels() {
+  static const Bytes pixels = bench::GamePixels(kWidth, kHeight, 11);
+  return pixels;
 }
 
-Bytes Header(uint8_t type, uint8_t descriptor) {
-  return {0, 0, type, 0, 0, 0, 0, 0, 0, 0, 0, 0, uint8_t(kWidth), uint8_t(kWidth >> 8), uint8_t(kHeight),
-          uint8_t(kHeight >> 8), 24, descriptor};
-}
-
-// Run-length packets that never cross a row end, as the format asks.
-Bytes RunLength(const Bytes& pixels, bool bottomUp) {
-  Bytes out = Header(10, bottomUp ? 0x00 : 0x20);
-  for (int r = 0; r < kHeight; ++r) {
-    const uint8_t* row = pixels.data() + size_t(bottomUp ? kHeight - 1 - r : r) * kWidth * 3;
-    int x = 0;
-    while (x < kWidth) {
-      int run = 1;
-      while (x + run < kWidth && run < 128 && std::memcmp(row + x * 3, row + (x + run) * 3, 3) == 0) ++run;
-      if (run > 1) {
-        out.push_back(uint8_t(0x80 | (run - 1)));
-        out.insert(out.end(), row + x * 3, row + x * 3 + 3);
-        x += run;
-        continue;
-      }
-      int literal = 1;
-      while (x + literal < kWidth && literal < 128 &&
-             std::memcmp(row + (x + literal) * 3, row + (x + literal - 1) * 3, 3) != 0)
-        ++literal;
-      out.push_back(uint8_t(literal - 1));
-      out.insert(out.end(), row + x * 3, row + (x + literal) * 3);
-      x += literal;
-    }
-  }
-  return out;
-}
-
+// range(0) of the readers: 0 plain 24-bit, 1 run-length top-down,
+// 2 run-length bottom-up.
 const Bytes& File(int which) {
-  static const Bytes pixels = Pixels();
-  static const Bytes plain = [] {
-    Bytes out = Header(2, 0x20);
-    out.insert(out.end(), pixels.begin(), pixels.end());
-    return out;
-  }();
-  static const Bytes topDown = RunLength(pixels, false);
-  static const Bytes bottomUp = RunLength(pixels, true);
+  static const Bytes plain = bench::TrueColourTga(Pixels(), kWidth, kHeight);
+  static const Bytes topDown = bench::RunLengthTga(Pixels(), kWidth, kHeight, false);
+  static const Bytes bottomUp = bench::RunLengthTga(Pixels(), kWidth, kHeight, true);
   return which == 0 ? plain : which == 1 ? topDown : bottomUp;
 }
 
 void BM_Memcpy(benchmark::State& state) {
-  const Bytes& file = File(0);
   Bytes copy(kPixelBytes);
   for (auto _ : state) {
-    std::memcpy(copy.data(), file.data() + 18, kPixelBytes);
+    std::memcpy(copy.data(), Pixels().data(), kPixelBytes);
     benchmark::DoNotOptimize(copy.data());
     benchmark::ClobberMemory();
   }
@@ -104,7 +68,6 @@ void BM_ZlibInflate(benchmark::State& state) {
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kPixelBytes));
 }
 
-// range(0): 0 plain 24-bit, 1 run-length top-down, 2 run-length bottom-up.
 void BM_ReadTGA(benchmark::State& state) {
   const Bytes& file = File(int(state.range(0)));
   TMemoryStream stream(file);
@@ -114,6 +77,7 @@ void BM_ReadTGA(benchmark::State& state) {
     picture.ReadTGAStream(stream);
     benchmark::DoNotOptimize(picture.Data.data());
   }
+  if (picture.Data != Pixels()) state.SkipWithError("decoded pixels differ");
   state.counters["file_bytes"] = double(file.size());
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kPixelBytes));
 }
@@ -121,6 +85,80 @@ void BM_ReadTGA(benchmark::State& state) {
 BENCHMARK(BM_Memcpy);
 BENCHMARK(BM_ZlibInflate);
 BENCHMARK(BM_ReadTGA)->Arg(0)->Arg(1)->Arg(2);
+
+// The strip: 49 frames of 12 x 24 stacked in a 12 x 1176 type-2 picture
+// with a 16-byte ID (looped, colour-keyed, stacked), as the air meter's.
+constexpr int kFrames = 49;
+constexpr size_t kStripBytes = size_t(12) * 1176 * 3;
+
+Bytes StripFile() {
+  Bytes id(16, 0);
+  id[0] = kFrames;
+  id[1] = 0x50;
+  id[6] = 0x80;
+  Bytes pixels;
+  for (int f = 0; f < kFrames; ++f)
+    for (int y = 0; y < 24; ++y)
+      for (int x = 0; x < 12; ++x) {
+        const bool lit = 24 - y <= f / 2 && x > 1 && x < 10;
+        pixels.insert(pixels.end(), {uint8_t(lit ? 200 : 0), uint8_t(lit ? 80 + y * 4 : 0), uint8_t(lit ? 20 + x : 0)});
+      }
+  return bench::TrueColourTga(pixels, 12, 1176, id);
+}
+
+// The services TImage needs: a log (off), the display shell at 32 bits with
+// the dummy video driver, and a stream opener that serves the strip from its
+// cache, as a second load in the game would.
+struct TDisplay {
+  TDisplay() {
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    root = std::filesystem::temp_directory_path() / "zorbin-tga-bench";
+    std::filesystem::create_directories(root);
+    TMemoryStream(StripFile()).SaveToFile((root / "strip.tga").string());
+    std::filesystem::current_path(root);
+    Parameters = std::make_unique<TParameters>(std::vector<std::string>{"bench", "-nolog"});
+    Log = std::make_unique<TLogger>("", false);
+    StreamOpener = std::make_unique<TQXStreamOpener>((root / "").string(), nullptr);
+    StreamOpener->OpenStream("strip.tga");
+    QX_SDL::Initialize(640, 480, 32, QX_SDL::kBackBufferOption);
+  }
+  ~TDisplay() {
+    QX_SDL::Finalize();
+    StreamOpener.reset();
+    Log.reset();
+    Parameters.reset();
+  }
+  std::filesystem::path root;
+};
+
+// TImage by name: the cached file copied, read, the stack turned into a
+// strip, every frame mirrored, the surface made, frames 0-47 kept.
+void BM_LoadStripImage(benchmark::State& state) {
+  TDisplay display;
+  int frames = 0;
+  for (auto _ : state) {
+    TImage image("\\strip[0..47].tga:H");
+    frames = image.FrameCount;
+    benchmark::DoNotOptimize(image.Surface);
+  }
+  if (frames != 48) state.SkipWithError("strip not loaded");
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kStripBytes));
+}
+
+void BM_StripMemcpy(benchmark::State& state) {
+  const Bytes file = StripFile();
+  Bytes copy(kStripBytes);
+  for (auto _ : state) {
+    std::memcpy(copy.data(), file.data() + 18 + 16, kStripBytes);
+    benchmark::DoNotOptimize(copy.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kStripBytes));
+}
+
+BENCHMARK(BM_StripMemcpy);
+BENCHMARK(BM_LoadStripImage);
 
 }  // namespace
 }  // namespace zorbin

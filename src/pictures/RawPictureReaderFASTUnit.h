@@ -1,6 +1,7 @@
 // RawPictureReaderFASTUnit: the run-length readers of 24-bit true-colour
-// pictures (TGA image type 10). They read whole raw packets straight into
-// the pixel buffer instead of converting pixel by pixel.
+// pictures (TGA image type 10). They work on the stream's bytes in memory:
+// raw packets are block copies into the pixel buffer, run packets fills of a
+// 16-byte pattern, and the stream is left after the bytes taken.
 #pragma once
 
 #include <cstdint>

@@ -23,6 +23,31 @@ std::vector<uint8_t> InterleaveRestoreBytes(const std::vector<uint8_t>& data, in
   const size_t n = data.size();
   const size_t s = size_t(stride);
   std::vector<uint8_t> out(n);
+  // Strides 2 and 3 in one pass over the output: plane j holds positions
+  // j, j + s, ...; the planes of the first n % s offsets hold one byte more.
+  const size_t groups = n / s;
+  const size_t longer = n % s;
+  if (s == 2 || s == 3) {
+    const uint8_t* a = data.data();
+    const uint8_t* b = a + groups + (longer > 0);
+    const uint8_t* c = b + groups + (longer > 1);
+    uint8_t* o = out.data();
+    if (s == 2) {
+      for (size_t i = 0; i < groups; ++i, o += 2) {
+        o[0] = a[i];
+        o[1] = b[i];
+      }
+    } else {
+      for (size_t i = 0; i < groups; ++i, o += 3) {
+        o[0] = a[i];
+        o[1] = b[i];
+        o[2] = c[i];
+      }
+    }
+    if (longer > 0) o[0] = a[groups];
+    if (longer > 1) o[1] = b[groups];
+    return out;
+  }
   size_t k = 0;
   for (size_t start = 0; start < s && start < n; ++start)
     for (size_t p = start; p < n; p += s) out[p] = data[k++];
@@ -50,16 +75,49 @@ void DeltaEncodeInPlace(std::vector<uint8_t>& data) {
 }
 
 void MTFDecodeInPlace(std::vector<uint8_t>& data) {
+  // Entries 0-15, which most values come from, live in two words: entry i
+  // in byte i (from the low end) of low, entry 8 + i in byte i of high; they
+  // move by shifts and masks. Entries 16-255 stay in memory.
+  uint64_t low = 0x0706050403020100u;
+  uint64_t high = 0x0F0E0D0C0B0A0908u;
   uint8_t table[256];
   for (int i = 0; i < 256; ++i) table[i] = uint8_t(i);
-  for (uint8_t& b : data) {
-    const uint8_t c = b;
-    const uint8_t v = table[c];
-    if (c != 0) {
-      std::memmove(table + 1, table, c);
-      table[0] = v;
+  uint8_t* p = data.data();
+  uint8_t* const end = p + data.size();
+  while (p < end) {
+    const uint8_t c = *p;
+    if (c == 0) {
+      // Zeros keep the table: eight at a time where they come in runs.
+      const uint8_t v = uint8_t(low);
+      uint64_t word;
+      while (end - p >= 8 && (std::memcpy(&word, p, 8), word == 0)) {
+        std::memset(p, v, 8);
+        p += 8;
+      }
+      if (p < end && *p == 0) *p++ = v;
+      continue;
     }
-    b = v;
+    uint8_t v;
+    if (c < 8) {
+      // Bytes 0 .. c of low move up one place, the taken value goes first.
+      const unsigned shift = 8 * c;
+      v = uint8_t(low >> shift);
+      const uint64_t mask = ~uint64_t(0) >> (56 - shift);
+      low = (((low << 8) | v) & mask) | (low & ~mask);
+    } else if (c < 16) {
+      const unsigned shift = 8 * (c - 8);
+      v = uint8_t(high >> shift);
+      const uint64_t mask = ~uint64_t(0) >> (56 - shift);
+      high = (((high << 8) | (low >> 56)) & mask) | (high & ~mask);
+      low = (low << 8) | v;
+    } else {
+      v = table[c];
+      std::memmove(table + 17, table + 16, size_t(c) - 16);
+      table[16] = uint8_t(high >> 56);
+      high = (high << 8) | (low >> 56);
+      low = (low << 8) | v;
+    }
+    *p++ = v;
   }
 }
 

@@ -5,7 +5,10 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstring>
 #include <functional>
+#include <memory>
 #include <queue>
 
 namespace zorbin {
@@ -16,9 +19,18 @@ namespace {
 // children are taken in allocation order from 1 upwards.
 constexpr size_t kNodeTableSize = 512;
 constexpr size_t kHeaderSize = 5;
-// Blocks at least this long are decoded through an 8-bit prefix table; for
-// shorter ones building the table would cost more than it saves.
-constexpr size_t kTableBlockLength = 1024;
+
+// Blocks of at least this many codes are decoded through a lookup table of
+// kTableBits-bit prefixes; for shorter ones building the table would cost
+// more than it saves, and they walk the tree bit by bit.
+constexpr size_t kTableBlockLength = 256;
+constexpr unsigned kTableBits = 11;
+constexpr size_t kTableSize = size_t(1) << kTableBits;
+// A table entry holds up to this many whole codes that fit in its prefix.
+constexpr unsigned kEntrySymbols = 6;
+// Table lookups between two refills of the bit buffer: a refill leaves at
+// least 56 valid bits.
+constexpr unsigned kLookupsPerRefill = 56 / kTableBits;
 
 [[noreturn]] void RaiseTruncated() { throw ECompressionError("Huffman data ends early"); }
 
@@ -28,79 +40,87 @@ struct TNode {
   bool leaf = false;
 };
 
-// Reads bits most significant first from bytes in memory.
-class TBitReader {
+using TNodeTable = std::array<TNode, kNodeTableSize>;
+
+// The 8 bytes at p as a big-endian number: the first byte's bits on top.
+inline uint64_t LoadBigEndian64(const uint8_t* p) {
+  uint64_t v;
+  std::memcpy(&v, p, 8);
+  if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap64(v);
+  return v;
+}
+
+// Writes the 8 bytes of v, lowest first.
+inline void StoreLittleEndian64(uint8_t* p, uint64_t v) {
+  if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap64(v);
+  std::memcpy(p, &v, 8);
+}
+
+// Reads the tree and codes of every block, bits most significant first, by
+// absolute bit position in the data.
+class TBlockDecoder {
  public:
-  TBitReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+  TBlockDecoder(const uint8_t* data, size_t size) : data_(data), size_(size), bitSize_(size * 8) {}
 
-  // Drops the bits left in the current byte; whole bytes read ahead go back.
-  void Align() {
-    pos_ -= count_ / 8;
-    count_ = 0;
+  // The next block's u16 length, read on the byte boundary after the bits
+  // taken so far.
+  size_t BlockLength() {
+    size_t byte = (pos_ + 7) / 8;
+    if (byte + 2 > size_) RaiseTruncated();
+    pos_ = (byte + 2) * 8;
+    return size_t(data_[byte]) | size_t(data_[byte + 1]) << 8;
   }
-  uint8_t AlignedByte() {
-    if (count_ != 0 || pos_ >= size_) RaiseTruncated();
-    return data_[pos_++];
-  }
-  unsigned Bit() {
-    if (count_ == 0) {
-      Refill();
-      if (count_ == 0) RaiseTruncated();
-    }
-    --count_;
-    return unsigned(buf_ >> count_) & 1;
-  }
-  unsigned Bits8() {
-    unsigned v = 0;
-    for (int i = 0; i < 8; ++i) v = (v << 1) | Bit();
-    return v;
-  }
-  // The next 8 bits, zero-padded past the end of the data.
-  unsigned Peek8() {
-    if (count_ < 8) Refill();
-    if (count_ >= 8) return unsigned(buf_ >> (count_ - 8)) & 0xFF;
-    return unsigned(buf_ << (8 - count_)) & 0xFF;
-  }
-  void Skip(unsigned bits) {
-    if (bits > count_) RaiseTruncated();
-    count_ -= bits;
-  }
-  // Bytes taken so far, a partly read byte included.
-  size_t Consumed() const { return pos_ - count_ / 8; }
-
- private:
-  void Refill() {
-    while (count_ <= 56 && pos_ < size_) {
-      buf_ = (buf_ << 8) | data_[pos_++];
-      count_ += 8;
-    }
-  }
-
-  const uint8_t* data_;
-  size_t size_;
-  size_t pos_ = 0;
-  uint64_t buf_ = 0;
-  unsigned count_ = 0;
-};
-
-class TTreeReader {
- public:
-  TTreeReader(TBitReader& bits, std::array<TNode, kNodeTableSize>& nodes) : bits_(bits), nodes_(nodes) {}
 
   // Every node taken from the table is written as it is read, so nothing
   // needs clearing between blocks.
-  void Read() {
+  void ReadTree() {
     used_ = 1;
     ReadNode(0);
   }
 
+  // Appends length decoded bytes to out.
+  void DecodeBlock(size_t length, std::vector<uint8_t>& out) {
+    const size_t start = out.size();
+    if (nodes_[0].leaf) {
+      // A single-leaf tree: its codes take no bits.
+      out.insert(out.end(), length, nodes_[0].value);
+      return;
+    }
+    // Room for the fast loop's 8-byte stores past the block's last byte.
+    out.resize(start + length + 8);
+    uint8_t* dest = out.data() + start;
+    uint8_t* const end = dest + length;
+    if (length >= kTableBlockLength) {
+      BuildTable();
+      dest = DecodeFast(dest, end);
+    }
+    while (dest < end) {
+      // Long codes, the last bytes of the data and short blocks.
+      *dest++ = WalkCode();
+      if (length >= kTableBlockLength) dest = DecodeFast(dest, end);
+    }
+    out.resize(start + length);
+  }
+
+  // Bytes taken so far, a partly read byte included.
+  size_t Consumed() const { return (pos_ + 7) / 8; }
+
  private:
+  unsigned Bit() {
+    if (pos_ >= bitSize_) RaiseTruncated();
+    const unsigned bit = (data_[pos_ >> 3] >> (7 - (pos_ & 7))) & 1;
+    ++pos_;
+    return bit;
+  }
+
   // Depth is bounded: every inner node takes two of the 512 entries.
   void ReadNode(uint16_t index) {
     TNode& node = nodes_[index];
-    if (bits_.Bit()) {
+    if (Bit()) {
+      unsigned v = 0;
+      for (int i = 0; i < 8; ++i) v = (v << 1) | Bit();
       node.leaf = true;
-      node.value = uint8_t(bits_.Bits8());
+      node.value = uint8_t(v);
       return;
     }
     if (used_ + 2 > kNodeTableSize) throw ECompressionError("Huffman tree has too many nodes");
@@ -111,46 +131,114 @@ class TTreeReader {
     ReadNode(node.child[1]);
   }
 
-  TBitReader& bits_;
-  std::array<TNode, kNodeTableSize>& nodes_;
-  size_t used_ = 0;
-};
-
-struct TPrefixEntry {
-  uint16_t node;
-  uint8_t bits;
-  bool leaf;
-};
-
-void DecodeBlock(TBitReader& bits, const std::array<TNode, kNodeTableSize>& nodes, size_t length,
-                 std::vector<uint8_t>& out) {
-  if (nodes[0].leaf) {
-    out.insert(out.end(), length, nodes[0].value);
-    return;
-  }
-  if (length < kTableBlockLength) {
-    for (size_t i = 0; i < length; ++i) {
-      uint16_t n = 0;
-      while (!nodes[n].leaf) n = nodes[n].child[bits.Bit()];
-      out.push_back(nodes[n].value);
-    }
-    return;
-  }
-  std::array<TPrefixEntry, 256> table;
-  for (unsigned prefix = 0; prefix < 256; ++prefix) {
+  // One code from the root, a bit at a time; raises where the data ends.
+  uint8_t WalkCode() {
     uint16_t n = 0;
-    uint8_t used = 0;
-    while (!nodes[n].leaf && used < 8) n = nodes[n].child[(prefix >> (7 - used++)) & 1];
-    table[prefix] = {n, used, nodes[n].leaf};
+    while (!nodes_[n].leaf) n = nodes_[n].child[Bit()];
+    return nodes_[n].value;
   }
-  for (size_t i = 0; i < length; ++i) {
-    const TPrefixEntry& e = table[bits.Peek8()];
-    bits.Skip(e.bits);
-    uint16_t n = e.node;
-    while (!nodes[n].leaf) n = nodes[n].child[bits.Bit()];
-    out.push_back(nodes[n].value);
+
+  // Table entries. single_: the first code of a kTableBits-bit prefix as its
+  // value, its length in bits 8-15 and kLeafFlag, or 0 where the code is
+  // longer than the prefix. multi_: byte 0 the bits of the whole codes the
+  // prefix holds, bytes 1-6 their values, byte 7 their count (0 where the
+  // first code is longer than the prefix).
+  static constexpr uint32_t kLeafFlag = 0x10000;
+
+  void BuildTable() {
+    struct TPending {
+      uint16_t node;
+      uint16_t depth;
+      uint32_t code;
+    };
+    TPending stack[kTableBits + 1];
+    size_t top = 0;
+    stack[top++] = {0, 0, 0};
+    while (top > 0) {
+      const TPending p = stack[--top];
+      const TNode& node = nodes_[p.node];
+      if (node.leaf) {
+        const uint32_t entry = node.value | uint32_t(p.depth) << 8 | kLeafFlag;
+        const size_t first = size_t(p.code) << (kTableBits - p.depth);
+        std::fill_n(single_.begin() + std::ptrdiff_t(first), size_t(1) << (kTableBits - p.depth), entry);
+      } else if (p.depth == kTableBits) {
+        single_[p.code] = 0;
+      } else {
+        stack[top++] = {node.child[1], uint16_t(p.depth + 1), p.code << 1 | 1};
+        stack[top++] = {node.child[0], uint16_t(p.depth + 1), p.code << 1};
+      }
+    }
+    FillMulti(0, kTableBits, 0, 0, 0);
   }
-}
+
+  // Fills the 2^rest entries from first on, whose first used bits hold the
+  // count codes gathered in partial; the next rest bits pick what follows.
+  void FillMulti(size_t first, unsigned rest, uint64_t partial, unsigned count, unsigned used) {
+    const uint64_t whole = partial | used | uint64_t(count) << 56;
+    if (count == kEntrySymbols || rest == 0) {
+      std::fill_n(multi_.begin() + std::ptrdiff_t(first), size_t(1) << rest, whole);
+      return;
+    }
+    const size_t span = size_t(1) << rest;
+    for (size_t j = 0; j < span;) {
+      const uint32_t next = single_[j << (kTableBits - rest)];
+      const unsigned length = (next >> 8) & 0xFF;
+      if ((next & kLeafFlag) && length <= rest) {
+        FillMulti(first + j, rest - length, partial | uint64_t(next & 0xFF) << (8 * (count + 1)), count + 1,
+                  used + length);
+        j += size_t(1) << (rest - length);
+      } else {
+        multi_[first + j] = whole;
+        ++j;
+      }
+    }
+  }
+
+  // Decodes through the table while the data and the block leave room for
+  // whole groups of lookups; returns where the output stopped. Stops before
+  // a code longer than the table's prefix.
+  uint8_t* DecodeFast(uint8_t* dest, uint8_t* const end) {
+    constexpr size_t kGroupBytes = size_t(kLookupsPerRefill) * kEntrySymbols;
+    const uint8_t* const last = data_ + size_ - 8;  // the last place a refill may load from
+    const uint8_t* next = data_ + (pos_ >> 3);
+    if (next > last || size_t(end - dest) < kGroupBytes) return dest;
+    // The buffer's valid bits always end on a byte boundary, at next.
+    uint64_t buffer = 0;
+    unsigned count = 0;
+    auto refill = [&] {
+      buffer |= LoadBigEndian64(next) >> count;
+      next += (63 - count) >> 3;
+      count |= 56;
+    };
+    refill();
+    buffer <<= pos_ & 7;
+    count -= pos_ & 7;
+    while (size_t(end - dest) >= kGroupBytes && next <= last) {
+      refill();
+      for (unsigned i = 0; i < kLookupsPerRefill; ++i) {
+        const uint64_t entry = multi_[buffer >> (64 - kTableBits)];
+        const unsigned symbols = unsigned(entry >> 56);
+        if (symbols == 0) goto done;
+        StoreLittleEndian64(dest, entry >> 8);
+        dest += symbols;
+        buffer <<= entry & 63;
+        count -= unsigned(entry & 63);
+      }
+    }
+  done:
+    pos_ = size_t(next - data_) * 8 - count;
+    return dest;
+  }
+
+  const uint8_t* data_;
+  size_t size_;
+  size_t bitSize_;
+  size_t pos_ = 0;  // the next bit to read
+  TNodeTable nodes_;
+  size_t used_ = 0;
+  std::array<uint32_t, kTableSize> single_;
+  std::array<uint64_t, kTableSize> multi_;
+};
 
 // Writes bits most significant first.
 class TBitWriter {
@@ -254,20 +342,16 @@ std::vector<uint8_t> THuffman::DecodeBytes(const uint8_t* data, size_t size, siz
   size_t left = size_t(data[1]) | size_t(data[2]) << 8 | size_t(data[3]) << 16 | size_t(data[4]) << 24;
   if (left > kMaxDecodedSize) throw ECompressionError("Decoded data exceeds the size limit");
   std::vector<uint8_t> out;
-  out.reserve(std::min(left, size * 8));
-  TBitReader bits(data + kHeaderSize, size - kHeaderSize);
-  std::array<TNode, kNodeTableSize> nodes;
-  TTreeReader tree(bits, nodes);
+  out.reserve(std::min(left, size * 8) + 8);
+  auto decoder = std::make_unique<TBlockDecoder>(data + kHeaderSize, size - kHeaderSize);
   while (left > 0) {
-    bits.Align();
-    size_t length = bits.AlignedByte();
-    length |= size_t(bits.AlignedByte()) << 8;
+    const size_t length = decoder->BlockLength();
     if (length > left) throw ECompressionError("Huffman block lengths exceed the total");
-    tree.Read();
-    DecodeBlock(bits, nodes, length, out);
+    decoder->ReadTree();
+    decoder->DecodeBlock(length, out);
     left -= length;
   }
-  consumed = kHeaderSize + bits.Consumed();
+  consumed = kHeaderSize + decoder->Consumed();
   return out;
 }
 

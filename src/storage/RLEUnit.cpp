@@ -4,6 +4,8 @@
 #include "storage/CompressorUnit.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <limits>
 #include <string>
 
@@ -13,10 +15,66 @@ namespace {
 
 [[noreturn]] void RaiseTruncated() { throw ECompressionError("Run-length data ends early"); }
 
-void Append(std::vector<uint8_t>& out, size_t count, uint8_t value) {
-  if (count > kMaxDecodedSize - out.size()) throw ECompressionError("Decoded data exceeds the size limit");
-  out.insert(out.end(), count, value);
-}
+[[noreturn]] void RaiseTooLarge() { throw ECompressionError("Decoded data exceeds the size limit"); }
+
+// The decoder's output: bytes are written through a pointer into a vector
+// kept larger than what is written (zero-filled ahead), so short runs and
+// literals are whole 16-byte stores; the vector is cut back to what was
+// written when decoding ends, by a raise too.
+class TOutput {
+ public:
+  static constexpr size_t kSlack = 16;
+
+  TOutput(std::vector<uint8_t>& out, size_t inputSize) : out_(out), size_(out.size()) {
+    Grow(size_ + std::min(kMaxDecodedSize, std::max<size_t>(inputSize * 2, 4096)));
+  }
+  ~TOutput() { out_.resize(size_); }
+  TOutput(const TOutput&) = delete;
+  TOutput& operator=(const TOutput&) = delete;
+
+  // Bytes that may still be written under the size limit.
+  size_t Room() const { return kMaxDecodedSize - std::min(size_, kMaxDecodedSize); }
+
+  void Fill(uint8_t value, size_t count) {
+    uint8_t* dest = Reserve(count);
+    if (count <= kSlack) {
+      uint8_t pattern[kSlack];
+      std::memset(pattern, value, kSlack);
+      std::memcpy(dest, pattern, kSlack);
+    } else {
+      std::memset(dest, value, count);
+    }
+    size_ += count;
+  }
+  // count bytes from source, of which available may be read.
+  void Copy(const uint8_t* source, size_t count, size_t available) {
+    uint8_t* dest = Reserve(count);
+    if (count <= kSlack && available >= kSlack)
+      std::memcpy(dest, source, kSlack);
+    else
+      std::memcpy(dest, source, count);
+    size_ += count;
+  }
+  // The first count bytes of word, in memory order.
+  void Put8(uint64_t word, size_t count) {
+    std::memcpy(Reserve(count), &word, 8);
+    size_ += count;
+  }
+
+ private:
+  uint8_t* Reserve(size_t count) {
+    if (count > Room()) RaiseTooLarge();
+    if (size_ + count + kSlack > out_.size()) Grow(size_ + count);
+    return out_.data() + size_;
+  }
+  void Grow(size_t needed) {
+    const size_t target = std::max(needed, std::min(kMaxDecodedSize, out_.size() * 2));
+    out_.resize(target + kSlack);
+  }
+
+  std::vector<uint8_t>& out_;
+  size_t size_;
+};
 
 void PutDWord(std::vector<uint8_t>& out, size_t at, uint32_t v) {
   for (int i = 0; i < 4; ++i) out[at + size_t(i)] = uint8_t(v >> (8 * i));
@@ -83,29 +141,48 @@ bool RLEDecodeBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& out,
   if (method != kRLEMethodBytes && method != kRLEMethodSevenBit) return false;
   if (size < kRLEHeaderSize) RaiseTruncated();
   const size_t total = size_t(data[1]) | size_t(data[2]) << 8 | size_t(data[3]) << 16 | size_t(data[4]) << 24;
+  // Tokens start below min(N, size); one that needs bytes past the data
+  // raises, and so does an N past the data.
+  const size_t limit = std::min(total, size);
   size_t pos = kRLEHeaderSize;
-  while (pos < total) {
-    if (pos >= size) RaiseTruncated();
-    const uint8_t c = data[pos++];
-    if (method == kRLEMethodBytes) {
+  TOutput o(out, size);
+  if (method == kRLEMethodBytes) {
+    while (pos < limit) {
+      const uint8_t c = data[pos++];
+      const size_t count = size_t(c & 0x7F) + 1;
       if (c & 0x80) {
         if (pos >= size) RaiseTruncated();
-        Append(out, size_t(c & 0x7F) + 1, data[pos++]);
+        o.Fill(data[pos++], count);
       } else {
-        size_t count = size_t(c) + 1;
         if (count > size - pos) RaiseTruncated();
-        if (count > kMaxDecodedSize - out.size()) throw ECompressionError("Decoded data exceeds the size limit");
-        out.insert(out.end(), data + pos, data + pos + count);
+        o.Copy(data + pos, count, size - pos);
         pos += count;
       }
-    } else if (c & 0x80) {
-      if (pos >= size) RaiseTruncated();
-      Append(out, size_t(data[pos++]) + 1, uint8_t(c & 0x7F));
-    } else {
-      if (out.size() == kMaxDecodedSize) throw ECompressionError("Decoded data exceeds the size limit");
-      out.push_back(c);
+    }
+  } else {
+    while (pos < limit) {
+      // Eight single-byte tokens at a time while none has bit 7 set.
+      while (limit - pos >= 8 && o.Room() >= 8) {
+        uint64_t word;
+        std::memcpy(&word, data + pos, 8);
+        uint64_t high = word & 0x8080808080808080u;
+        if constexpr (std::endian::native == std::endian::big) high = __builtin_bswap64(high);
+        const unsigned plain = high ? unsigned(std::countr_zero(high)) / 8 : 8;
+        o.Put8(word, plain);
+        pos += plain;
+        if (plain < 8) break;
+      }
+      if (pos >= limit) break;
+      const uint8_t c = data[pos++];
+      if (c & 0x80) {
+        if (pos >= size) RaiseTruncated();
+        o.Fill(uint8_t(c & 0x7F), size_t(data[pos++]) + 1);
+      } else {
+        o.Fill(c, 1);
+      }
     }
   }
+  if (pos < total) RaiseTruncated();
   consumed = pos;
   return true;
 }

@@ -1,10 +1,13 @@
 #include "pictures/RawPictureReaderFASTUnit.h"
 #include "pictures/RawPictureUnit.h"
+#include "util/QXToolbox.h"
 #include "util/Streams.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -395,6 +398,93 @@ TEST(TgaReader, ReadingReplacesThePicture) {
   EXPECT_EQ(p.InfoKind, 0);
   EXPECT_TRUE(p.Info.empty());
   EXPECT_EQ(p.Data, Bgr({B, C}));
+}
+
+// The readers as packets read, pixel by pixel through the stream: the
+// first pixel of the file goes to the top row (topDown) or the bottom row,
+// pixels past the last row are read and dropped, a short read raises after
+// copying what there is, as a stream read does.
+void ReadPixelByPixel(TStream& stream, int32_t width, int32_t height, uint8_t* data, bool topDown) {
+  const size_t total = size_t(width) * size_t(height);
+  auto at = [&](size_t k) {
+    const size_t row = k / size_t(width);
+    return data + ((topDown ? row : size_t(height) - 1 - row) * size_t(width) + k % size_t(width)) * 3;
+  };
+  size_t done = 0;
+  while (done < total) {
+    uint8_t packet[4];
+    const size_t first = topDown ? 1 : 4;
+    stream.ReadBuffer(packet, first);
+    size_t count = size_t(packet[0] & 0x7F) + 1;
+    if (packet[0] & 0x80) {
+      if (topDown) stream.ReadBuffer(packet + 1, 3);
+      for (; count > 0 && done < total; --count) std::memcpy(at(done++), packet + 1, 3);
+      continue;
+    }
+    if (!topDown) {
+      std::memcpy(at(done++), packet + 1, 3);
+      --count;
+    }
+    for (; count > 0 && done < total; --count) {
+      // The rest of the row in one read, as a short read leaves it.
+      const size_t n = std::min(count, size_t(width) - done % size_t(width));
+      uint8_t* out = at(done);
+      const size_t got = stream.Read(out, n * 3);
+      if (got != n * 3) throw EStreamError("Stream read error");
+      done += n;
+      count -= n - 1;
+    }
+    uint8_t scratch[128 * 3];
+    if (count > 0) stream.ReadBuffer(scratch, count * 3);
+  }
+}
+
+TEST(TgaReader, FastReadersMatchPixelByPixelReadingOverRandomPackets) {
+  RandSeed(17);
+  for (int trial = 0; trial < 300; ++trial) {
+    const int32_t width = 1 + Random(40), height = 1 + Random(6);
+    const bool topDown = trial % 2 == 0;
+    // Runs and literals of every length: long ones cross row ends (and, in
+    // bottom-up files, run on in the row above), the last may run past the
+    // picture; the stream may be cut anywhere.
+    Bytes body;
+    for (int i = 0; i < Random(12); ++i) {
+      const int count = Random(4) == 0 ? Random(128) : Random(20);
+      if (Random(2)) {
+        body.push_back(uint8_t(0x80 | count));
+        for (int b = 0; b < 3; ++b) body.push_back(uint8_t(Random(256)));
+      } else {
+        body.push_back(uint8_t(count));
+        for (int b = 0; b < 3 * (count + 1); ++b) body.push_back(uint8_t(Random(256)));
+      }
+    }
+    const size_t bytes = size_t(width) * size_t(height) * 3;
+    Bytes expected(bytes + 32, 0xEE), actual(bytes + 32, 0xEE);
+    TMemoryStream expectedStream(body + Bytes{1, 2, 3}), actualStream(body + Bytes{1, 2, 3});
+    if (Random(3) == 0) {
+      const Bytes cut(body.begin(), body.begin() + Random(int32_t(body.size()) + 1));
+      expectedStream = TMemoryStream(cut);
+      actualStream = TMemoryStream(cut);
+    }
+    bool expectedRaised = false, actualRaised = false;
+    try {
+      ReadPixelByPixel(expectedStream, width, height, expected.data(), topDown);
+    } catch (const EStreamError&) {
+      expectedRaised = true;
+    }
+    try {
+      if (topDown)
+        ReadRLE24TopDown(actualStream, width, height, actual.data());
+      else
+        ReadRLE24BottomUp(actualStream, width, height, actual.data());
+    } catch (const EStreamError&) {
+      actualRaised = true;
+    }
+    SCOPED_TRACE(trial);
+    EXPECT_EQ(actualRaised, expectedRaised);
+    EXPECT_EQ(actual, expected);
+    EXPECT_EQ(actualStream.Position(), expectedStream.Position());
+  }
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "storage/CodingUnit.h"
 
+#include "util/QXToolbox.h"
+
 #include <gtest/gtest.h>
 
 namespace zorbin {
@@ -63,6 +65,44 @@ TEST(CodingUnit, StreamDecodersReadFromThePositionAndReturnRewoundStreams) {
   auto mtf = MTFDecode(mtfSource);
   EXPECT_EQ(mtf->Position(), 0);
   EXPECT_EQ(mtf->Data(), (Bytes{1, 0, 0}));
+}
+
+TEST(CodingUnit, MoveToFrontMatchesTheTableShiftOverEveryValueRange) {
+  RandSeed(5);
+  for (int shape = 0; shape < 5; ++shape) {
+    // Zero runs of every length, values of the front words and far back.
+    std::vector<uint8_t> data(size_t(1000 + Random(3000)));
+    for (uint8_t& b : data) {
+      const int r = Random(10);
+      b = r < shape * 2 ? 0 : r < 6 ? uint8_t(Random(16)) : uint8_t(Random(256));
+    }
+    std::vector<uint8_t> expected = data;
+    uint8_t table[256];
+    for (int i = 0; i < 256; ++i) table[i] = uint8_t(i);
+    for (uint8_t& b : expected) {
+      const uint8_t v = table[b];
+      for (int i = b; i > 0; --i) table[i] = table[i - 1];
+      table[0] = v;
+      b = v;
+    }
+    MTFDecodeInPlace(data);
+    EXPECT_EQ(data, expected);
+  }
+}
+
+TEST(CodingUnit, InterleaveRestoreOfEveryLengthAroundTheStride) {
+  for (int stride : {1, 2, 3, 4})
+    for (size_t n = 0; n < 40; ++n) {
+      Bytes data(n);
+      for (size_t i = 0; i < n; ++i) data[i] = uint8_t(i * 37 + 1);
+      const Bytes planar = InterleaveSplitBytes(data, stride);
+      // Plane by plane, as the stored block lays them out.
+      Bytes expected;
+      for (size_t start = 0; start < size_t(stride); ++start)
+        for (size_t p = start; p < n; p += size_t(stride)) expected.push_back(data[p]);
+      EXPECT_EQ(planar, expected);
+      EXPECT_EQ(InterleaveRestoreBytes(planar, stride), data) << stride << " " << n;
+    }
 }
 
 }  // namespace

@@ -105,5 +105,127 @@ TEST(HuffmanUnit, EncoderRoundTripsOverBlocksAndShapes) {
   EXPECT_EQ(stream[5] | stream[6] << 8, int(THuffman::BlockSizeLimit));
 }
 
+// The decoder as the format reads: every code walked bit by bit from the
+// root. Returns false where the data ends early, a tree overflows its node
+// table or the block lengths overshoot the total.
+bool WalkDecode(const Bytes& data, Bytes& out, size_t& consumed) {
+  out.clear();
+  if (data.size() < 5) return false;
+  size_t left = size_t(data[1]) | size_t(data[2]) << 8 | size_t(data[3]) << 16 | size_t(data[4]) << 24;
+  if (left > kMaxDecodedSize) return false;
+  const size_t bits = (data.size() - 5) * 8;
+  size_t pos = 0;
+  auto bit = [&](unsigned& b) {
+    if (pos >= bits) return false;
+    b = (data[5 + pos / 8] >> (7 - pos % 8)) & 1;
+    ++pos;
+    return true;
+  };
+  struct Node {
+    int child[2];
+    int value;
+  };
+  while (left > 0) {
+    size_t byte = (pos + 7) / 8;
+    if (5 + byte + 2 > data.size()) return false;
+    size_t length = data[5 + byte] | data[5 + byte + 1] << 8;
+    pos = (byte + 2) * 8;
+    if (length > left) return false;
+    std::vector<Node> nodes(1, Node{{0, 0}, -1});
+    std::vector<int> pending{0};
+    while (!pending.empty()) {  // pre-order: left subtree first
+      int n = pending.back();
+      pending.pop_back();
+      unsigned b = 0;
+      if (!bit(b)) return false;
+      if (b) {
+        unsigned v = 0;
+        for (int i = 0; i < 8; ++i) {
+          if (!bit(b)) return false;
+          v = v << 1 | b;
+        }
+        nodes[size_t(n)].value = int(v);
+        continue;
+      }
+      if (nodes.size() + 2 > 512) return false;
+      nodes[size_t(n)].child[0] = int(nodes.size());
+      nodes[size_t(n)].child[1] = int(nodes.size() + 1);
+      nodes.push_back(Node{{0, 0}, -1});
+      nodes.push_back(Node{{0, 0}, -1});
+      pending.push_back(int(nodes.size() - 1));
+      pending.push_back(int(nodes.size() - 2));
+    }
+    for (size_t i = 0; i < length; ++i) {
+      int n = 0;
+      while (nodes[size_t(n)].value < 0) {
+        unsigned b = 0;
+        if (!bit(b)) return false;
+        n = nodes[size_t(n)].child[b];
+      }
+      out.push_back(uint8_t(nodes[size_t(n)].value));
+    }
+    left -= length;
+  }
+  consumed = 5 + (pos + 7) / 8;
+  return true;
+}
+
+// Same bytes and bytes consumed as the walk, or an error where it fails.
+void ExpectSameAsWalk(const Bytes& stream) {
+  Bytes expected;
+  size_t expectedConsumed = 0;
+  const bool ok = WalkDecode(stream, expected, expectedConsumed);
+  size_t consumed = 0;
+  if (!ok) {
+    EXPECT_THROW(THuffman::DecodeBytes(stream.data(), stream.size(), consumed), ECompressionError);
+    return;
+  }
+  Bytes out;
+  ASSERT_NO_THROW(out = THuffman::DecodeBytes(stream.data(), stream.size(), consumed));
+  EXPECT_EQ(out, expected);
+  EXPECT_EQ(consumed, expectedConsumed);
+}
+
+TEST(HuffmanUnit, TableDecodingMatchesTheBitWalkOverVariedAndDamagedStreams) {
+  RandSeed(99);
+  std::vector<Bytes> samples;
+  // Fibonacci weights give codes of up to 19 bits, far past the table.
+  Bytes fibonacci;
+  for (uint32_t a = 1, b = 1, v = 0; v < 20; ++v, b = a + b, a = b - a) fibonacci.insert(fibonacci.end(), a, uint8_t(v));
+  for (size_t i = fibonacci.size(); i > 1; --i) std::swap(fibonacci[i - 1], fibonacci[size_t(Random(int32_t(i)))]);
+  samples.push_back(fibonacci);
+  std::string text;
+  while (text.size() < 70000) text += "[Mover" + IntToStr(Random(100)) + "]\r\nSpeedX=" + IntToStr(Random(9)) + "\r\n";
+  samples.push_back(Bytes(text.begin(), text.end()));
+  for (size_t size : {255u, 256u, 257u, 1023u, 1024u, 4000u, 32752u, 32753u}) {
+    Bytes noise(size);
+    for (uint8_t& b : noise) b = uint8_t(Random(256));
+    samples.push_back(noise);
+    Bytes two(size);  // one-bit codes: six of them to a table entry
+    for (uint8_t& b : two) b = uint8_t(Random(2) ? 'x' : 'y');
+    samples.push_back(two);
+  }
+  for (const Bytes& data : samples) {
+    SCOPED_TRACE(data.size());
+    const Bytes stream = THuffman::Encode(data);
+    ExpectSameAsWalk(stream);
+    // Cut anywhere, bits flipped, the total changed, a stray byte behind.
+    for (int i = 0; i < 12; ++i) {
+      Bytes cut(stream.begin(), stream.begin() + Random(int32_t(stream.size())));
+      ExpectSameAsWalk(cut);
+      Bytes flipped = stream;
+      for (int f = 0; f < 1 + i % 3; ++f) flipped[size_t(5 + Random(int32_t(stream.size() - 5)))] ^= uint8_t(1 << Random(8));
+      ExpectSameAsWalk(flipped);
+    }
+    Bytes shorter = stream;
+    shorter[1] = uint8_t(shorter[1] - 1);
+    ExpectSameAsWalk(shorter);
+    Bytes longer = stream;
+    longer[1] = uint8_t(longer[1] + 1);
+    longer.push_back(0x5A);
+    ExpectSameAsWalk(longer);
+  }
+}
+
 }  // namespace
 }  // namespace zorbin

@@ -1,6 +1,7 @@
 #include "storage/RLEUnit.h"
 
 #include "storage/CompressorUnit.h"
+#include "util/QXToolbox.h"
 
 #include <gtest/gtest.h>
 
@@ -120,6 +121,83 @@ TEST(RLEUnit, EncodersRoundTripAndPickTheShorterMethod) {
   // Seven-bit text with no runs: method 6 spends no control bytes.
   Bytes text{'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd'};
   EXPECT_EQ(RLEEncodeBest(text), Stream(6, text));
+}
+
+// The decoder as the token rules read, one token at a time. Returns false
+// where it must raise.
+bool TokenDecode(const Bytes& data, Bytes& out, size_t& consumed) {
+  if (data.size() < 5) return false;
+  const uint8_t method = data[0];
+  const size_t total = data[1] | data[2] << 8 | data[3] << 16 | size_t(data[4]) << 24;
+  size_t pos = 5;
+  while (pos < total) {
+    if (pos >= data.size()) return false;
+    const uint8_t c = data[pos++];
+    size_t count = 1;
+    uint8_t value = c;
+    if (c & 0x80) {
+      if (pos >= data.size()) return false;
+      count = method == 5 ? size_t(c & 0x7F) + 1 : size_t(data[pos]) + 1;
+      value = method == 5 ? data[pos] : uint8_t(c & 0x7F);
+      ++pos;
+    } else if (method == 5) {
+      count = size_t(c) + 1;
+      if (count > data.size() - pos) return false;
+      out.insert(out.end(), data.begin() + long(pos), data.begin() + long(pos + count));
+      pos += count;
+      continue;
+    }
+    out.insert(out.end(), count, value);
+  }
+  consumed = pos;
+  return true;
+}
+
+TEST(RLEUnit, FastDecodingMatchesTokenByTokenOverVariedAndDamagedStreams) {
+  RandSeed(42);
+  std::vector<Bytes> streams;
+  for (int shape = 0; shape < 6; ++shape) {
+    Bytes data(size_t(Random(3000) + 1));
+    for (size_t i = 0; i < data.size(); ++i) {
+      const bool repeat = i > 0 && Random(shape + 1) != 0;  // runs from short to long
+      data[i] = repeat ? data[i - 1] : uint8_t(Random(shape % 2 ? 128 : 256));
+    }
+    streams.push_back(RLEEncode(data, 5));
+    if (RLESevenBitFits(data)) streams.push_back(RLEEncode(data, 6));
+  }
+  for (uint8_t method : {uint8_t(5), uint8_t(6)})
+    for (int i = 0; i < 20; ++i) {  // random tokens, bit 7 set at every rate
+      Bytes tokens(size_t(Random(400)));
+      for (uint8_t& b : tokens) b = uint8_t(Random(8) < i % 8 ? 0x80 | Random(128) : Random(128));
+      streams.push_back(Stream(method, tokens));
+    }
+  Bytes prefix{1, 2, 3};  // decoding appends to what out holds
+  for (const Bytes& stream : streams) {
+    std::vector<Bytes> variants{stream};
+    for (int i = 0; i < 6; ++i) {
+      variants.emplace_back(stream.begin(), stream.begin() + Random(int32_t(stream.size()) + 1));
+      Bytes n = stream;
+      n[1] = uint8_t(Random(256));  // N cut short or past the data
+      variants.push_back(n);
+      Bytes flipped = stream;
+      if (flipped.size() > 5) flipped[size_t(5 + Random(int32_t(flipped.size() - 5)))] ^= 0x80;
+      variants.push_back(flipped);
+    }
+    for (const Bytes& v : variants) {
+      Bytes expected = prefix;
+      size_t expectedConsumed = 0;
+      const bool ok = TokenDecode(v, expected, expectedConsumed);
+      Bytes out = prefix;
+      size_t consumed = 0;
+      if (!ok) {
+        EXPECT_THROW(RLEDecodeBytes(v.data(), v.size(), out, consumed), ECompressionError);
+        continue;
+      }
+      EXPECT_TRUE(RLEDecodeBytes(v.data(), v.size(), out, consumed));
+      EXPECT_EQ(out, expected);
+      EXPECT_EQ(consumed, expectedConsumed);
+    }
+  }
 }
 
 }  // namespace
