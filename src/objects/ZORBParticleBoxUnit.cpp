@@ -12,10 +12,11 @@
 namespace zorbin {
 
 std::string CompleteColourItem(const std::string& item) {
-  auto commas = std::count(item.begin(), item.end(), ',');
-  if (commas == 0) return item + ",000000";
-  if (commas == 1) return item + ",16";
-  return item;
+  // A bare colour fades to black in the default steps: both completions apply.
+  std::string out = item;
+  if (std::count(out.begin(), out.end(), ',') == 0) out += ",000000";
+  if (std::count(out.begin(), out.end(), ',') == 1) out += ",16";
+  return out;
 }
 
 // Six hexadecimal digits rrggbb; shorter texts are padded on the left with
