@@ -104,8 +104,30 @@ void TImage::Rectangle(int x, int y, int w, int h, uint8_t r, uint8_t g, uint8_t
   FillRect(x, y + h - 1, w, 1, r, g, b);
 }
 
+// A colour-keyed surface is run-length encoded by its first blit; its
+// pixels then exist only while it is locked.
+namespace {
+class TPixelAccess {
+ public:
+  explicit TPixelAccess(SDL_Surface* surface)
+      : surface_(surface), locked_(SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) == 0) {}
+  ~TPixelAccess() {
+    if (locked_) SDL_UnlockSurface(surface_);
+  }
+  TPixelAccess(const TPixelAccess&) = delete;
+  TPixelAccess& operator=(const TPixelAccess&) = delete;
+  bool Ready() const { return surface_->pixels && (locked_ || !SDL_MUSTLOCK(surface_)); }
+
+ private:
+  SDL_Surface* surface_;
+  bool locked_;
+};
+}  // namespace
+
 uint32_t TImage::GetPixel(int x, int y) const {
   if (!Surface || x < 0 || y < 0 || x >= Surface->w || y >= Surface->h) return 0;
+  TPixelAccess access(Surface);
+  if (!access.Ready()) return 0;
   int bpp = Surface->format->BytesPerPixel;
   const uint8_t* p = static_cast<const uint8_t*>(Surface->pixels) + y * Surface->pitch + x * bpp;
   switch (bpp) {
@@ -119,6 +141,8 @@ uint32_t TImage::GetPixel(int x, int y) const {
 
 void TImage::PutPixelRaw(int x, int y, uint32_t value) {
   if (!Surface || x < 0 || y < 0 || x >= Surface->w || y >= Surface->h) return;
+  TPixelAccess access(Surface);
+  if (!access.Ready()) return;
   int bpp = Surface->format->BytesPerPixel;
   uint8_t* p = static_cast<uint8_t*>(Surface->pixels) + y * Surface->pitch + x * bpp;
   if (bpp < 1 || bpp > 4) return;

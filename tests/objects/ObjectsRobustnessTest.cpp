@@ -1,5 +1,5 @@
-// Inputs the fuzzers found that broke a game object's constructor, kept as
-// the bytes that did it.
+// Inputs the fuzzers found that broke a game object, kept as the bytes
+// that did it.
 #include "formats/QXINIFile.h"
 #include "objects/ZORBParticleBoxUnit.h"
 #include "util/Streams.h"
@@ -11,7 +11,7 @@
 namespace zorbin {
 namespace {
 
-TEST(ObjectsFuzzFindings, BareColourItemIsCompletedToThreeParts) {
+TEST(ObjectsRobustness, BareColourItemIsCompletedToThreeParts) {
   // The item "0000ff" became "0000ff,000000" and its steps were read past
   // the end of the split parts.
   EXPECT_EQ(CompleteColourItem("0000ff"), "0000ff,000000,16");
