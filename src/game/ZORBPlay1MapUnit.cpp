@@ -25,6 +25,10 @@
 namespace zorbin {
 
 static const char* kCreateContext = "ZORBPlay1MapUnit, TPlay1Map.CreateObject";
+// Groups, repeaters and macros name further objects: a section that names
+// itself, directly or through others, would nest without end.
+static constexpr int kMaxObjectNesting = 16;
+static int gObjectNesting = 0;
 // Text alignment codes of the fonts.
 static constexpr int kAlignLeft = 0;
 static constexpr int kAlignCentre = 1;
@@ -199,6 +203,14 @@ void TPlay1Map::CreateObjects(TSpriteEngine& engine, TIniFile& ini, const std::s
 
 void TPlay1Map::CreateObject(TSpriteEngine& engine, TIniFile& ini, const std::string& section, int32_t dx,
                              int32_t dy) {
+  if (gObjectNesting >= kMaxObjectNesting) {
+    Log->Error("Objects nested too deeply (Object=" + section + ")", kCreateContext);
+    return;
+  }
+  struct TNesting {
+    TNesting() { ++gObjectNesting; }
+    ~TNesting() { --gObjectNesting; }
+  } nesting;
   std::string type = UpperCase(ini.ReadString(section, "Type", "Unknown", ""));
   Log->WriteLn("Object type: " + type);
   if (type == "ROTATOR" || type == "RANDOMIZER") {
