@@ -39,35 +39,11 @@ namespace {
 using namespace zorbin;
 
 constexpr int kPlayFrames = 4;
-const char* const kSeparator = "\n====\n";
 
 // Raised by the exit hook so that a halt returns to the fuzzer.
 struct THalted {
   int Code;
 };
-
-std::string Floor() {
-  std::string text = "MAPT\r\nWI32\r\nHE22\r\nMNFuzz\r\nAUFuzz\r\nLW 000#015\r\n";
-  for (int r = 0; r < 22; ++r)
-    text += "MP" + (r == 5 ? std::string("  p  b") : r >= 19 ? std::string(32, '#') : std::string()) + "\r\n";
-  return text + "EX \r\nEX#\\floor.tga\r\nEXb\\box.tga\r\nEX\r\nEXpPlaced\r\nXX\r\n";
-}
-
-const char* const kMacro =
-    "[*Objects]\r\nBee\r\n\r\n[Bee]\r\nType=LinearMover\r\nPositionX=%1\r\nPositionY=%2\r\nImage=\\box.tga\r\n";
-
-std::vector<std::string> SplitParts(const std::string& input) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  while (parts.size() < 2) {
-    size_t at = input.find(kSeparator, start);
-    if (at == std::string::npos) break;
-    parts.push_back(input.substr(start, at - start));
-    start = at + std::string(kSeparator).size();
-  }
-  parts.push_back(input.substr(start));
-  return parts;
-}
 
 // What a constructor that stopped half-way leaves in the map-wide globals.
 void DropMapGlobals() {
@@ -100,12 +76,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   (void)quiet;
 
   e2e::TPackBuilder pack(dir.string() + "/");
-  pack.WriteRootResources();
-  pack.WritePlayerPicture("player.tga");
-  pack.WriteBlock("floor.tga", 16, 16, {120, 100, 80});
-  pack.WriteBlock("box.tga", 32, 32, {160, 110, 40});
-  pack.WriteBlock("swirl.tga", 80, 20, {200, 200, 255}, 4);
-  pack.WriteBlock("crater.tga", 64, 32, {90, 20, 10});
+  e2e::WriteMapSetupResources(pack);
 
   static TVirtualClock clock;
   SetClock(&clock);
@@ -117,11 +88,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  std::vector<std::string> parts = SplitParts(std::string(reinterpret_cast<const char*>(data), size));
   e2e::TPackBuilder pack("./");
-  pack.WriteText("Map/objects.ini", parts[0]);
-  pack.WriteText("Map/map00.mpt", parts.size() > 1 ? parts[1] : Floor());
-  pack.WriteText("Map/macro.ini", parts.size() > 2 ? parts[2] : kMacro);
+  e2e::WriteMapSetupInput(pack, std::string(reinterpret_cast<const char*>(data), size));
 
   // A fresh opener: its cache would otherwise serve the last input's files.
   StreamOpener = std::make_unique<TQXStreamOpener>(Log->ExeDir(), MAD4Volumes.get());

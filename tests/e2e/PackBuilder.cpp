@@ -231,4 +231,38 @@ std::string ChainInput() {
          "0 escape down      # leaves in the first frame of that visit\n";
 }
 
+void WriteMapSetupResources(TPackBuilder& pack) {
+  pack.WriteIndex({"Map"});
+  pack.WriteRootResources();
+  pack.WritePlayerPicture("player.tga");
+  pack.WriteBlock("floor.tga", 16, 16, {120, 100, 80});
+  pack.WriteBlock("box.tga", 32, 32, {160, 110, 40});
+  pack.WriteBlock("swirl.tga", 80, 20, {200, 200, 255}, 4);
+  pack.WriteBlock("crater.tga", 64, 32, {90, 20, 10});
+}
+
+void WriteMapSetupInput(TPackBuilder& pack, const std::string& input) {
+  const std::string separator = "\n====\n";
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (parts.size() < 2) {
+    size_t at = input.find(separator, start);
+    if (at == std::string::npos) break;
+    parts.push_back(input.substr(start, at - start));
+    start = at + separator.size();
+  }
+  parts.push_back(input.substr(start));
+
+  std::string map = "MAPT\r\nWI32\r\nHE22\r\nMNFuzz\r\nAUFuzz\r\nLW 000#015\r\n";
+  for (int r = 0; r < 22; ++r)
+    map += "MP" + (r == 5 ? std::string("  p  b") : r >= 19 ? std::string(32, '#') : std::string()) + "\r\n";
+  map += "EX \r\nEX#\\floor.tga\r\nEXb\\box.tga\r\nEX\r\nEXpPlaced\r\nXX\r\n";
+  const char* macro =
+      "[*Objects]\r\nBee\r\n\r\n[Bee]\r\nType=LinearMover\r\nPositionX=%1\r\nPositionY=%2\r\nImage=\\box.tga\r\n";
+
+  pack.WriteText("Map/objects.ini", parts[0]);
+  pack.WriteText("Map/map00.mpt", parts.size() > 1 ? parts[1] : map);
+  pack.WriteText("Map/macro.ini", parts.size() > 2 ? parts[2] : macro);
+}
+
 }  // namespace zorbin::e2e

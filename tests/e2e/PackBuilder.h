@@ -55,6 +55,13 @@ void BuildChainPack(TPackBuilder& pack);
 // Escape at the start of the second visit of map 0 (visits 0, 1, 2, 3, 0).
 std::string ChainInput();
 
+// The world of the map set-up fuzz target, as a pack: the root resources
+// and pictures its inputs name, and an index with the one map "Map".
+void WriteMapSetupResources(TPackBuilder& pack);
+// One input of that target: objects.ini, map00.mpt and macro.ini of "Map",
+// split at the line "====" (a part left out gets a small working one).
+void WriteMapSetupInput(TPackBuilder& pack, const std::string& input);
+
 struct TRunResult {
   int ExitStatus = -1;  // the process's exit code, or -1 for a signal
   std::string Output;   // standard output
