@@ -29,6 +29,14 @@ static const char* kCreateContext = "ZORBPlay1MapUnit, TPlay1Map.CreateObject";
 // itself, directly or through others, would nest without end.
 static constexpr int kMaxObjectNesting = 16;
 static int gObjectNesting = 0;
+
+// The factory's scratch engine. Its sprites are handed on when all goes
+// well; when an object's constructor raises half-way, it frees the ones
+// made so far instead of losing them.
+class TScratchEngine : public TSpriteEngine {
+ public:
+  ~TScratchEngine() override { FreeAll(); }
+};
 // Text alignment codes of the fonts.
 static constexpr int kAlignLeft = 0;
 static constexpr int kAlignCentre = 1;
@@ -247,7 +255,7 @@ void TPlay1Map::CreateGroup(TSpriteEngine& engine, TIniFile& ini, const std::str
   }
   TObjectGroup* held = group.get();
   engine.AddSprite(group.release(), section);
-  TSpriteEngine members;
+  TScratchEngine members;
   CreateObjects(members, ini, list, dx, dy);
   // Rotators take the members from the last to the first of engine order,
   // randomizers from the first to the last.
@@ -266,7 +274,7 @@ void TPlay1Map::CreateRepeater(TSpriteEngine& engine, TIniFile& ini, const std::
   int32_t deltaX = ini.ReadInteger(section, "DeltaX", 0, "");
   int32_t deltaY = ini.ReadInteger(section, "DeltaY", 16, "");
   int32_t times = ini.ReadInteger(section, "Times", 2, "");
-  TSpriteEngine temporary;
+  TScratchEngine temporary;
   for (int32_t k = 0; k < times; ++k) {
     CreateObject(temporary, ini, repeatObject, dx, dy);
     for (int i = 0; i < temporary.Count(); ++i) {
