@@ -29,6 +29,11 @@ static const char* kCreateContext = "ZORBPlay1MapUnit, TPlay1Map.CreateObject";
 // itself, directly or through others, would nest without end.
 static constexpr int kMaxObjectNesting = 16;
 static int gObjectNesting = 0;
+// Repeaters multiply (a repeater of repeaters, a Times of millions): one
+// map set-up makes at most this many object entries, several for each of
+// the map's 704 cells.
+static constexpr int kMaxObjectEntries = 1024;
+static int gObjectEntriesLeft = 0;
 
 // The factory's scratch engine. Its sprites are handed on when all goes
 // well; when an object's constructor raises half-way, it frees the ones
@@ -67,6 +72,7 @@ TPlay1Map::TPlay1Map(const std::string& dir, int32_t px, int32_t py) {
     PlaceObjects(ini, objectList);
     SpriteEngine->FreeAll();
     SpriteEngine->AddSprite(ParticleEngine, "");
+    gObjectEntriesLeft = kMaxObjectEntries;
     CreateObjects(*SpriteEngine, ini, "Objects", 0, 0);
   }
 
@@ -215,6 +221,13 @@ void TPlay1Map::CreateObject(TSpriteEngine& engine, TIniFile& ini, const std::st
     Log->Error("Objects nested too deeply (Object=" + section + ")", kCreateContext);
     return;
   }
+  if (gObjectEntriesLeft <= 0) {
+    if (gObjectEntriesLeft == 0)
+      Log->Error("Too many objects, the rest is skipped (Object=" + section + ")", kCreateContext);
+    gObjectEntriesLeft = -1;
+    return;
+  }
+  --gObjectEntriesLeft;
   struct TNesting {
     TNesting() { ++gObjectNesting; }
     ~TNesting() { --gObjectNesting; }
@@ -275,7 +288,7 @@ void TPlay1Map::CreateRepeater(TSpriteEngine& engine, TIniFile& ini, const std::
   int32_t deltaY = ini.ReadInteger(section, "DeltaY", 16, "");
   int32_t times = ini.ReadInteger(section, "Times", 2, "");
   TScratchEngine temporary;
-  for (int32_t k = 0; k < times; ++k) {
+  for (int32_t k = 0; k < times && gObjectEntriesLeft >= 0; ++k) {
     CreateObject(temporary, ini, repeatObject, dx, dy);
     for (int i = 0; i < temporary.Count(); ++i) {
       TSprite* sprite = temporary.Items(i);
