@@ -15,9 +15,10 @@
 
 namespace zorbin {
 
-// A bridge longer than the play area could never be seen whole; the limit
-// keeps its pictures within what a surface can hold.
-static constexpr int32_t kMaxWidth = 1024;
+// A bridge longer than the play area could never be seen whole. The limit,
+// the default length (twice the play area), keeps its two pictures small:
+// a map may hold a thousand bridges.
+static constexpr int32_t kMaxWidth = 64;
 
 static int32_t FloorDiv16(int32_t v) { return v >= 0 ? v / 16 : -((-v + 15) / 16); }
 

@@ -1,7 +1,9 @@
-// Inputs the fuzzers found that broke a game object, kept as the bytes
-// that did it.
+// Faults the fuzzers and the whole-game runs found in the game objects,
+// with the object file text that showed them.
 #include "formats/QXINIFile.h"
+#include "objects/ZORBBridgeUnit.h"
 #include "objects/ZORBParticleBoxUnit.h"
+#include "pictures/ImageUnit.h"
 #include "util/Streams.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +25,21 @@ TEST(ObjectsRobustness, BareColourItemIsCompletedToThreeParts) {
   TIniFile ini(stream);
   TParticleBox box(ini, "Sparks");
   EXPECT_EQ(box.Fades.size(), 2u);
+}
+
+TEST(ObjectsRobustness, BridgeLengthStopsAtTheDefault) {
+  // A thousand bridges of 1000 tiles asked for two gigabytes of pictures.
+  SetImageDepth(32);
+  TMemoryStream stream;
+  stream.WriteString("[Long]\r\nType=Bridge\r\nWidth=1000\r\n\r\n[Short]\r\nType=Bridge\r\nWidth=3\r\n");
+  stream.SetPosition(0);
+  TIniFile ini(stream);
+  TBridge longOne(ini, "Long");
+  EXPECT_EQ(longOne.Width, 64);
+  EXPECT_EQ(longOne.DissolveImage->Width(), 64 * 16);
+  TBridge shortOne(ini, "Short");
+  EXPECT_EQ(shortOne.Width, 3);
+  SetImageDepth(24);
 }
 
 }  // namespace
