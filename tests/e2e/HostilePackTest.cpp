@@ -166,6 +166,23 @@ TEST_F(HostilePack, GarbageNamesAndTypesPlayOn) {
   EXPECT_TRUE(Logged("Invalid direction. (Object: Sparks ,Data: Sideways)"));
 }
 
+TEST_F(HostilePack, RepeatersAskingForBillionsAreCutAtTheObjectBudget) {
+  // A repeater of repeaters: 100000 x 100000 bees, and a rotator listing
+  // itself. The map is built with the first thousand-odd and played.
+  // A second "[*Objects]" header adds its items after the first's.
+  pack.WriteText("Map_A/objects.ini",
+                 Read("Map_A/objects.ini") +
+                     "\r\n[*Objects]\r\nSelf\r\nSwarm\r\n\r\n[Swarm]\r\nType=Repeater\r\nRepeatObject=Swarm2\r\n"
+                     "Times=100000\r\n\r\n[Swarm2]\r\nType=Repeater\r\nRepeatObject=Bee\r\nTimes=100000\r\n"
+                     "DeltaX=1\r\n\r\n[Self]\r\nType=Rotator\r\nList=Selves\r\n\r\n[*Selves]\r\nSelf\r\n");
+  TRunResult run = RunDemo(dir.Path(), kArgs);
+  ExpectOrderlyEnd(run, "billions of bees");
+  EXPECT_EQ(run.ExitStatus, 0);
+  EXPECT_EQ(Visits(run), ChainVisits());
+  EXPECT_TRUE(Logged("{ZORBPlay1MapUnit, TPlay1Map.CreateObject} Too many objects, the rest is skipped (Object=Bee)"));
+  EXPECT_TRUE(Logged("{ZORBPlay1MapUnit, TPlay1Map.CreateObject} Objects nested too deeply (Object=Self)"));
+}
+
 TEST_F(HostilePack, MissingMacroFileStopsWithCodeOne) {
   Remove("Map_C/bees.ini");
   TRunResult run = RunDemo(dir.Path(), kArgs);
