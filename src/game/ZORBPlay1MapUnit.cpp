@@ -22,6 +22,8 @@
 
 #include <SDL.h>
 
+#include <algorithm>
+
 namespace zorbin {
 
 static const char* kCreateContext = "ZORBPlay1MapUnit, TPlay1Map.CreateObject";
@@ -335,9 +337,19 @@ void TPlay1Map::CreateMacro(TSpriteEngine& engine, TIniFile& ini, const std::str
   if (name == "*") return;
   std::vector<std::string> values = SplitMacroValues(ini.ReadString(section, "Values", "", ""));
   std::unique_ptr<TStream> file = StreamOpener->OpenStream(name);
+  // Placeholders can repeat a long "Values" text many times over: a filled
+  // in macro larger than this is refused before it is made.
+  constexpr size_t kMaxMacroText = size_t(16) << 20;
+  size_t longest = 0;
+  for (const std::string& v : values) longest = std::max(longest, v.size());
   TMemoryStream expanded;
   std::string line;
   while (file->Position() < file->Size() && ReadLine(*file, line)) {
+    size_t bound = line.size() + 2 + size_t(std::count(line.begin(), line.end(), '%')) * longest;
+    if (size_t(expanded.Size()) + bound > kMaxMacroText) {
+      Log->Error("Macro too large when filled in (Object=" + section + ", Name=" + name + ")", kCreateContext);
+      return;
+    }
     std::vector<std::string> warnings;
     expanded.WriteString(ExpandMacroLine(line, values, warnings) + "\r\n");
     for (const std::string& w : warnings) Log->Warning(w, "ZORBPlay1MapUnit, TPlay1Map.CreateObject");
