@@ -183,6 +183,23 @@ TEST_F(HostilePack, RepeatersAskingForBillionsAreCutAtTheObjectBudget) {
   EXPECT_TRUE(Logged("{ZORBPlay1MapUnit, TPlay1Map.CreateObject} Objects nested too deeply (Object=Self)"));
 }
 
+TEST_F(HostilePack, MacroFilledInBeyondAllSizeIsRefused) {
+  // 200000 placeholders times a value of 100000 characters: 20 GB.
+  std::string objects = Read("Map_C/objects.ini");
+  size_t at = objects.find("Values=64,96,-1");
+  ASSERT_NE(at, std::string::npos);
+  pack.WriteText("Map_C/objects.ini", objects.replace(at, 15, "Values=" + std::string(100000, '7')));
+  std::string placeholders;
+  for (int i = 0; i < 200000; ++i) placeholders += "%1";
+  pack.WriteText("Map_C/bees.ini",
+                 "[*Objects]\r\nA\r\n\r\n[A]\r\nType=LinearMover\r\nPositionX=" + placeholders + "\r\n");
+  TRunResult run = RunDemo(dir.Path(), kArgs);
+  ExpectOrderlyEnd(run, "huge macro");
+  EXPECT_EQ(run.ExitStatus, 0);
+  EXPECT_EQ(Visits(run), ChainVisits());
+  EXPECT_TRUE(Logged("Macro too large when filled in (Object=Swarm, Name=bees.ini)"));
+}
+
 TEST_F(HostilePack, MissingMacroFileStopsWithCodeOne) {
   Remove("Map_C/bees.ini");
   TRunResult run = RunDemo(dir.Path(), kArgs);
