@@ -283,3 +283,51 @@ TEST_F(HostilePack, TruncatedBinaryMapsStopWithCodeOne) {
 
 }  // namespace
 }  // namespace zorbin::e2e
+
+namespace zorbin::e2e {
+namespace {
+
+// The chain pack packed into "Zorbin.data" beside a copy of zorbin-demo:
+// nothing is loose, everything comes out of the archive.
+class HostileArchive : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TPackBuilder pack(dir.Path() + "pack/");
+    BuildChainPack(pack);
+    ASSERT_EQ(RunTool(dir.Path(), "pack Zorbin.data pack"), 0);
+    fs::remove_all(dir.Path() + "pack");
+    archive = test::ReadFileText(dir.File("Zorbin.data"));
+    test::WriteFileText(dir.File("input.txt"), ChainInput());
+  }
+
+  test::TTempDir dir;
+  std::string archive;
+};
+
+TEST_F(HostileArchive, IntactArchivePlaysTheChain) {
+  TRunResult run = RunDemoCopy(dir.Path(), kArgs);
+  ExpectOrderlyEnd(run, "intact archive");
+  EXPECT_EQ(run.ExitStatus, 0);
+  EXPECT_EQ(Visits(run), ChainVisits());
+}
+
+TEST_F(HostileArchive, CutOrScribbledArchivesEndInOrder) {
+  std::vector<std::pair<std::string, std::string>> cases;
+  for (size_t cut : {size_t(0), size_t(10), archive.size() / 3, archive.size() / 2, archive.size() - 12,
+                     archive.size() - 1})
+    cases.emplace_back("cut at " + std::to_string(cut), archive.substr(0, cut));
+  for (size_t at : {archive.size() / 5, archive.size() / 4, archive.size() / 2, archive.size() * 3 / 4}) {
+    std::string scribbled = archive;
+    for (size_t i = at; i < at + 16 && i < scribbled.size(); ++i) scribbled[i] = char(scribbled[i] ^ 0x5A);
+    cases.emplace_back("scribbled at " + std::to_string(at), scribbled);
+  }
+  for (const auto& [what, bytes] : cases) {
+    test::WriteFileText(dir.File("Zorbin.data"), bytes);
+    TRunResult run = RunDemoCopy(dir.Path(), kArgs);
+    ExpectOrderlyEnd(run, what);
+    EXPECT_TRUE(run.ExitStatus == 0 || run.ExitStatus == 1 || run.ExitStatus == 2) << what;
+  }
+}
+
+}  // namespace
+}  // namespace zorbin::e2e

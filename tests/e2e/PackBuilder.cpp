@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -107,12 +108,11 @@ std::vector<std::string> TRunResult::Lines() const {
   return lines;
 }
 
-TRunResult RunDemo(const std::string& dir, const std::string& arguments) { return RunDemoUnder(dir, "", arguments); }
-
-TRunResult RunDemoUnder(const std::string& dir, const std::string& wrapper, const std::string& arguments) {
+static TRunResult RunProgram(const std::string& dir, const std::string& wrapper, const std::string& program,
+                             const std::string& arguments) {
   std::string errors = dir + ".demo-stderr";
-  std::string command = "cd '" + dir + "' && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy " + wrapper + " '" +
-                        std::string(ZORBIN_BIN_DIR) + "/zorbin-demo' " + arguments + " 2>'" + errors + "'";
+  std::string command = "cd '" + dir + "' && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy " + wrapper + " '" + program +
+                        "' " + arguments + " 2>'" + errors + "'";
   TRunResult result;
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return result;
@@ -127,6 +127,25 @@ TRunResult RunDemoUnder(const std::string& dir, const std::string& wrapper, cons
   result.Errors = text.str();
   std::filesystem::remove(errors);
   return result;
+}
+
+TRunResult RunDemo(const std::string& dir, const std::string& arguments) { return RunDemoUnder(dir, "", arguments); }
+
+TRunResult RunDemoUnder(const std::string& dir, const std::string& wrapper, const std::string& arguments) {
+  return RunProgram(dir, wrapper, std::string(ZORBIN_BIN_DIR) + "/zorbin-demo", arguments);
+}
+
+TRunResult RunDemoCopy(const std::string& dir, const std::string& arguments) {
+  std::filesystem::copy_file(std::string(ZORBIN_BIN_DIR) + "/zorbin-demo", dir + "zorbin-demo",
+                             std::filesystem::copy_options::overwrite_existing);
+  return RunProgram(dir, "", dir + "zorbin-demo", arguments);
+}
+
+int RunTool(const std::string& dir, const std::string& arguments) {
+  std::string command =
+      "cd '" + dir + "' && '" + std::string(ZORBIN_BIN_DIR) + "/zorbin-tool' " + arguments + " >/dev/null 2>&1";
+  int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 namespace {

@@ -73,5 +73,10 @@ struct TRunResult {
 TRunResult RunDemo(const std::string& dir, const std::string& arguments);
 // The same under a wrapper command (valgrind, say), also already quoted.
 TRunResult RunDemoUnder(const std::string& dir, const std::string& wrapper, const std::string& arguments);
+// A copy of zorbin-demo in dir, run there: it finds "Zorbin.data" beside
+// itself, as the game does.
+TRunResult RunDemoCopy(const std::string& dir, const std::string& arguments);
+// Runs zorbin-tool with the arguments (already quoted) in dir; its exit code.
+int RunTool(const std::string& dir, const std::string& arguments);
 
 }  // namespace zorbin::e2e
