@@ -22,9 +22,28 @@
 
 #include <SDL.h>
 
+#include <algorithm>
+
 namespace zorbin {
 
 static const char* kCreateContext = "ZORBPlay1MapUnit, TPlay1Map.CreateObject";
+// Groups, repeaters and macros name further objects: a section that names
+// itself, directly or through others, would nest without end.
+static constexpr int kMaxObjectNesting = 16;
+static int gObjectNesting = 0;
+// Repeaters multiply (a repeater of repeaters, a Times of millions): one
+// map set-up makes at most this many object entries, several for each of
+// the map's 704 cells.
+static constexpr int kMaxObjectEntries = 1024;
+static int gObjectEntriesLeft = 0;
+
+// The factory's scratch engine. Its sprites are handed on when all goes
+// well; when an object's constructor raises half-way, it frees the ones
+// made so far instead of losing them.
+class TScratchEngine : public TSpriteEngine {
+ public:
+  ~TScratchEngine() override { FreeAll(); }
+};
 // Text alignment codes of the fonts.
 static constexpr int kAlignLeft = 0;
 static constexpr int kAlignCentre = 1;
@@ -55,6 +74,7 @@ TPlay1Map::TPlay1Map(const std::string& dir, int32_t px, int32_t py) {
     PlaceObjects(ini, objectList);
     SpriteEngine->FreeAll();
     SpriteEngine->AddSprite(ParticleEngine, "");
+    gObjectEntriesLeft = kMaxObjectEntries;
     CreateObjects(*SpriteEngine, ini, "Objects", 0, 0);
   }
 
@@ -189,7 +209,7 @@ void TPlay1Map::ShowTitleCard() {
 void TPlay1Map::CreateObjects(TSpriteEngine& engine, TIniFile& ini, const std::string& listSection, int32_t dx,
                               int32_t dy) {
   int count = ini.ListItemCount(listSection);
-  for (int i = 0; i < count && created_ < kMaxObjects; ++i) {
+  for (int i = 0; i < count && gObjectEntriesLeft >= 0; ++i) {
     std::string item = ini.ReadListItem(listSection, i);
     Log->Write("Creating object number " + std::to_string(i + 1) + ". (");
     Log->WriteLn(item + ")");
@@ -199,35 +219,35 @@ void TPlay1Map::CreateObjects(TSpriteEngine& engine, TIniFile& ini, const std::s
 
 void TPlay1Map::CreateObject(TSpriteEngine& engine, TIniFile& ini, const std::string& section, int32_t dx,
                              int32_t dy) {
-  // Object files come from map authors: a group, repeater or macro that
-  // names itself must not recurse without end, nor huge counts fill memory.
-  if (created_ >= kMaxObjects) return;
-  if (++created_ == kMaxObjects) {
-    Log->Error("Too many objects on the map (Object=" + section + ")", kCreateContext);
+  // Every entry counts, also one refused for its depth: a repeater that
+  // repeats itself a billion times must still run out of entries.
+  if (gObjectEntriesLeft <= 0) {
+    if (gObjectEntriesLeft == 0)
+      Log->Error("Too many objects, the rest is skipped (Object=" + section + ")", kCreateContext);
+    gObjectEntriesLeft = -1;
     return;
   }
+  --gObjectEntriesLeft;
+  if (gObjectNesting >= kMaxObjectNesting) {
+    Log->Error("Objects nested too deeply (Object=" + section + ")", kCreateContext);
+    return;
+  }
+  struct TNesting {
+    TNesting() { ++gObjectNesting; }
+    ~TNesting() { --gObjectNesting; }
+  } nesting;
   std::string type = UpperCase(ini.ReadString(section, "Type", "Unknown", ""));
   Log->WriteLn("Object type: " + type);
-  if (nesting_ >= kMaxNesting) {
-    if (!nestingReported_)
-      Log->Error("Objects nested too deeply (Object=" + section + ", Type=" + type + ")", kCreateContext);
-    nestingReported_ = true;
+  if (type == "ROTATOR" || type == "RANDOMIZER") {
+    CreateGroup(engine, ini, section, type, dx, dy);
     return;
   }
-  if (type == "ROTATOR" || type == "RANDOMIZER" || type == "REPEATER" || type == "MACRO") {
-    ++nesting_;
-    try {
-      if (type == "REPEATER")
-        CreateRepeater(engine, ini, section, dx, dy);
-      else if (type == "MACRO")
-        CreateMacro(engine, ini, section, dx, dy);
-      else
-        CreateGroup(engine, ini, section, type, dx, dy);
-    } catch (...) {
-      --nesting_;
-      throw;
-    }
-    --nesting_;
+  if (type == "REPEATER") {
+    CreateRepeater(engine, ini, section, dx, dy);
+    return;
+  }
+  if (type == "MACRO") {
+    CreateMacro(engine, ini, section, dx, dy);
     return;
   }
   const TObjectKind* kind = FindObjectKind(type);
@@ -252,7 +272,7 @@ void TPlay1Map::CreateGroup(TSpriteEngine& engine, TIniFile& ini, const std::str
   }
   TObjectGroup* held = group.get();
   engine.AddSprite(group.release(), section);
-  TSpriteEngine members;
+  TScratchEngine members;
   CreateObjects(members, ini, list, dx, dy);
   // Rotators take the members from the last to the first of engine order,
   // randomizers from the first to the last.
@@ -271,8 +291,8 @@ void TPlay1Map::CreateRepeater(TSpriteEngine& engine, TIniFile& ini, const std::
   int32_t deltaX = ini.ReadInteger(section, "DeltaX", 0, "");
   int32_t deltaY = ini.ReadInteger(section, "DeltaY", 16, "");
   int32_t times = ini.ReadInteger(section, "Times", 2, "");
-  TSpriteEngine temporary;
-  for (int32_t k = 0; k < times && created_ < kMaxObjects; ++k) {
+  TScratchEngine temporary;
+  for (int32_t k = 0; k < times && gObjectEntriesLeft >= 0; ++k) {
     CreateObject(temporary, ini, repeatObject, dx, dy);
     for (int i = 0; i < temporary.Count(); ++i) {
       TSprite* sprite = temporary.Items(i);
@@ -319,9 +339,19 @@ void TPlay1Map::CreateMacro(TSpriteEngine& engine, TIniFile& ini, const std::str
   if (name == "*") return;
   std::vector<std::string> values = SplitMacroValues(ini.ReadString(section, "Values", "", ""));
   std::unique_ptr<TStream> file = StreamOpener->OpenStream(name);
+  // Placeholders can repeat a long "Values" text many times over: a filled
+  // in macro larger than this is refused before it is made.
+  constexpr size_t kMaxMacroText = size_t(16) << 20;
+  size_t longest = 0;
+  for (const std::string& v : values) longest = std::max(longest, v.size());
   TMemoryStream expanded;
   std::string line;
   while (file->Position() < file->Size() && ReadLine(*file, line)) {
+    size_t bound = line.size() + 2 + size_t(std::count(line.begin(), line.end(), '%')) * longest;
+    if (size_t(expanded.Size()) + bound > kMaxMacroText) {
+      Log->Error("Macro too large when filled in (Object=" + section + ", Name=" + name + ")", kCreateContext);
+      return;
+    }
     std::vector<std::string> warnings;
     expanded.WriteString(ExpandMacroLine(line, values, warnings) + "\r\n");
     for (const std::string& w : warnings) Log->Warning(w, "ZORBPlay1MapUnit, TPlay1Map.CreateObject");

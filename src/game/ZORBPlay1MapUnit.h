@@ -62,9 +62,6 @@ class TPlay1Map {
   std::unique_ptr<TAirMeter> AirMeter;
 
  private:
-  static constexpr int kMaxNesting = 32;
-  static constexpr int kMaxObjects = 20000;
-
   void PaintBackground();
   void LayerStep(std::vector<std::string>& objectList);
   void PlaceObjects(TIniFile& ini, const std::vector<std::string>& objectList);
@@ -77,10 +74,6 @@ class TPlay1Map {
   void DrawFrame();
   void DrawOverlay();
   void StepPhase();
-
-  int nesting_ = 0;   // groups, repeaters and macros being built
-  int created_ = 0;   // object sections handled on this map
-  bool nestingReported_ = false;
 };
 
 // Fills a macro file's placeholders: "%1" is the first value. Any other use

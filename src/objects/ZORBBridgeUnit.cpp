@@ -18,10 +18,10 @@
 
 namespace zorbin {
 
-// A bridge longer than the play area could never be seen whole; the limit
-// keeps its pictures within what a surface can hold (SDL rows are at most
-// 65535 bytes long).
-static constexpr int32_t kMaxWidth = 256;
+// A bridge longer than the play area could never be seen whole. The limit,
+// the default length (twice the play area), keeps its two pictures small:
+// a map may hold a thousand bridges.
+static constexpr int32_t kMaxWidth = 64;
 
 static const char* const kContext = "ZORBBridgeUnit, TBridge.Create";
 

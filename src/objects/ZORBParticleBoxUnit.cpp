@@ -13,11 +13,11 @@
 namespace zorbin {
 
 std::string CompleteColourItem(const std::string& item) {
-  // Both completions apply in turn: a lone colour fades to black in 16 steps.
-  std::string full = item;
-  if (std::count(full.begin(), full.end(), ',') == 0) full += ",000000";
-  if (std::count(full.begin(), full.end(), ',') == 1) full += ",16";
-  return full;
+  // A bare colour fades to black in the default steps: both completions apply.
+  std::string out = item;
+  if (std::count(out.begin(), out.end(), ',') == 0) out += ",000000";
+  if (std::count(out.begin(), out.end(), ',') == 1) out += ",16";
+  return out;
 }
 
 // Six hexadecimal digits rrggbb, read as a number: shorter texts are padded

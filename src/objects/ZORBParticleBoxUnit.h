@@ -37,7 +37,7 @@ class TParticleBox : public TZorbSprite {
 };
 
 // A colour list item completed to "from,to,steps": no comma adds
-// ",000000", then one comma adds ",16".
+// ",000000" and then, as for one comma, ",16".
 std::string CompleteColourItem(const std::string& item);
 
 }  // namespace zorbin

@@ -16,8 +16,11 @@ class TRawPicture {
  public:
   // The largest width or height any reader accepts.
   static constexpr int32_t kMaxSide = 16384;
-  // The largest pixel buffer any reader or transform allocates.
-  static constexpr size_t kMaxDataBytes = size_t(64) << 20;
+  // The largest pixel buffer any reader or transform allocates. The game's
+  // pictures are a few hundred KB; a picture is copied several times on its
+  // way to the screen (a font keeps a grey copy too), so a file that only
+  // announces a huge size must not cost hundreds of MB.
+  static constexpr size_t kMaxDataBytes = size_t(16) << 20;
 
   TRawPicture() = default;
   // A W x H picture (negative sizes count as 0), pixels black.

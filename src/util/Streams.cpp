@@ -74,7 +74,9 @@ std::vector<uint8_t> TStream::ReadAll() {
 }
 
 size_t TMemoryStream::Read(void* buffer, size_t count) {
-  if (position_ >= data_.size()) return 0;
+  // Nothing to copy: an empty buffer may be a null pointer, which memcpy
+  // must not get even for 0 bytes.
+  if (count == 0 || position_ >= data_.size()) return 0;
   size_t n = std::min(count, data_.size() - position_);
   std::memcpy(buffer, data_.data() + position_, n);
   position_ += n;

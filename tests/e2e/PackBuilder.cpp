@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -107,13 +108,11 @@ std::vector<std::string> TRunResult::Lines() const {
   return lines;
 }
 
-TRunResult RunDemo(const std::string& dir, const std::string& arguments) {
-  // A copy of the program alone in the pack's folder sees no default data
-  // pack beside it: only the loose files the test wrote.
-  std::filesystem::copy_file(std::string(ZORBIN_BIN_DIR) + "/zorbin-demo", dir + "zorbin-demo",
-                             std::filesystem::copy_options::overwrite_existing);
-  std::string command = "cd '" + dir + "' && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy ./zorbin-demo " +
-                        arguments + " 2>/dev/null";
+static TRunResult RunProgram(const std::string& dir, const std::string& wrapper, const std::string& program,
+                             const std::string& arguments) {
+  std::string errors = dir + ".demo-stderr";
+  std::string command = "cd '" + dir + "' && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy " + wrapper + " '" + program +
+                        "' " + arguments + " 2>'" + errors + "'";
   TRunResult result;
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return result;
@@ -122,7 +121,165 @@ TRunResult RunDemo(const std::string& dir, const std::string& arguments) {
   while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.Output.append(buffer, n);
   int status = pclose(pipe);
   if (WIFEXITED(status)) result.ExitStatus = WEXITSTATUS(status);
+  std::ifstream in(errors, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  result.Errors = text.str();
+  std::filesystem::remove(errors);
   return result;
+}
+
+TRunResult RunDemo(const std::string& dir, const std::string& arguments) { return RunDemoUnder(dir, "", arguments); }
+
+// A copy of the program alone in the pack's folder sees no default data pack
+// beside it: only the files the test wrote there.
+TRunResult RunDemoUnder(const std::string& dir, const std::string& wrapper, const std::string& arguments) {
+  std::filesystem::copy_file(std::string(ZORBIN_BIN_DIR) + "/zorbin-demo", dir + "zorbin-demo",
+                             std::filesystem::copy_options::overwrite_existing);
+  return RunProgram(dir, wrapper, dir + "zorbin-demo", arguments);
+}
+
+int RunTool(const std::string& dir, const std::string& arguments) {
+  std::string command =
+      "cd '" + dir + "' && '" + std::string(ZORBIN_BIN_DIR) + "/zorbin-tool' " + arguments + " >/dev/null 2>&1";
+  int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+namespace {
+
+const char* const kFloorRows = "#";
+
+std::vector<std::string> Rows(const std::vector<std::pair<int, std::string>>& extra) {
+  std::vector<std::string> rows(22, std::string(32, ' '));
+  for (int r = 19; r < 22; ++r) rows[size_t(r)] = std::string(32, kFloorRows[0]);
+  for (const auto& [row, text] : extra) rows[size_t(row)].replace(0, text.size(), text);
+  return rows;
+}
+
+// The player on a port to map next (or on plain floor when next is 0) and
+// three boxes over their slots, which complete the map at once.
+std::string ChainCore(int next) {
+  std::string text =
+      "[Player]\r\nType=Player\r\nPositionX=112\r\nPositionY=272\r\nImage=\\player.tga\r\n\r\n"
+      "[Goal]\r\nType=Boxes\r\nTargetX=320\r\nPosition1X=320\r\nPosition1Y=272\r\nPosition2X=352\r\n"
+      "Position2Y=272\r\nPosition3X=384\r\nPosition3Y=272\r\nImage1=\\box.tga\r\nImage2=\\box.tga\r\n"
+      "Image3=\\box.tga\r\nTargetImage1=\\lamp.tga\r\nTargetImage2=\\lamp.tga\r\nTargetImage3=\\lamp.tga\r\n\r\n";
+  if (next > 0)
+    text += "[Port]\r\nType=MapSelectPort\r\nPositionX=96\r\nPositionY=256\r\nLevel=" + std::to_string(next) +
+            "\r\nImageUnlocked=\\port.tga\r\nImageLocked=\\port.tga\r\nImageSwirl=\\swirl.tga\r\n\r\n";
+  return text;
+}
+
+}  // namespace
+
+void BuildChainPack(TPackBuilder& pack) {
+  pack.WriteIndex({"Map_Select", "Map_A", "Map_B", "Map_C"});
+  pack.WriteRootResources();
+  pack.WritePlayerPicture("player.tga");
+  pack.WriteBlock("floor.tga", 16, 16, {120, 100, 80});
+  pack.WriteBlock("brick.tga", 16, 16, {170, 60, 40});
+  pack.WriteBlock("port.tga", 48, 48, {60, 60, 160});
+  pack.WriteBlock("swirl.tga", 80, 20, {200, 200, 255}, 4);
+  pack.WriteBlock("box.tga", 32, 32, {160, 110, 40});
+  pack.WriteBlock("lamp.tga", 64, 8, {255, 200, 0}, 2);
+  pack.WriteBlock("bee.tga", 64, 16, {250, 220, 0}, 4);
+  pack.WriteBlock("runner.tga", 32, 16, {0, 200, 120}, 2);
+  pack.WriteBlock("crater.tga", 64, 32, {90, 20, 10});
+  pack.WriteBlock("plank.tga", 16, 16, {150, 90, 30});
+  pack.WriteBlock("lift.tga", 32, 16, {100, 100, 110});
+
+  const std::vector<std::string> tiles = {" ", "#\\floor.tga", "b\\brick.tga"};
+  pack.WriteMap("Map_Select", "Select", Rows({{3, "          b"}}), tiles);
+  pack.WriteText("Map_Select/objects.ini",
+                 "[*Objects]\r\nPlayer\r\nPort\r\nLocked\r\nSparks\r\n\r\n" + ChainCore(1) +
+                     "[Locked]\r\nType=MapSelectPort\r\nPositionX=400\r\nPositionY=256\r\nLevel=9\r\n"
+                     "ImageUnlocked=\\port.tga\r\nImageLocked=\\port.tga\r\nImageSwirl=\\swirl.tga\r\n\r\n"
+                     "[Sparks]\r\nType=ParticleBox\r\nSteps=12\r\nRate=2\r\nDirection=Up\r\nColors=Fades\r\n"
+                     "Bounds=200,100,260,280\r\n\r\n[*Fades]\r\nff0000,00ff00,8\r\n3073c0,303030\r\n0000ff\r\n");
+
+  pack.WriteMap("Map_A", "Movers", Rows({}), tiles);
+  pack.WriteText("Map_A/objects.ini",
+                 "[*Objects]\r\nPlayer\r\nPort\r\nGoal\r\nLift\r\nBee\r\nWalker\r\n\r\n" + ChainCore(2) +
+                     "[Lift]\r\nType=LinearMover\r\nPositionX=32\r\nPositionY=160\r\nSpeedX=2\r\nSpeedY=0\r\n"
+                     "Bounds=0,0,200,383\r\nImage=\\lift.tga\r\n\r\n"
+                     "[Bee]\r\nType=PathMover\r\nPositionX=240\r\nPositionY=80\r\nSpeed=4\r\nImage=\\bee.tga\r\n"
+                     "Path=BeePath\r\nLooped=1\r\n\r\n[*BeePath]\r\nRelative\r\nR,64\r\nD,32\r\nL,64\r\nUL,16\r\n\r\n"
+                     "[Walker]\r\nType=Runner\r\nPositionX=448\r\nPositionY=288\r\nImageLeft=\\runner.tga\r\n"
+                     "ImageRight=\\runner.tga\r\n");
+
+  pack.WriteMap("Map_B", "Fire", Rows({}), tiles);
+  pack.WriteText("Map_B/objects.ini",
+                 "[*Objects]\r\nPlayer\r\nPort\r\nGoal\r\nFire\r\nPlank\r\nSpin\r\nDice\r\n\r\n" + ChainCore(3) +
+                     "[Fire]\r\nType=Volcano\r\nPosition=448\r\nImage=\\crater.tga\r\n\r\n"
+                     "[Plank]\r\nType=Bridge\r\nPositionX=240\r\nPositionY=240\r\nWidth=4\r\nImage=\\plank.tga\r\n\r\n"
+                     "[Spin]\r\nType=Rotator\r\nList=Members\r\n\r\n[Dice]\r\nType=Randomizer\r\nList=Members\r\n\r\n"
+                     "[*Members]\r\nM1\r\nM2\r\n\r\n"
+                     "[M1]\r\nType=LinearMover\r\nPositionX=16\r\nPositionY=32\r\nImage=\\bee.tga\r\n\r\n"
+                     "[M2]\r\nType=LinearMover\r\nPositionX=16\r\nPositionY=64\r\nSpeedX=-2\r\nImage=\\box.tga\r\n");
+
+  std::vector<std::string> placing = tiles;
+  placing.insert(placing.end(), {"", "sStar"});
+  pack.WriteMap("Map_C", "Crowd", Rows({{2, "  s   s   s"}}), placing);
+  pack.WriteText("Map_C/objects.ini",
+                 "[*Objects]\r\nPlayer\r\nGoal\r\nRow\r\nSwarm\r\n\r\n" + ChainCore(0) +
+                     "[Row]\r\nType=Repeater\r\nRepeatObject=Star\r\nDeltaX=32\r\nDeltaY=0\r\nTimes=4\r\n\r\n"
+                     "[Star]\r\nType=LinearMover\r\nPositionX=16\r\nPositionY=200\r\nSpeedX=1\r\nImage=\\bee.tga\r\n\r\n"
+                     "[Swarm]\r\nType=Macro\r\nName=bees.ini\r\nValues=64,96,-1\r\n");
+  pack.WriteText("Map_C/bees.ini",
+                 "[*Objects]\r\nA\r\nB\r\n\r\n[A]\r\nType=LinearMover\r\nPositionX=%1\r\nPositionY=%2\r\n"
+                 "SpeedX=%3\r\nImage=..\\bee.tga\r\n\r\n[B]\r\nType=LinearMover\r\nPositionX=%2\r\n"
+                 "PositionY=%1\r\nImage=..\\bee.tga\r\n");
+}
+
+std::string ChainInput() {
+  // A title card waiting for Space takes the next scripted event at once,
+  // so the large frame numbers only keep the events in order.
+  return "0 space down       # starts the map-select map\n"
+         "130 space down     # enters the port under the player\n"
+         "131 space up\n"
+         "99990 space down   # starts Map_A at its title card\n"
+         "99991 space up     # Map_B's card\n"
+         "99992 space down\n"
+         "99993 space up     # Map_C's card\n"
+         "99994 space down\n"
+         "99995 space up     # back at the map-select card\n"
+         "99996 space down\n"
+         "0 escape down      # leaves in the first frame of that visit\n";
+}
+
+void WriteMapSetupResources(TPackBuilder& pack) {
+  pack.WriteIndex({"Map"});
+  pack.WriteRootResources();
+  pack.WritePlayerPicture("player.tga");
+  pack.WriteBlock("floor.tga", 16, 16, {120, 100, 80});
+  pack.WriteBlock("box.tga", 32, 32, {160, 110, 40});
+  pack.WriteBlock("swirl.tga", 80, 20, {200, 200, 255}, 4);
+  pack.WriteBlock("crater.tga", 64, 32, {90, 20, 10});
+}
+
+void WriteMapSetupInput(TPackBuilder& pack, const std::string& input) {
+  const std::string separator = "\n====\n";
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (parts.size() < 2) {
+    size_t at = input.find(separator, start);
+    if (at == std::string::npos) break;
+    parts.push_back(input.substr(start, at - start));
+    start = at + separator.size();
+  }
+  parts.push_back(input.substr(start));
+
+  std::string map = "MAPT\r\nWI32\r\nHE22\r\nMNFuzz\r\nAUFuzz\r\nLW 000#015\r\n";
+  for (int r = 0; r < 22; ++r)
+    map += "MP" + (r == 5 ? std::string("  p  b") : r >= 19 ? std::string(32, '#') : std::string()) + "\r\n";
+  map += "EX \r\nEX#\\floor.tga\r\nEXb\\box.tga\r\nEX\r\nEXpPlaced\r\nXX\r\n";
+  const char* macro =
+      "[*Objects]\r\nBee\r\n\r\n[Bee]\r\nType=LinearMover\r\nPositionX=%1\r\nPositionY=%2\r\nImage=\\box.tga\r\n";
+
+  pack.WriteText("Map/objects.ini", parts[0]);
+  pack.WriteText("Map/map00.mpt", parts.size() > 1 ? parts[1] : map);
+  pack.WriteText("Map/macro.ini", parts.size() > 2 ? parts[2] : macro);
 }
 
 }  // namespace zorbin::e2e

@@ -42,14 +42,39 @@ class TPackBuilder {
   std::string root_;
 };
 
+// A pack of four maps that chain without walking: the player of the
+// map-select map stands on the port to Map_A, the player of Map_A on a port
+// to Map_B, of Map_B on one to Map_C, and each map is completed at once by
+// boxes standing over their slots; Map_C leads back to map 0. Between them
+// the maps hold every object type, a macro file and objects placed by map
+// characters. The pictures are TGA files ("floor.tga" and "brick.tga" the
+// tiles, the others the objects' and the game's own); the fonts
+// "npi69.qxr", "lilnums.tga" and "font.tga".
+void BuildChainPack(TPackBuilder& pack);
+// Input for zorbin-demo that plays the chain round once and leaves with
+// Escape at the start of the second visit of map 0 (visits 0, 1, 2, 3, 0).
+std::string ChainInput();
+
+// The world of the map set-up fuzz target, as a pack: the root resources
+// and pictures its inputs name, and an index with the one map "Map".
+void WriteMapSetupResources(TPackBuilder& pack);
+// One input of that target: objects.ini, map00.mpt and macro.ini of "Map",
+// split at the line "====" (a part left out gets a small working one).
+void WriteMapSetupInput(TPackBuilder& pack, const std::string& input);
+
 struct TRunResult {
   int ExitStatus = -1;  // the process's exit code, or -1 for a signal
   std::string Output;   // standard output
+  std::string Errors;   // standard error (sanitizer and valgrind reports)
   std::vector<std::string> Lines() const;
 };
 
 // Runs a copy of zorbin-demo placed in folder dir (with trailing "/"), with
 // the arguments (already quoted).
 TRunResult RunDemo(const std::string& dir, const std::string& arguments);
+// The same under a wrapper command (valgrind, say), also already quoted.
+TRunResult RunDemoUnder(const std::string& dir, const std::string& wrapper, const std::string& arguments);
+// Runs zorbin-tool with the arguments (already quoted) in dir; its exit code.
+int RunTool(const std::string& dir, const std::string& arguments);
 
 }  // namespace zorbin::e2e

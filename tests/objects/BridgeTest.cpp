@@ -194,8 +194,8 @@ TEST_F(BridgeTest, WidthsOutsideTheRangeAreHeld) {
   auto zero = Make("Width=0\n");
   zero->Draw();
   auto wide = Make("Width=100000\n");
-  EXPECT_EQ(wide->Width, 256);
-  EXPECT_EQ(wide->BuildImage->Width(), 4096);
+  EXPECT_EQ(wide->Width, 64);
+  EXPECT_EQ(wide->BuildImage->Width(), 1024);
 }
 
 }  // namespace
