@@ -3,6 +3,9 @@
 
 #include "log/Logger.h"
 #include "log/ParametersUnit.h"
+#include "pictures/ImageUnit.h"
+
+#include <SDL/SDL.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -12,6 +15,27 @@
 #include <sstream>
 
 namespace zorbin::test {
+
+std::vector<uint8_t> Bgr(std::initializer_list<uint32_t> rgb) {
+  std::vector<uint8_t> out;
+  for (uint32_t c : rgb) {
+    out.push_back(uint8_t(c));
+    out.push_back(uint8_t(c >> 8));
+    out.push_back(uint8_t(c >> 16));
+  }
+  return out;
+}
+
+std::vector<uint8_t> operator+(std::vector<uint8_t> a, const std::vector<uint8_t>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+uint32_t Rgb(const TImage& img, int x, int y) {
+  uint8_t r, g, b;
+  SDL_GetRGB(img.GetPixel(x, y), img.Surface->format, &r, &g, &b);
+  return uint32_t(r) << 16 | uint32_t(g) << 8 | b;
+}
 
 TTempDir::TTempDir() {
   std::string pattern = (std::filesystem::temp_directory_path() / "zorbin-test-XXXXXX").string();

@@ -3,8 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
+
+namespace zorbin {
+class TImage;
+}
 
 namespace zorbin::test {
 
@@ -28,6 +33,24 @@ bool FileExists(const std::string& fileName);
 // A top-down 24-bit true-colour TGA file: pixels as 0xRRGGBB, row by row,
 // and the image-ID bytes (the picture's animation or glyph data).
 std::string Tga(int w, int h, const std::vector<uint32_t>& rgb, const std::string& id = "");
+
+// A picture's pixel at (x, y) as 0xRRGGBB.
+uint32_t Rgb(const TImage& img, int x, int y);
+
+// Six distinct colours for small pictures built pixel by pixel.
+namespace sample {
+inline constexpr uint32_t A = 0x102030, B = 0x405060, C = 0x708090, D = 0xA0B0C0, E = 0xD0E0F0, F = 0x010203;
+}
+
+// Pixels given as 0xRRGGBB, stored blue, green, red.
+std::vector<uint8_t> Bgr(std::initializer_list<uint32_t> rgb);
+std::vector<uint8_t> operator+(std::vector<uint8_t> a, const std::vector<uint8_t>& b);
+
+// What a command-line tool left: its exit code and output streams.
+struct TRun {
+  int code = -1;
+  std::string out, err;
+};
 
 // Lines split at LF with a trailing CR removed.
 std::vector<std::string> SplitLines(const std::string& text);

@@ -12,7 +12,7 @@
 namespace zorbin {
 namespace {
 
-std::string Finding(const std::string& name) {
+std::string FormatFinding(const std::string& name) {
   return test::ReadFileText(std::string(ZORBIN_SOURCE_DIR) + "/tests/formats/fuzz-findings/" + name);
 }
 
@@ -21,7 +21,7 @@ TEST(FormatsRobustness, FewBytesAnnouncingManyCells) {
   // 640000 cells without rows; the fuzz target's five save-and-read round
   // trips of it took seconds, so they stop at 256 x 256 cells. The reader
   // itself takes the grid, within its cell limit, and writes it back.
-  std::string bytes = Finding("fuzz_xmap-few-bytes-many-cells");
+  std::string bytes = FormatFinding("fuzz_xmap-few-bytes-many-cells");
   ASSERT_EQ(bytes.size(), 69u);
   TMemoryStream stream(bytes);
   TXMap map;

@@ -11,15 +11,12 @@
 namespace zorbin {
 namespace {
 
-struct TRun {
-  int code;
-  std::string out, err;
-};
+using test::TRun;
 
 TRun RunTool(const test::TTempDir& dir, const std::string& args) {
   std::string command = "cd '" + dir.Path() + "' && '" + std::string(ZORBIN_BIN_DIR) + "/zorbin-tool' " + args +
                         " 2>'" + dir.File("stderr.txt") + "'";
-  TRun run{-1, "", ""};
+  TRun run;
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return run;
   char buf[4096];

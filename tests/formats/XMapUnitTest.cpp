@@ -23,13 +23,13 @@ void LoadFrom(TXMap& map, const std::string& bytes) {
   map.Load(stream);
 }
 
-std::string Bytes(TMemoryStream& stream) { return std::string(stream.Data().begin(), stream.Data().end()); }
+std::string StreamBytes(TMemoryStream& stream) { return std::string(stream.Data().begin(), stream.Data().end()); }
 
 std::string SaveTo(TXMap& map, char mode, bool* written = nullptr) {
   TMemoryStream out;
   bool ok = map.Save(out, mode);
   if (written) *written = ok;
-  return Bytes(out);
+  return StreamBytes(out);
 }
 
 std::string RawRow(const TTileMap& map, int32_t y) {

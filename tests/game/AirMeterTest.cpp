@@ -148,7 +148,7 @@ TEST_F(AirMeter, ImagesWithoutSurfacesDrawNothing) {
 // An uncompressed top-down 24-bit TGA of frames side by side, frame f in
 // colour(f), with the two info bytes of an animation strip when frames > 1.
 template <typename Colour>
-static std::string Tga(int frameWidth, int height, int frames, Colour colour) {
+static std::string StripTga(int frameWidth, int height, int frames, Colour colour) {
   int width = frameWidth * frames;
   std::string out(18, '\0');
   out[0] = char(frames > 1 ? 2 : 0);
@@ -173,9 +173,9 @@ TEST_F(AirMeter, LoadsItsPicturesFromTheDataRoot) {
   test::TTempDir root;
   std::filesystem::create_directory(root.File("map7"));
   auto segment = [](int f) { return std::tuple<int, int, int>(f == 48 ? 255 : 0, 100 + f, 0); };
-  test::WriteFileText(root.File("airm.tga"), Tga(12, 24, 49, segment));
-  test::WriteFileText(root.File("map7/airm.tga"), Tga(12, 24, 49, [](int) { return std::tuple(9, 9, 9); }));
-  test::WriteFileText(root.File("air.tga"), Tga(36, 24, 1, [](int) { return std::tuple(0, 0, 200); }));
+  test::WriteFileText(root.File("airm.tga"), StripTga(12, 24, 49, segment));
+  test::WriteFileText(root.File("map7/airm.tga"), StripTga(12, 24, 49, [](int) { return std::tuple(9, 9, 9); }));
+  test::WriteFileText(root.File("air.tga"), StripTga(36, 24, 1, [](int) { return std::tuple(0, 0, 200); }));
   auto savedOpener = std::move(StreamOpener);
   auto cwd = std::filesystem::current_path();
   std::filesystem::current_path(root.Path());

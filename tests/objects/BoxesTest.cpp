@@ -7,7 +7,7 @@
 namespace zorbin {
 namespace {
 
-constexpr int32_t kSolid = 0x0F;
+using test::kSolid;
 constexpr uint32_t kBoxColour[3] = {0xA06030, 0x30A060, 0x6030A0};
 
 class BoxesTest : public test::TObjectTest {

@@ -5,7 +5,7 @@
 namespace zorbin {
 namespace {
 
-constexpr int32_t kFloor = 0x02;
+constexpr int32_t kRunFloor = 0x02;
 
 class RunnerTest : public test::TObjectTest {
  protected:
@@ -33,7 +33,7 @@ TEST_F(RunnerTest, OriginalModeStartsRelativeToTheOriginAndWalksByRowParity) {
   const std::string keys =
       "PositionX=16\nPositionY=16\nSpeedX=4\nSpeedY=16\nPositioning=relative\nOrigin=dispenser\nMode=Original\n";
   test::TCapturedLog log;
-  Row(5, kFloor);
+  Row(5, kRunFloor);
   auto odd = Make(keys);
   EXPECT_TRUE(log.Contains("< Trace > Reinit start."));
   EXPECT_TRUE(log.Contains("< Trace > fsX=128"));
@@ -61,7 +61,7 @@ TEST_F(RunnerTest, OriginalModeStartsRelativeToTheOriginAndWalksByRowParity) {
 
   // Landing on an even row turns it right, whatever the sign of SpeedX.
   Row(5, 0);
-  Row(6, kFloor);
+  Row(6, kRunFloor);
   auto even = Make("PositionX=16\nPositionY=16\nSpeedX=-4\nSpeedY=16\nPositioning=RELATIVE\nOrigin=Dispenser\n"
                    "Mode=ORIGINAL\n");
   EXPECT_EQ(even->SpeedX, -4);  // row 1 at the start: odd
@@ -80,7 +80,7 @@ TEST_F(RunnerTest, OriginalModeStartsRelativeToTheOriginAndWalksByRowParity) {
 }
 
 TEST_F(RunnerTest, OriginalModeOnAnOddStartRowWalksLeftAtOnce) {
-  Row(5, kFloor);
+  Row(5, kRunFloor);
   auto r = Make("PositionX=64\nPositionY=48\nSpeedX=4\nMode=original\n");
   EXPECT_TRUE(r->Walking);
   EXPECT_EQ(r->SpeedX, -4);
@@ -99,7 +99,7 @@ TEST_F(RunnerTest, WithoutTheOriginTheStartPointIsAbsolute) {
 }
 
 TEST_F(RunnerTest, WallTwoColumnsAheadRestartsAtTheStart) {
-  Row(12, kFloor);
+  Row(12, kRunFloor);
   map_.SetLogic(9, 10, 0x08);
   auto r = Make("PositionX=64\nPositionY=160\nSpeedX=8\nLifeCycle=1000\n");
   EXPECT_TRUE(r->Walking);
@@ -129,8 +129,8 @@ TEST_F(RunnerTest, WallTwoColumnsAheadRestartsAtTheStart) {
 }
 
 TEST_F(RunnerTest, WalkingOffAFloorStartsAFall) {
-  Row(12, kFloor, 0, 6);
-  Row(15, kFloor);
+  Row(12, kRunFloor, 0, 6);
+  Row(15, kRunFloor);
   auto r = Make("PositionX=64\nPositionY=160\nSpeedX=8\n");
   Run(*r, 16);  // Col 6: the floor is still under column 6
   EXPECT_TRUE(r->Walking);
@@ -144,7 +144,7 @@ TEST_F(RunnerTest, WalkingOffAFloorStartsAFall) {
 }
 
 TEST_F(RunnerTest, LifeCycleKillsAndRestarts) {
-  Row(12, kFloor);
+  Row(12, kRunFloor);
   auto r = Make("PositionX=64\nPositionY=160\nLifeCycle=100\n");
   Run(*r, 99);
   EXPECT_FALSE(r->Killed);
@@ -166,7 +166,7 @@ TEST_F(RunnerTest, ASpeedOfZeroIsRefusedWithTheDefault) {
 }
 
 TEST_F(RunnerTest, OffTheGridNothingCarriesAndNothingStops) {
-  Row(21, kFloor);
+  Row(21, kRunFloor);
   auto r = Make("PositionX=464\nPositionY=304\nSpeedX=64\nSpeedY=64\n");
   EXPECT_TRUE(r->Walking);
   Run(*r, 3);  // columns 30, 31, 32: off the right edge
@@ -199,7 +199,7 @@ TEST_F(RunnerTest, ReviveRestartsFromTheOriginsCurrentPlace) {
 }
 
 TEST_F(RunnerTest, MoveByShiftsButTheStartPointStays) {
-  Row(12, kFloor);
+  Row(12, kRunFloor);
   auto r = Make("PositionX=64\nPositionY=160\nLifeCycle=10\n");
   r->MoveBy(40, -20);
   EXPECT_EQ(r->X, 128 + 40);

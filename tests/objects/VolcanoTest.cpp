@@ -7,7 +7,7 @@
 namespace zorbin {
 namespace {
 
-constexpr int32_t kSolid = 15;
+using test::kSolid;
 
 class VolcanoTest : public test::TObjectTest {
  protected:

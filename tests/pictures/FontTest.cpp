@@ -39,11 +39,7 @@ std::string TgaFont(int w, int h, const std::vector<uint32_t>& rgb, const std::v
   return test::Tga(w, h, rgb, id) + table;
 }
 
-uint32_t Rgb(const TImage& img, int x, int y) {
-  uint8_t r, g, b;
-  SDL_GetRGB(img.GetPixel(x, y), img.Surface->format, &r, &g, &b);
-  return uint32_t(r) << 16 | uint32_t(g) << 8 | b;
-}
+using test::Rgb;
 
 // A 12 x 5 picture: 'A' = columns 0-5 (column 0 white), 'B' = columns 6-11
 // (column 6 red). "AB" is 13 pixels wide.

@@ -22,11 +22,7 @@ std::string Strip(int frameWidth, const std::vector<uint32_t>& colours, const st
   return Tga(frameWidth * int(colours.size()), 1, px, id);
 }
 
-uint32_t Rgb(const TImage& img, int x, int y) {
-  uint8_t r, g, b;
-  SDL_GetRGB(img.GetPixel(x, y), img.Surface->format, &r, &g, &b);
-  return uint32_t(r) << 16 | uint32_t(g) << 8 | b;
-}
+using test::Rgb;
 
 // Pictures are written to a fresh working directory and read through a
 // stream opener, at the display's depth.

@@ -14,10 +14,7 @@ namespace {
 
 using test::Tga;
 
-struct TRun {
-  int code = -1;
-  std::string out, err;
-};
+using test::TRun;
 
 class PictureTool : public ::testing::Test {
  protected:

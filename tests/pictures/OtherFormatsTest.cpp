@@ -31,21 +31,9 @@ struct TBuilder {
   TBuilder& Text(const std::string& s) { return Add(Bytes(s.begin(), s.end())); }
 };
 
-Bytes operator+(Bytes a, const Bytes& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
-
-// Pixels given as 0xRRGGBB, stored blue, green, red.
-Bytes Bgr(std::initializer_list<uint32_t> rgb) {
-  Bytes out;
-  for (uint32_t c : rgb) {
-    out.push_back(uint8_t(c));
-    out.push_back(uint8_t(c >> 8));
-    out.push_back(uint8_t(c >> 16));
-  }
-  return out;
-}
+using test::Bgr;
+using test::operator+;
+using namespace test::sample;
 
 // A BMP palette entry: blue, green, red, reserved.
 Bytes Entry(uint32_t rgb) { return Bgr({rgb}) + Bytes{0}; }
@@ -67,7 +55,6 @@ void Read(TRawPicture& p, const Bytes& file, Reader reader) {
   (p.*reader)(s);
 }
 
-const uint32_t A = 0x102030, B = 0x405060, C = 0x708090, D = 0xA0B0C0, E = 0xD0E0F0, F = 0x010203;
 
 TEST(OtherFormats, Bmp24BitPaddedBottomUpRows) {
   // 3 x 2: 9 bytes per row padded to 12; the pixel offset skips a gap.

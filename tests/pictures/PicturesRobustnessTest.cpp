@@ -16,7 +16,7 @@ namespace zorbin {
 namespace {
 
 // The finding without the fuzz target's first byte (its reader choice).
-std::vector<uint8_t> Finding(const std::string& name) {
+std::vector<uint8_t> PictureFinding(const std::string& name) {
   std::string bytes = test::ReadFileText(std::string(ZORBIN_SOURCE_DIR) + "/tests/pictures/fuzz-findings/" + name);
   return std::vector<uint8_t>(bytes.begin() + (bytes.empty() ? 0 : 1), bytes.end());
 }
@@ -26,7 +26,7 @@ TEST(PicturesRobustness, TinyTgaFontAnnouncingAHugePictureIsRefused) {
   // sized (39 MB) though nothing could be decoded, and the font then made a
   // surface, a grey copy and a re-tinted surface of it.
   SetImageDepth(32);
-  std::vector<uint8_t> bytes = Finding("fuzz_fonts-huge-undecoded-picture");
+  std::vector<uint8_t> bytes = PictureFinding("fuzz_fonts-huge-undecoded-picture");
   ASSERT_EQ(bytes.size(), 731u);
   TMemoryStream raw(bytes);
   TRawPicture picture;

@@ -3,6 +3,8 @@
 #include "util/QXToolbox.h"
 #include "util/Streams.h"
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,21 +19,9 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// Pixels given as 0xRRGGBB, stored blue, green, red.
-Bytes Bgr(std::initializer_list<uint32_t> rgb) {
-  Bytes out;
-  for (uint32_t c : rgb) {
-    out.push_back(uint8_t(c));
-    out.push_back(uint8_t(c >> 8));
-    out.push_back(uint8_t(c >> 16));
-  }
-  return out;
-}
-
-Bytes operator+(Bytes a, const Bytes& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
+using test::Bgr;
+using test::operator+;
+using namespace test::sample;
 
 struct TgaHeader {
   uint8_t type = 2;
@@ -75,7 +65,6 @@ std::string Read(TRawPicture& picture, const Bytes& file) {
   return testing::internal::GetCapturedStdout();
 }
 
-const uint32_t A = 0x102030, B = 0x405060, C = 0x708090, D = 0xA0B0C0, E = 0xD0E0F0, F = 0x010203;
 
 TEST(TgaReader, TrueColourRowOrderAndDepths) {
   TgaHeader h;

@@ -11,7 +11,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes Decode(const Bytes& block) {
+Bytes BlockDecode(const Bytes& block) {
   TMemoryStream stream(block);
   auto out = TCompressor::Decompress(stream);
   EXPECT_EQ(out->Position(), 0);
@@ -70,7 +70,7 @@ TEST(Compressor, EveryFlagCombinationRoundTrips) {
       Bytes block = TCompressor::Compress(data, flags);
       ASSERT_FALSE(block.empty());
       EXPECT_EQ(block[0], flags);
-      EXPECT_EQ(Decode(block), data) << "flags " << int(flags) << " size " << data.size();
+      EXPECT_EQ(BlockDecode(block), data) << "flags " << int(flags) << " size " << data.size();
     }
   }
 }
@@ -114,14 +114,14 @@ TEST(Compressor, UnknownStagesGiveEmptyResults) {
   for (uint8_t b : {3, 5, 6, 7}) {
     Bytes stored{uint8_t(b << 3), 0, 0, 0, 0};
     stored.insert(stored.end(), data.begin(), data.end());
-    EXPECT_TRUE(Decode(stored).empty()) << int(b);
+    EXPECT_TRUE(BlockDecode(stored).empty()) << int(b);
     Bytes zlib = TCompressor::Compress(data, 0x40);
     zlib[0] = uint8_t(0x40 | b << 3 | 2);
-    EXPECT_TRUE(Decode(zlib).empty()) << int(b);
+    EXPECT_TRUE(BlockDecode(zlib).empty()) << int(b);
   }
   // Run-length stage whose stream has another method byte.
   Bytes rle{0x08, 0, 0, 0, 0, 7, 6, 0, 0, 0, 0x81};
-  EXPECT_TRUE(Decode(rle).empty());
+  EXPECT_TRUE(BlockDecode(rle).empty());
 }
 
 TEST(Compressor, CorruptBlocksRaise) {
@@ -145,7 +145,7 @@ TEST(Compressor, CompressRefusesFlagsWithoutADecoder) {
 TEST(Compressor, CompressBestFindsTheSmallestBlock) {
   for (const Bytes& data : {Text(), Picture(64, 48), Sprite(), Noise(2000), Bytes{}, Bytes{9}}) {
     Bytes best = TCompressor::CompressBest(data);
-    EXPECT_EQ(Decode(best), data);
+    EXPECT_EQ(BlockDecode(best), data);
     size_t smallest = SIZE_MAX;
     size_t smallestStored = SIZE_MAX;
     for (uint8_t flags : AllFlags()) {

@@ -37,7 +37,7 @@ void AddBlock(Bytes& stream, uint16_t length, const std::string& bits) {
 // Tree: inner(A, inner(B, C)); codes A = 0, B = 10, C = 11.
 const std::string kTreeABC = "0 1 01000001 0 1 01000010 1 01000011";
 
-Bytes Decode(const Bytes& stream, size_t* consumedOut = nullptr) {
+Bytes HuffmanDecode(const Bytes& stream, size_t* consumedOut = nullptr) {
   size_t consumed = 0;
   Bytes out = THuffman::DecodeBytes(stream.data(), stream.size(), consumed);
   if (consumedOut) *consumedOut = consumed;
@@ -50,7 +50,7 @@ TEST(HuffmanUnit, DecodesHandBuiltBlocks) {
   AddBlock(stream, 3, "1 01011010");  // a single leaf: codes without bits
   stream.push_back(0xEE);            // not part of the stream
   size_t consumed = 0;
-  EXPECT_EQ(Decode(stream, &consumed), (Bytes{'A', 'B', 'C', 'A', 'Z', 'Z', 'Z'}));
+  EXPECT_EQ(HuffmanDecode(stream, &consumed), (Bytes{'A', 'B', 'C', 'A', 'Z', 'Z', 'Z'}));
   EXPECT_EQ(consumed, stream.size() - 1);
 
   TMemoryStream source(stream);
@@ -58,7 +58,7 @@ TEST(HuffmanUnit, DecodesHandBuiltBlocks) {
   THuffman::Decode(source, destination);
   EXPECT_EQ(source.Position(), int64_t(stream.size() - 1));
   EXPECT_EQ(destination.Data(), (Bytes{'A', 'B', 'C', 'A', 'Z', 'Z', 'Z'}));
-  EXPECT_TRUE(Decode(Header(0)).empty());
+  EXPECT_TRUE(HuffmanDecode(Header(0)).empty());
 }
 
 TEST(HuffmanUnit, HostileStreamsRaise) {
@@ -96,7 +96,7 @@ TEST(HuffmanUnit, EncoderRoundTripsOverBlocksAndShapes) {
     Bytes stream = THuffman::Encode(data);
     EXPECT_EQ(stream[0], THuffman::Method);
     size_t consumed = 0;
-    EXPECT_EQ(Decode(stream, &consumed), data);
+    EXPECT_EQ(HuffmanDecode(stream, &consumed), data);
     EXPECT_EQ(consumed, stream.size());
   }
   EXPECT_LT(THuffman::Encode(skewed).size(), skewed.size() * 6 / 10);

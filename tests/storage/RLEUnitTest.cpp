@@ -20,7 +20,7 @@ Bytes Stream(uint8_t method, const Bytes& tokens, int extraN = 0) {
   return out;
 }
 
-Bytes Decode(const Bytes& stream) {
+Bytes RleDecode(const Bytes& stream) {
   Bytes out;
   size_t consumed = 0;
   EXPECT_TRUE(RLEDecodeBytes(stream.data(), stream.size(), out, consumed));
@@ -30,7 +30,7 @@ Bytes Decode(const Bytes& stream) {
 
 TEST(RLEUnit, MethodFiveRunsAndLiterals) {
   // Run of 3 x 'A', literal "xyz", run of 128 zeros, one-byte literal.
-  Bytes out = Decode(Stream(5, {0x82, 'A', 0x02, 'x', 'y', 'z', 0xFF, 0, 0x00, 'q'}));
+  Bytes out = RleDecode(Stream(5, {0x82, 'A', 0x02, 'x', 'y', 'z', 0xFF, 0, 0x00, 'q'}));
   Bytes expected{'A', 'A', 'A', 'x', 'y', 'z'};
   expected.insert(expected.end(), 128, 0);
   expected.push_back('q');
@@ -39,7 +39,7 @@ TEST(RLEUnit, MethodFiveRunsAndLiterals) {
 
 TEST(RLEUnit, MethodSixRunsOfSevenBitValues) {
   // 'a' once, 0x05 repeated 256 times, 'b' repeated once.
-  Bytes out = Decode(Stream(6, {'a', 0x85, 0xFF, 0x80 | 'b', 0x00}));
+  Bytes out = RleDecode(Stream(6, {'a', 0x85, 0xFF, 0x80 | 'b', 0x00}));
   Bytes expected{'a'};
   expected.insert(expected.end(), 256, 0x05);
   expected.push_back('b');
@@ -111,9 +111,9 @@ TEST(RLEUnit, EncodersRoundTripAndPickTheShorterMethod) {
   for (const Bytes& data : {Bytes{}, Bytes{7}, Bytes{7, 7}, mixed, seven}) {
     Bytes five = RLEEncode(data, 5);
     EXPECT_EQ(five[0], 5);
-    EXPECT_EQ(Decode(five), data);
+    EXPECT_EQ(RleDecode(five), data);
     if (RLESevenBitFits(data)) {
-      EXPECT_EQ(Decode(RLEEncode(data, 6)), data);
+      EXPECT_EQ(RleDecode(RLEEncode(data, 6)), data);
     }
   }
   EXPECT_THROW(RLEEncode(mixed, 6), ECompressionError);

@@ -25,11 +25,7 @@ using test::WriteFileText;
 
 namespace fs = std::filesystem;
 
-struct TRun {
-  int code = -1;
-  std::string out;
-  std::string err;
-};
+using test::TRun;
 
 std::string Q(const std::string& s) { return "'" + s + "'"; }
 

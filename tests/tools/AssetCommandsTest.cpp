@@ -25,7 +25,7 @@ using test::TTempDir;
 
 // Runs zorbin-tool with the given arguments (shell-quoted by the caller);
 // stderr goes to a file in dir. Returns the exit code.
-int RunTool(const TTempDir& dir, const std::string& args) {
+int ToolExitCode(const TTempDir& dir, const std::string& args) {
   std::string cmd = std::string("'") + ZORBIN_BIN_DIR + "/zorbin-tool' " + args + " 2>'" + dir.File("stderr.txt") + "'";
   int status = std::system(cmd.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -55,7 +55,7 @@ TEST(AssetTga, HeaderIdFieldAndPixelsAreExact) {
   test::WriteFileText(dir.File("a.xpm"),
                       "/* XPM */\nstatic char *a[] = {\n/* w h colours chars */\n\"3 2 3 1\",\n"
                       "\"  c None\",\n\"r c #FF0000\",\n\"g c #0a0\",\n\"r g\",\n\"g r\"};\n");
-  ASSERT_EQ(RunTool(dir, "tga " + dir.File("a.xpm") + " " + dir.File("out/a.tga") + " --id 04-70"), 0);
+  ASSERT_EQ(ToolExitCode(dir, "tga " + dir.File("a.xpm") + " " + dir.File("out/a.tga") + " --id 04-70"), 0);
   std::vector<uint8_t> want = Header(2, 3, 2);
   Append(want, {0x04, 0x70});
   // blue, green, red per pixel, top row first
@@ -63,7 +63,7 @@ TEST(AssetTga, HeaderIdFieldAndPixelsAreExact) {
   EXPECT_EQ(ReadBytes(dir.File("out/a.tga")), want);
 
   // Without --id the ID field is empty.
-  ASSERT_EQ(RunTool(dir, "tga " + dir.File("a.xpm") + " " + dir.File("b.tga")), 0);
+  ASSERT_EQ(ToolExitCode(dir, "tga " + dir.File("a.xpm") + " " + dir.File("b.tga")), 0);
   std::vector<uint8_t> plain = ReadBytes(dir.File("b.tga"));
   ASSERT_EQ(plain.size(), 18u + 18u);
   EXPECT_EQ(plain[0], 0);
@@ -75,20 +75,20 @@ TEST(AssetTga, VerticalStackPutsFrameZeroOnTop) {
   test::WriteFileText(dir.File("s.xpm"),
                       "\"6 1 3 2\",\n\"aa c #010203\",\n\"bb c #040506\",\n\"cc c #070809\",\n\"aaaabbbbcccc\"\n");
   std::string id = "03000200000000000000000000000000";
-  ASSERT_EQ(RunTool(dir, "tga " + dir.File("s.xpm") + " " + dir.File("s.tga") + " --id " + id + " --vstack"), 0);
+  ASSERT_EQ(ToolExitCode(dir, "tga " + dir.File("s.xpm") + " " + dir.File("s.tga") + " --id " + id + " --vstack"), 0);
   std::vector<uint8_t> want = Header(16, 2, 3);
   Append(want, {3, 0, 2, 0, 0, 0, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0});
   Append(want, {3, 2, 1, 3, 2, 1, 6, 5, 4, 6, 5, 4, 9, 8, 7, 9, 8, 7});
   EXPECT_EQ(ReadBytes(dir.File("s.tga")), want);
 
   // Bit 7 of byte 6 given in the ID itself stacks the same way.
-  ASSERT_EQ(RunTool(dir, "tga " + dir.File("s.xpm") + " " + dir.File("t.tga") + " --id 03000200000080000000000000000000"), 0);
+  ASSERT_EQ(ToolExitCode(dir, "tga " + dir.File("s.xpm") + " " + dir.File("t.tga") + " --id 03000200000080000000000000000000"), 0);
   EXPECT_EQ(ReadBytes(dir.File("t.tga")), want);
 
   // A strip that does not split into the frame count, and --vstack without a
   // 16-byte ID, are refused without writing anything.
-  EXPECT_EQ(RunTool(dir, "tga " + dir.File("s.xpm") + " " + dir.File("u.tga") + " --id 04000000000080000000000000000000"), 1);
-  EXPECT_EQ(RunTool(dir, "tga " + dir.File("s.xpm") + " " + dir.File("u.tga") + " --id 0300 --vstack"), 1);
+  EXPECT_EQ(ToolExitCode(dir, "tga " + dir.File("s.xpm") + " " + dir.File("u.tga") + " --id 04000000000080000000000000000000"), 1);
+  EXPECT_EQ(ToolExitCode(dir, "tga " + dir.File("s.xpm") + " " + dir.File("u.tga") + " --id 0300 --vstack"), 1);
   EXPECT_FALSE(test::FileExists(dir.File("u.tga")));
 }
 
@@ -97,7 +97,7 @@ TEST(AssetTga, GlyphFontBytes) {
   // Columns: 0 = glyph 'B', 1 = separator, 2..3 = glyph 'A'.
   test::WriteFileText(dir.File("f.xpm"), "\"4 2 3 1\",\n\"m c #FF00FF\",\n\"w c #FFFFFF\",\n\". c None\",\n\"wmww\",\n\"wm.w\"\n");
   test::WriteFileText(dir.File("f.txt"), "B A\n");
-  ASSERT_EQ(RunTool(dir, "tga " + dir.File("f.xpm") + " " + dir.File("f.tga") + " --glyphs " + dir.File("f.txt")), 0);
+  ASSERT_EQ(ToolExitCode(dir, "tga " + dir.File("f.xpm") + " " + dir.File("f.tga") + " --glyphs " + dir.File("f.txt")), 0);
   std::vector<uint8_t> want = Header(32, 4, 2);
   std::vector<uint8_t> bitmap(32, 0);
   bitmap[8] = 0x60;  // codes 65 and 66: bits 6 and 5 of byte 8
@@ -109,10 +109,10 @@ TEST(AssetTga, GlyphFontBytes) {
   EXPECT_EQ(ReadBytes(dir.File("f.tga")), want);
 
   test::WriteFileText(dir.File("three.txt"), "ABC");
-  EXPECT_EQ(RunTool(dir, "tga " + dir.File("f.xpm") + " " + dir.File("d.tga") + " --glyphs " + dir.File("three.txt")), 1);
+  EXPECT_EQ(ToolExitCode(dir, "tga " + dir.File("f.xpm") + " " + dir.File("d.tga") + " --glyphs " + dir.File("three.txt")), 1);
   test::WriteFileText(dir.File("dup.txt"), "AA");
-  EXPECT_EQ(RunTool(dir, "tga " + dir.File("f.xpm") + " " + dir.File("d.tga") + " --glyphs " + dir.File("dup.txt")), 1);
-  EXPECT_EQ(RunTool(dir, "tga " + dir.File("f.xpm") + " " + dir.File("d.tga") + " --glyphs " + dir.File("f.txt") + " --id 00"), 1);
+  EXPECT_EQ(ToolExitCode(dir, "tga " + dir.File("f.xpm") + " " + dir.File("d.tga") + " --glyphs " + dir.File("dup.txt")), 1);
+  EXPECT_EQ(ToolExitCode(dir, "tga " + dir.File("f.xpm") + " " + dir.File("d.tga") + " --glyphs " + dir.File("f.txt") + " --id 00"), 1);
   EXPECT_FALSE(test::FileExists(dir.File("d.tga")));
 }
 
@@ -129,11 +129,11 @@ TEST(AssetTga, BrokenXpmIsRefused) {
   };
   for (const char* text : bad) {
     test::WriteFileText(dir.File("bad.xpm"), text);
-    EXPECT_EQ(RunTool(dir, "tga " + dir.File("bad.xpm") + " " + dir.File("bad.tga")), 1) << text;
+    EXPECT_EQ(ToolExitCode(dir, "tga " + dir.File("bad.xpm") + " " + dir.File("bad.tga")), 1) << text;
     EXPECT_FALSE(test::FileExists(dir.File("bad.tga"))) << text;
   }
-  EXPECT_EQ(RunTool(dir, "tga " + dir.File("missing.xpm") + " " + dir.File("bad.tga")), 1);
-  EXPECT_EQ(RunTool(dir, "tga " + dir.File("bad.xpm") + " " + dir.File("bad.tga") + " --id 0g"), 1);
+  EXPECT_EQ(ToolExitCode(dir, "tga " + dir.File("missing.xpm") + " " + dir.File("bad.tga")), 1);
+  EXPECT_EQ(ToolExitCode(dir, "tga " + dir.File("bad.xpm") + " " + dir.File("bad.tga") + " --id 0g"), 1);
 }
 
 TEST(AssetQxr, FullCharacterSetLayout) {
@@ -141,7 +141,7 @@ TEST(AssetQxr, FullCharacterSetLayout) {
   test::WriteFileText(dir.File("f.txt"),
                       "# a comment\nwidth 6\nheight 2\nflags 1\n\nglyph 65  # A\n#....#\n.x..x.\n"
                       "# between glyphs\nglyph 255\n......\n.....#\n");
-  ASSERT_EQ(RunTool(dir, "qxr " + dir.File("f.txt") + " " + dir.File("f.qxr")), 0);
+  ASSERT_EQ(ToolExitCode(dir, "qxr " + dir.File("f.txt") + " " + dir.File("f.qxr")), 0);
   std::vector<uint8_t> got = ReadBytes(dir.File("f.qxr"));
   ASSERT_EQ(got.size(), 7u + 256u * 2u);
   EXPECT_EQ(std::vector<uint8_t>(got.begin(), got.begin() + 7), (std::vector<uint8_t>{'Q', 'X', 'A', 'R', 1, 6, 2}));
@@ -157,7 +157,7 @@ TEST(AssetQxr, FullCharacterSetLayout) {
 TEST(AssetQxr, SparseSetAndWideRows) {
   TTempDir dir;
   test::WriteFileText(dir.File("s.txt"), "width 10\nheight 1\nflags 2\nglyph 9\nx........x\nglyph 0\n#.........\n");
-  ASSERT_EQ(RunTool(dir, "qxr " + dir.File("s.txt") + " " + dir.File("s.qxr")), 0);
+  ASSERT_EQ(ToolExitCode(dir, "qxr " + dir.File("s.txt") + " " + dir.File("s.qxr")), 0);
   std::vector<uint8_t> want = {'Q', 'X', 'A', 'R', 2, 10, 1};
   std::vector<uint8_t> present(32, 0);
   present[0] = 0x80;  // code 0
@@ -183,14 +183,17 @@ TEST(AssetQxr, BrokenSourcesAreRefused) {
   };
   for (const char* text : bad) {
     test::WriteFileText(dir.File("bad.txt"), text);
-    EXPECT_EQ(RunTool(dir, "qxr " + dir.File("bad.txt") + " " + dir.File("bad.qxr")), 1) << text;
+    EXPECT_EQ(ToolExitCode(dir, "qxr " + dir.File("bad.txt") + " " + dir.File("bad.qxr")), 1) << text;
     EXPECT_FALSE(test::FileExists(dir.File("bad.qxr"))) << text;
   }
 }
 
 // The staging folder of the default pack: the loose files Zorbin.data is
 // packed from, built beside the programs' folder.
-std::string StagingDir() { return std::string(ZORBIN_BIN_DIR) + "/../data/pack/"; }
+std::string StagingDir() {
+  std::string dir = ZORBIN_BIN_DIR;
+  return dir.append("/../data/pack/");
+}
 
 // Prints "WxH frames=N ..." for the picture NAME loaded from dir.
 std::string PictureInfo(const TTempDir& tmp, const std::string& dir, const std::string& name) {
