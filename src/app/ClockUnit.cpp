@@ -8,9 +8,12 @@
 
 namespace zorbin {
 
+// The system's millisecond tick count: the monotonic clock, which counts
+// from the system's start, cut to 32 bits as the tick count of the
+// platform is (it wraps after 49.7 days).
 uint32_t TClock::Ticks() {
-  static const auto start = std::chrono::steady_clock::now();
-  return uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
+  return uint32_t(
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch()).count());
 }
 
 void TClock::Delay(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }

@@ -10,6 +10,7 @@ namespace zorbin {
 class TClock {
  public:
   virtual ~TClock() = default;
+  // Milliseconds since the system started (wrapping at 2^32).
   virtual uint32_t Ticks();
   virtual void Delay(uint32_t ms);
 };

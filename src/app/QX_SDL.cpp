@@ -142,7 +142,9 @@ void SetFrameRate(uint32_t rate) {
 
 uint32_t TimeLeft() {
   uint32_t now = Clock().Ticks();
-  if (NextDeadline > now) return NextDeadline - now;
+  // The tick count wraps after 49.7 days: a deadline further ahead than one
+  // frame period is one from before the wrap and starts a new period.
+  if (NextDeadline > now && NextDeadline - now <= FramePeriod) return NextDeadline - now;
   NextDeadline = now + FramePeriod;
   return 0;
 }

@@ -58,6 +58,18 @@ void InitializeUnits(const std::vector<std::string>& args) {
   UsesLine("ZORBParticleEngineUnit, version 1.00");
   UsesLine("ZORBAirMeterUnit, version 1.00");
   UsesLine("ZORBPlayerUnit, version 1.00");
+  UsesLine("ZORBLinearMoverUnit, version 1.00");
+  UsesLine("ZORBPathMoverUnit, version 1.00");
+  UsesLine("ZORBRunnerUnit, version 1.00");
+  UsesLine("ZORBVolcanoUnit, version 1.00");
+  UsesLine("ZORBBridgeUnit, version 1.00");
+  UsesLine("ZORBBoxesUnit, version 1.00");
+  UsesLine("ZORBRotatorUnit, version 1.00");
+  UsesLine("ZORBRandomizerUnit, version 1.00");
+  UsesLine("ZORBParticleBoxUnit, version 1.00");
+  UsesLine("ZORBMapSelectPortUnit, version 1.00");
+  UsesLine("ZORBPlay1MapUnit, version 1.00");
+  UsesLine("ZORBPlayMapPackUnit, version 1.00");
   gUnitsStarted = true;
   SetExitHook([](int) { FinalizeUnits(); });
 }

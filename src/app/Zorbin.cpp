@@ -13,6 +13,9 @@
 
 #include <SDL.h>
 
+#include <exception>
+#include <string>
+
 namespace zorbin {
 
 const char* const kBanner = "Zorbin V0.00 Build 0899";
@@ -36,6 +39,8 @@ static void ShutDown() {
 
 int RunZorbin(std::optional<uint32_t> seed) {
   RandSeed(seed ? *seed : Clock().Ticks());
+  // A run can be told apart from others and played again with this seed.
+  Log->Status("Random seed: " + std::to_string(RandSeedValue()), "Zorbin");
   Log->Header(kBanner, "Zorbin");
   QX_SDL::Initialize(kScreenWidth, kScreenHeight, kScreenDepth, QX_SDL::kBackBufferOption);
   QX_SDL::SetCaption(kCaption);
@@ -50,6 +55,11 @@ int RunZorbin(std::optional<uint32_t> seed) {
     DigitsFont = std::make_unique<TTGAFont>("lilnums");
     TPlayMapPack mapPack("<internal>");
     mapPack.Run();
+  } catch (const std::exception& e) {
+    // The failure is told first, then the shutdown runs as after play.
+    Log->Error(e.what(), "Zorbin");
+    ShutDown();
+    return 1;
   } catch (...) {
     ShutDown();
     throw;

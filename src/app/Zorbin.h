@@ -18,8 +18,9 @@ extern const char* const kBanner;
 extern const char* const kCaption;
 extern const char* const kDataFileName;
 
-// Runs start-up, play and shutdown; returns the exit code (0). Without a
-// seed the random generator is seeded from the clock's ticks.
+// Runs start-up, play and shutdown; returns the exit code: 0, or 1 when
+// play stopped with an error (logged before the shutdown). Without a seed
+// the random generator is seeded from the clock's ticks; the seed is logged.
 int RunZorbin(std::optional<uint32_t> seed = std::nullopt);
 // The game data archive: "Zorbin.data" in the program's folder when that
 // file exists on disk, otherwise the program file itself (which carries

@@ -185,8 +185,9 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
   if (!section.empty() && !key.empty()) {
     TIniSection* s = Find(section);
     if (value.empty()) {
-      // Deleting only concerns Key=Value lines; list items are left alone.
-      if (s && s->Type == stNormal) {
+      // The first line of Key goes, in a list section too (an item is its
+      // own key up to its first "=").
+      if (s) {
         int i = FindKey(s->Lines, key);
         if (i >= 0) s->Lines.erase(s->Lines.begin() + i);
       }

@@ -244,10 +244,13 @@ char TXMap::ResolveMode(char mode) {
     Log->Warning("(Always binary, using 8 or 16 bit mode depending tile IDs in map.)", kSaveContext);
     m = 'A';
   }
-  // The wraps count as well: an 8-bit file must not cut a port value.
+  // The wraps count as well: an 8-bit file must not cut a port value. MAPB
+  // holds a wrap's value in 8 bits; MAPT writes it as three decimal digits,
+  // so T keeps every value 0..999 (a port value such as 271 or 783).
+  const int32_t maxLogical = m == 'T' ? 999 : 255;
   bool bytes = FitsInBytes();
   for (const TLogicalWrap& w : Wraps())
-    if (w.Source < 0 || w.Source > 255 || w.Logical < 0 || w.Logical > 255) bytes = false;
+    if (w.Source < 0 || w.Source > 255 || w.Logical < 0 || w.Logical > maxLogical) bytes = false;
   if (bytes) {
     if (m == 'A') {
       Log->Warning("The tile map contains tiles only with ID below 256,", kSaveContext);
@@ -271,12 +274,16 @@ bool TXMap::CanWrite(char mode) {
   };
   bool binary = mode == 'B' || mode == 'W';
   int32_t maxValue = mode == 'B' || mode == 'T' ? 255 : 65535;
+  // MAPT writes a wrap's logical value as three decimal digits.
+  int32_t maxLogical = mode == 'T' ? 999 : maxValue;
 
   for (int32_t v : rawGrid_)
     if (v < 0 || v > maxValue) return refuse("a tile value outside 0.." + IntToStr(maxValue));
-  for (const TLogicalWrap& w : Wraps())
-    if (w.Source < 0 || w.Source > maxValue || w.Logical < 0 || w.Logical > maxValue)
-      return refuse("a logical wrap value outside 0.." + IntToStr(maxValue));
+  for (const TLogicalWrap& w : Wraps()) {
+    if (w.Source < 0 || w.Source > maxValue) return refuse("a logical wrap value outside 0.." + IntToStr(maxValue));
+    if (w.Logical < 0 || w.Logical > maxLogical)
+      return refuse("a logical wrap value outside 0.." + IntToStr(maxLogical));
+  }
 
   const std::pair<const char*, const std::string*> texts[] = {
       {"author", &Author}, {"map name", &MapName}, {"third text", &ThirdText}};

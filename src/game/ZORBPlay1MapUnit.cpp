@@ -32,10 +32,17 @@ static const char* kCreateContext = "ZORBPlay1MapUnit, TPlay1Map.CreateObject";
 static constexpr int kMaxObjectNesting = 16;
 static int gObjectNesting = 0;
 // Repeaters multiply (a repeater of repeaters, a Times of millions): one
-// map set-up makes at most this many object entries, several for each of
-// the map's 704 cells.
-static constexpr int kMaxObjectEntries = 1024;
-static int gObjectEntriesLeft = 0;
+// map set-up makes at most this many object entries, far more than a
+// playable map holds (its 704 cells, each with a few objects, and groups).
+// A map that asks for more is a broken map: the set-up ends with exit code
+// 1 rather than build a smaller map than the file describes.
+static constexpr int64_t kMaxObjectEntries = 65536;
+static int64_t gObjectEntriesLeft = 0;
+
+[[noreturn]] static void TooManyObjects(const std::string& section) {
+  Log->Error("Too many objects (Object=" + section + ")", kCreateContext);
+  HaltProcess(1);
+}
 
 // The factory's scratch engine. Its sprites are handed on when all goes
 // well; when an object's constructor raises half-way, it frees the ones
@@ -134,7 +141,8 @@ void TPlay1Map::PaintBackground() {
 }
 
 void TPlay1Map::LayerStep(std::vector<std::string>& objectList) {
-  for (int r = 303; r >= 0; r -= 2) {
+  // Rows 303 down to 0, the even ones: 302, 300, ..., 0.
+  for (int r = 302; r >= 0; r -= 2) {
     int b = 224 - (r * 224) / 303;
     int red = b + Random(32), green = b + Random(32), blue = b + Random(32);
     int x = kPlayLeft + Random(512);
@@ -209,7 +217,7 @@ void TPlay1Map::ShowTitleCard() {
 void TPlay1Map::CreateObjects(TSpriteEngine& engine, TIniFile& ini, const std::string& listSection, int32_t dx,
                               int32_t dy) {
   int count = ini.ListItemCount(listSection);
-  for (int i = 0; i < count && gObjectEntriesLeft >= 0; ++i) {
+  for (int i = 0; i < count; ++i) {
     std::string item = ini.ReadListItem(listSection, i);
     Log->Write("Creating object number " + std::to_string(i + 1) + ". (");
     Log->WriteLn(item + ")");
@@ -221,12 +229,7 @@ void TPlay1Map::CreateObject(TSpriteEngine& engine, TIniFile& ini, const std::st
                              int32_t dy) {
   // Every entry counts, also one refused for its depth: a repeater that
   // repeats itself a billion times must still run out of entries.
-  if (gObjectEntriesLeft <= 0) {
-    if (gObjectEntriesLeft == 0)
-      Log->Error("Too many objects, the rest is skipped (Object=" + section + ")", kCreateContext);
-    gObjectEntriesLeft = -1;
-    return;
-  }
+  if (gObjectEntriesLeft <= 0) TooManyObjects(section);
   --gObjectEntriesLeft;
   if (gObjectNesting >= kMaxObjectNesting) {
     Log->Error("Objects nested too deeply (Object=" + section + ")", kCreateContext);
@@ -291,9 +294,14 @@ void TPlay1Map::CreateRepeater(TSpriteEngine& engine, TIniFile& ini, const std::
   int32_t deltaX = ini.ReadInteger(section, "DeltaX", 0, "");
   int32_t deltaY = ini.ReadInteger(section, "DeltaY", 16, "");
   int32_t times = ini.ReadInteger(section, "Times", 2, "");
+  // Every repetition makes the same entries, at least one: a repeater whose
+  // repetitions cannot all fit ends the set-up before it builds them.
+  if (times > gObjectEntriesLeft) TooManyObjects(section);
   TScratchEngine temporary;
-  for (int32_t k = 0; k < times && gObjectEntriesLeft >= 0; ++k) {
+  for (int32_t k = 0; k < times; ++k) {
+    const int64_t before = gObjectEntriesLeft;
     CreateObject(temporary, ini, repeatObject, dx, dy);
+    if (k == 0 && (before - gObjectEntriesLeft) * int64_t(times - 1) > gObjectEntriesLeft) TooManyObjects(section);
     for (int i = 0; i < temporary.Count(); ++i) {
       TSprite* sprite = temporary.Items(i);
       sprite->MoveBy(k * deltaX, k * deltaY);

@@ -30,12 +30,9 @@ static int32_t FloorDiv16(int32_t v) { return v >= 0 ? v / 16 : -((-v + 15) / 16
 
 static std::unique_ptr<TImage> LoadImage(const std::string& name, const std::string& message,
                                          const std::string& context) {
-  try {
-    return std::make_unique<TImage>(name);
-  } catch (const std::exception&) {
-    Log->Error(message + " (" + name + ")", context);
-    return CreatePlaceholderImage();
-  }
+  if (std::unique_ptr<TImage> image = TryLoadObjectImage(name)) return image;
+  Log->Error(message + " (" + name + ")", context);
+  return CreatePlaceholderImage();
 }
 
 TBox::TBox(TIniFile& ini, const std::string& section, int n) : TZorbSprite(0, 0, nullptr) {

@@ -45,9 +45,8 @@ TBridge::TBridge(TIniFile& ini, const std::string& section) : TZorbSprite(0, 0, 
     Width = fixed;
   }
   std::string name = ini.ReadString(section, "Image", "*", "");
-  try {
-    TileImage = std::make_unique<TImage>(name);
-  } catch (const std::exception&) {
+  TileImage = TryLoadObjectImage(name);
+  if (!TileImage) {
     Log->Error("Bridge image not found. (" + name + ")", kContext);
     TileImage = std::make_unique<TImage>(32, 16);
     TileImage->FillRect(0, 0, 31, 15, 255, 255, 255);

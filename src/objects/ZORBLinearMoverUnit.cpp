@@ -23,9 +23,8 @@ TLinearMover::TLinearMover(TIniFile& ini, const std::string& section) : TZorbSpr
   SpeedX = ReadObjectValue(ini, section, "SpeedX", 4, kContext);
   SpeedY = ReadObjectValue(ini, section, "SpeedY", 0, kContext);
   std::string name = ini.ReadString(section, "Image", "*", "");
-  try {
-    ownImage_ = std::make_unique<TImage>(name);
-  } catch (const std::exception&) {
+  ownImage_ = TryLoadObjectImage(name);
+  if (!ownImage_) {
     Log->Error("LinearMover image not found. (" + name + ")", kContext);
     ownImage_ = CreatePlaceholderImage();
   }

@@ -32,12 +32,9 @@ void PrintPortNumber(TImage& image, int32_t level) {
 static const char* const kContext = "ZORBMapSelectPortUnit, TMapSelectPort.Create";
 
 static std::unique_ptr<TImage> LoadPortImage(const std::string& name) {
-  try {
-    return std::make_unique<TImage>(name);
-  } catch (const std::exception&) {
-    Log->Error("Image not found. (" + name + ")", kContext);
-    return CreatePlaceholderImage();
-  }
+  if (std::unique_ptr<TImage> image = TryLoadObjectImage(name)) return image;
+  Log->Error("Image not found. (" + name + ")", kContext);
+  return CreatePlaceholderImage();
 }
 
 TMapSelectPort::TMapSelectPort(TIniFile& ini, const std::string& section) : TZorbSprite(0, 0, nullptr) {

@@ -39,9 +39,8 @@ TPathMover::TPathMover(TIniFile& ini, const std::string& section) : TZorbSprite(
     Speed = kDefaultSpeed;
   }
   std::string name = ini.ReadString(section, "Image", "*", "");
-  try {
-    ownImage_ = std::make_unique<TImage>(name);
-  } catch (const std::exception&) {
+  ownImage_ = TryLoadObjectImage(name);
+  if (!ownImage_) {
     Log->Error("Image not found. (" + name + ")", kContext);
     ownImage_ = CreatePlaceholderImage();
   }

@@ -39,9 +39,8 @@ static const char* const kContext = "ZORBVolcanoUnit, TVolcano.Create";
 TVolcano::TVolcano(TIniFile& ini, const std::string& section) : TZorbSprite(0, 0, nullptr) {
   ScreenX = ReadObjectValue(ini, section, "Position", 0, kContext) + 64;
   std::string name = ini.ReadString(section, "Image", "*", "");
-  try {
-    CraterImage = std::make_unique<TImage>(name);
-  } catch (const std::exception&) {
+  CraterImage = TryLoadObjectImage(name);
+  if (!CraterImage) {
     Log->Error("Crater image not found. (" + name + ")", kContext);
     CraterImage = std::make_unique<TImage>(64, 32);
   }

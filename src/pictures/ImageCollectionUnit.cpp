@@ -71,10 +71,10 @@ bool TImageCollection::AddImageEx(const std::string& text) {
   TImage* added = image.get();
   Add(std::move(image), name, nullptr);
   if (maskField == "*") {
-    // The mask goes to the entry just added, not to an earlier one of the
-    // same name, and the collection frees it.
+    // Built from the image just added and attached with AssignMask, which
+    // gives it to the first entry of that name; the collection frees it.
     ownMasks_.push_back(std::make_unique<TMask>(*added, 1));
-    items_.back()->Mask = ownMasks_.back().get();
+    AssignMask(name, ownMasks_.back().get());
   }
   return true;
 }

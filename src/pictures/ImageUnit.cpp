@@ -314,10 +314,12 @@ void TImage::ClipFrames(const TFrameList& list) {
   if (fw == 0) return;
   int64_t total = 0;
   for (const TFrameCut& cut : list) total += int64_t(cut.Last) - cut.First + 1;
-  // The selection is text from a data file: its strip gets no more pixel
-  // memory than any picture reader allocates.
-  SDL_Surface* strip = CreateSurfaceOrRaise(total <= INT64_MAX / fw ? fw * total : INT64_MAX, height,
-                                            int64_t(TRawPicture::kMaxDataBytes));
+  // The selection is text from a data file, which no picture data backs:
+  // its strip gets no more pixel memory than the strip it cuts from, or
+  // than a picture without pixel data may have (as the readers count it).
+  const int64_t limit = std::max(int64_t(TRawPicture::kMaxUndecodedBytes),
+                                 oldWidth * height * std::max(1, (ImageDepth() + 7) / 8));
+  SDL_Surface* strip = CreateSurfaceOrRaise(total <= INT64_MAX / fw ? fw * total : INT64_MAX, height, limit);
 
   // Each cut is clipped to the old strip here, in 64-bit numbers, so that
   // frame numbers far outside it neither wrap SDL's 16-bit rectangles nor

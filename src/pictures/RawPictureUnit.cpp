@@ -56,9 +56,12 @@ std::unique_ptr<TStream> OpenPicture(const std::string& name) {
   return StreamOpener->OpenStream(name);
 }
 
-bool SizeAllowed(int64_t width, int64_t height) {
+// Sides within kMaxSide and pixels within kMaxDataBytes; a picture whose
+// file has no pixels to decode (pixelData false) within kMaxUndecodedBytes.
+bool SizeAllowed(int64_t width, int64_t height, bool pixelData = true) {
+  const uint64_t limit = pixelData ? TRawPicture::kMaxDataBytes : TRawPicture::kMaxUndecodedBytes;
   return width >= 0 && height >= 0 && width <= TRawPicture::kMaxSide && height <= TRawPicture::kMaxSide &&
-         uint64_t(width) * uint64_t(height) * 3 <= TRawPicture::kMaxDataBytes;
+         uint64_t(width) * uint64_t(height) * 3 <= limit;
 }
 
 // A file too short for the pixel data its header announces fails with the
@@ -243,11 +246,6 @@ void TRawPicture::ReadTGAStream(TStream& stream) {
   Info.resize(idLength);
   stream.ReadBuffer(Info.data(), Info.size());
 
-  if (!SizeAllowed(width, height)) {
-    PrintLine("RTGA: Image too large!");
-    Clear();
-    return;
-  }
   const uint64_t pixels = uint64_t(width) * height;
   const uint64_t mapBytes = uint64_t(mapLength) * 3;
   uint64_t needed = 0;
@@ -261,6 +259,11 @@ void TRawPicture::ReadTGAStream(TStream& stream) {
     case 10: needed = MinRunLengthBytes(pixels, 3); break;
     case 11: needed = MinRunLengthBytes(pixels, 1); break;
     default: break;
+  }
+  if (!SizeAllowed(width, height, needed > 0)) {
+    PrintLine("RTGA: Image too large!");
+    Clear();
+    return;
   }
   RequireBytes(stream, needed);
   SetSize(width, height);
@@ -383,6 +386,15 @@ void TRawPicture::ReadBMPStream(TStream& stream) {
   const bool rows = bitCount == 1 || bitCount == 4 || bitCount == 24 || (bitCount == 8 && compression == 0);
   const uint64_t rowBytes = (uint64_t(width) * bitCount + 31) / 32 * 4;
   const uint64_t pixelBytes = rows ? rowBytes * uint64_t(height) : 0;
+  // Rows of pixels must all be in the file (checked below); a run-length
+  // picture can be no larger than its pairs could make, 255 pixels each.
+  const int64_t remaining = stream.Remaining();
+  const uint64_t rleBytes = paletteEntries * 4 + (uint64_t(width) * uint64_t(height) + 254) / 255 * 2;
+  const bool backed = rows || (rle8 && remaining >= 0 && uint64_t(remaining) >= rleBytes);
+  if (!SizeAllowed(width, height, backed)) {
+    Log->Warning("Unsupported picture size! (" + IntToStr(width) + "x" + IntToStr(height) + ")", kBMPContext);
+    return;
+  }
 
   TColourTable table{};
   if (bitCount == 24) {
@@ -500,14 +512,14 @@ void TRawPicture::ReadMIStream(TStream& stream) {
   stream.ReadWord();  // not used
   const uint16_t width = stream.ReadWord();
   const uint16_t height = stream.ReadWord();
-  if (!SizeAllowed(width, height)) {
-    Log->Warning("Unsupported picture size! (" + IntToStr(width) + "x" + IntToStr(height) + ")", kMIContext);
-    return;
-  }
   const bool grey = tag == ('G' | 'S' << 8);
   const bool rgb24 = tag == ('2' | '4' << 8);
   const bool rgb16 = tag == ('1' | '6' << 8);
   const uint64_t pixelBytes = grey ? 1 : rgb24 ? 3 : rgb16 ? 2 : 0;
+  if (!SizeAllowed(width, height, pixelBytes > 0)) {
+    Log->Warning("Unsupported picture size! (" + IntToStr(width) + "x" + IntToStr(height) + ")", kMIContext);
+    return;
+  }
   RequireBytes(stream, pixelBytes * width * height);
   Clear();
   SetSize(width, height);

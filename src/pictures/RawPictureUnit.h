@@ -14,13 +14,17 @@ class TStream;
 
 class TRawPicture {
  public:
-  // The largest width or height any reader accepts.
-  static constexpr int32_t kMaxSide = 16384;
-  // The largest pixel buffer any reader or transform allocates. The game's
-  // pictures are a few hundred KB; a picture is copied several times on its
-  // way to the screen (a font keeps a grey copy too), so a file that only
-  // announces a huge size must not cost hundreds of MB.
-  static constexpr size_t kMaxDataBytes = size_t(16) << 20;
+  // The largest width or height any reader accepts (a 16-bit side).
+  static constexpr int32_t kMaxSide = 65535;
+  // The largest pixel buffer any reader or transform allocates.
+  static constexpr size_t kMaxDataBytes = size_t(256) << 20;
+  // Readers refuse what the data cannot hold, not what is large: pixels
+  // stored one by one must all be in the file, run-length packets make at
+  // most 128 pixels each, and both are checked before the buffer is
+  // allocated. A picture that is sized without pixels to decode (a type or
+  // depth no reader decodes, TGA type 0) has no data to vouch for its size:
+  // it may allocate at most this much.
+  static constexpr size_t kMaxUndecodedBytes = size_t(16) << 20;
 
   TRawPicture() = default;
   // A W x H picture (negative sizes count as 0), pixels black.

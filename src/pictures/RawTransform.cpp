@@ -170,7 +170,7 @@ void TRawPicture::Rotate(bool clockwise) {
 void TRawPicture::DoubleSize() {
   const int64_t newWidth = int64_t(Width) * 2;
   const int64_t newHeight = int64_t(Height) * 2;
-  if (newWidth > kMaxSide || newHeight > kMaxSide || uint64_t(newWidth * newHeight * 3) > kMaxDataBytes) {
+  if (newWidth > kMaxSide || newHeight > kMaxSide || uint64_t(newWidth) * uint64_t(newHeight) * 3 > kMaxDataBytes) {
     Log->Warning("Picture too large to double! (" + IntToStr(Width) + "x" + IntToStr(Height) + ")", kDoubleContext);
     return;
   }

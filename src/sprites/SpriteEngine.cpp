@@ -23,8 +23,13 @@ void TSpriteEngine::MoveAll() {
     TSprite* sprite = list_[size_t(i)];
     sprite->Move();
     if (sprite->Killed) {
-      list_.erase(list_.begin() + i);
-      removed_.push_back(sprite);
+      // The sprite that moved goes, wherever its Move left it in the list
+      // (a sprite it added before itself moves it up one place).
+      auto at = std::find(list_.begin(), list_.end(), sprite);
+      if (at != list_.end()) {
+        list_.erase(at);
+        removed_.push_back(sprite);
+      }
     }
   }
 }

@@ -31,13 +31,22 @@ std::unique_ptr<TImage> CreatePlaceholderImage() {
   return image;
 }
 
-std::unique_ptr<TImage> LoadObjectImage(const std::string& name) {
+std::unique_ptr<TImage> TryLoadObjectImage(const std::string& name) {
+  std::unique_ptr<TImage> image;
   try {
-    return std::make_unique<TImage>(name);
+    image = std::make_unique<TImage>(name);
   } catch (const std::exception&) {
-    if (Log) Log->Error("Image not found! (" + name + ")", "ZORBSpriteUnit, LoadObjectImage");
-    return CreatePlaceholderImage();
+    return nullptr;
   }
+  if (!image->Surface) return nullptr;
+  return image;
+}
+
+std::unique_ptr<TImage> LoadObjectImage(const std::string& name) {
+  std::unique_ptr<TImage> image = TryLoadObjectImage(name);
+  if (image) return image;
+  if (Log) Log->Error("Image not found! (" + name + ")", "ZORBSpriteUnit, LoadObjectImage");
+  return CreatePlaceholderImage();
 }
 
 }  // namespace zorbin

@@ -26,8 +26,14 @@ class TZorbSpriteEngine : public TSpriteEngine {
 // 32 x 16: white body with a black right and bottom edge, a red cross and "N/A".
 std::unique_ptr<TImage> CreatePlaceholderImage();
 
-// The image every game object loads by name; a name that cannot be opened
-// is logged and gives the placeholder. Never nullptr.
+// The image named, or nullptr when it cannot be loaded: the file is missing
+// (or raises otherwise) or it loaded without a surface (an undecodable
+// file, a name such as the default "*" that names no picture). The game
+// objects' loaders report nullptr with their own line and use a stand-in.
+std::unique_ptr<TImage> TryLoadObjectImage(const std::string& name);
+
+// The image every game object loads by name; a name that gives no picture
+// (see TryLoadObjectImage) is logged and gives the placeholder. Never nullptr.
 std::unique_ptr<TImage> LoadObjectImage(const std::string& name);
 
 }  // namespace zorbin

@@ -288,8 +288,14 @@ class TBlockEncoder {
     for (size_t i = 0; i < length_; ++i) ++freq[data_[i]];
     using TItem = std::pair<size_t, size_t>;  // weight, node index
     std::priority_queue<TItem, std::vector<TItem>, std::greater<TItem>> queue;
+    // A block of one value gets a second leaf that no code uses, so the tree
+    // is never a single leaf: the format leaves the decoding of such a tree
+    // to the reader, and every reader decodes a tree of two leaves.
+    size_t distinct = 0;
+    for (int v = 0; v < 256; ++v) distinct += freq[v] != 0;
     for (int v = 0; v < 256; ++v) {
-      if (!freq[v]) continue;
+      bool spare = distinct == 1 && freq[v] == 0 && freq[(v + 255) % 256] != 0;
+      if (!freq[v] && !spare) continue;
       TBuildNode leaf;
       leaf.leaf = true;
       leaf.value = uint8_t(v);
@@ -307,7 +313,6 @@ class TBlockEncoder {
       nodes_.push_back(inner);
       queue.push({a.first + b.first, nodes_.size() - 1});
     }
-    // A block of one value is a single-leaf tree: its codes take no bits.
     Emit(queue.top().second, 0, 0);
     for (size_t i = 0; i < length_; ++i) writer_.Put(codes_[data_[i]].bits, codes_[data_[i]].length);
     writer_.Flush();

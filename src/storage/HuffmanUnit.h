@@ -31,6 +31,8 @@ class THuffman {
   // The same over bytes in memory; consumed receives the bytes taken.
   static std::vector<uint8_t> DecodeBytes(const uint8_t* data, size_t size, size_t& consumed);
   // A complete Huffman stream of data in blocks of BlockSizeLimit bytes.
+  // No tree is a single leaf: a block of one value gets a second leaf that
+  // no code uses, so any reader of the format decodes it.
   static std::vector<uint8_t> Encode(const std::vector<uint8_t>& data);
 };
 

@@ -139,6 +139,12 @@ TRunResult RunDemoUnder(const std::string& dir, const std::string& wrapper, cons
   return RunProgram(dir, wrapper, dir + "zorbin-demo", arguments);
 }
 
+TRunResult RunGame(const std::string& dir, const std::string& arguments) {
+  std::filesystem::copy_file(std::string(ZORBIN_BIN_DIR) + "/zorbin", dir + "zorbin",
+                             std::filesystem::copy_options::overwrite_existing);
+  return RunProgram(dir, "", dir + "zorbin", arguments);
+}
+
 int RunTool(const std::string& dir, const std::string& arguments) {
   std::string command =
       "cd '" + dir + "' && '" + std::string(ZORBIN_BIN_DIR) + "/zorbin-tool' " + arguments + " >/dev/null 2>&1";

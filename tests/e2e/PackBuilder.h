@@ -74,6 +74,8 @@ struct TRunResult {
 TRunResult RunDemo(const std::string& dir, const std::string& arguments);
 // The same under a wrapper command (valgrind, say), also already quoted.
 TRunResult RunDemoUnder(const std::string& dir, const std::string& wrapper, const std::string& arguments);
+// Runs a copy of the game program zorbin placed in folder dir, the same way.
+TRunResult RunGame(const std::string& dir, const std::string& arguments);
 // Runs zorbin-tool with the arguments (already quoted) in dir; its exit code.
 int RunTool(const std::string& dir, const std::string& arguments);
 

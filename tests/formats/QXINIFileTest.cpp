@@ -182,6 +182,17 @@ TEST(IniFile, WritingChangesMemory) {
                          }));
 }
 
+TEST(IniFile, EmptyValueDeletesTheFirstLineOfTheKeyInAListSectionToo) {
+  auto ini = Ini("[*Objects]\nBee\nAnt\nbee\nPos=3\n");
+  test::TCapturedLog log;
+  ini->WriteString("Objects", "BEE", "");  // keys are compared ignoring case
+  EXPECT_EQ(Lines(*ini, 0), (std::vector<std::string>{"Ant", "bee", "Pos=3"}));
+  ini->WriteString("Objects", "pos", "");  // an item's key ends at its first "="
+  ini->WriteString("Objects", "Wasp", "");  // no such line: nothing changes
+  EXPECT_EQ(Lines(*ini, 0), (std::vector<std::string>{"Ant", "bee"}));
+  EXPECT_TRUE(log.Lines().empty());
+}
+
 TEST(IniFile, FileBackedIniIsWrittenBackWithoutComments) {
   test::TTempDir dir;
   std::string name = dir.File("objects.ini");

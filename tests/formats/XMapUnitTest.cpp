@@ -406,16 +406,42 @@ TEST(XMap, ModeChoiceAndItsWarnings) {
     EXPECT_EQ(SaveTo(big, 'w').substr(0, 4), "MAPW");
     EXPECT_TRUE(Warnings(log).empty());
   }
-  // A port value in a wrap is as wide as a wide tile.
+  // A port value in a wrap: MAPB holds 8 bits, so A and B turn into W;
+  // MAPT writes three decimal digits, so T stays T up to 999.
   TXMap port;
   FillSample(port, 3, 2, 255);
-  port.AddLogicalWrap('1', 0x100);
-  {
+  port.AddLogicalWrap('1', 271);
+  port.AddLogicalWrap('2', 783);
+  port.ApplyLogicalWraps();
+  for (char mode : std::string("AB")) {
     test::TCapturedLog log;
     TXMap back;
-    LoadFrom(back, SaveTo(port, 'T'));
-    EXPECT_EQ(Warnings(log), to16);
-    EXPECT_EQ(back.Wraps().back().Logical, 0x100);
+    LoadFrom(back, SaveTo(port, mode));
+    EXPECT_EQ(Warnings(log), to16) << mode;
+    EXPECT_EQ(back.Wraps().back().Logical, 783) << mode;
+  }
+  {
+    test::TCapturedLog log;
+    std::string text = SaveTo(port, 'T');
+    EXPECT_EQ(text.substr(0, 4), "MAPT");
+    EXPECT_TRUE(Warnings(log).empty());
+    EXPECT_NE(text.find("1271" "2783"), std::string::npos);
+    TXMap back;
+    LoadFrom(back, text);
+    ExpectSameMap(port, back);
+  }
+  // A wrap value outside 0..999 or a wrap source above 255 still turns T
+  // into W.
+  for (auto [source, logical] : {std::pair<int32_t, int32_t>{'3', 1000}, std::pair<int32_t, int32_t>{300, 5}}) {
+    TXMap wide;
+    FillSample(wide, 3, 2, 255);
+    wide.AddLogicalWrap('1', 271);
+    wide.AddLogicalWrap(source, logical);
+    test::TCapturedLog log;
+    TXMap back;
+    LoadFrom(back, SaveTo(wide, 'T'));
+    EXPECT_EQ(Warnings(log), to16) << source;
+    EXPECT_EQ(back.Wraps().back().Logical, logical);
   }
 }
 

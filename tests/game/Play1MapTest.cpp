@@ -208,25 +208,89 @@ TEST_F(MapSetUp, PlayEndsWithEscapeDuringTheReveal) {
 namespace zorbin {
 namespace {
 
-TEST_F(MapSetUp, SelfNamingGroupsAndHugeRepeatersEnd) {
+TEST_F(MapSetUp, SelfNamingGroupsEndAtTheNestingLimit) {
   pack_.WriteMap("M", "Loops", Rows(), {" "});
   pack_.WriteText("M/self.ini", "[*Objects]\r\nAgain\r\n[Again]\r\nType=Macro\r\nName=self.ini\r\n");
   pack_.WriteText("M/objects.ini",
-                  std::string("[*Objects]\r\nPlayer\r\nLoop\r\nMany\r\nMacro\r\n") +
+                  std::string("[*Objects]\r\nLoop\r\nMacro\r\nPlayer\r\n") +
                       "[Player]\r\nType=Player\r\nPositionX=16\r\nPositionY=272\r\nImage=\\player.tga\r\n" +
                       "[Loop]\r\nType=Rotator\r\nList=Inner\r\n[*Inner]\r\nLoop\r\n" +
-                      "[Many]\r\nType=Repeater\r\nRepeatObject=Many\r\nTimes=2000000000\r\n" +
                       "[Macro]\r\nType=Macro\r\nName=self.ini\r\n");
   test::TCapturedLog log;
   auto map = std::make_unique<TPlay1Map>("M", -1, -1);
   EXPECT_NE(map->Player, nullptr);
-  int nested = 0, tooMany = 0;
-  for (const std::string& line : log.Lines()) {
+  int nested = 0;
+  for (const std::string& line : log.Lines())
     nested += line.rfind("{ZORBPlay1MapUnit, TPlay1Map.CreateObject} Objects nested too deeply (Object=", 0) == 0;
-    tooMany += line.rfind("{ZORBPlay1MapUnit, TPlay1Map.CreateObject} Too many objects, the rest is skipped", 0) == 0;
+  EXPECT_EQ(nested, 2);
+}
+
+TEST_F(MapSetUp, EveryObjectOfABigMapIsCreated) {
+  // An object in each of the 704 cells, a repeater of 1300 movers and a
+  // group, then the player: far past the old budget of 1024 entries.
+  std::vector<std::string> rows(22, std::string(32, 'm'));
+  pack_.WriteMap("M", "Crowded", rows, {" ", "", "mPlaced"});
+  pack_.WriteText("M/objects.ini",
+                  std::string("[*Objects]\r\nRow\r\nTurns\r\nPlayer\r\n") +
+                      "[Row]\r\nType=Repeater\r\nRepeatObject=Mover\r\nTimes=1300\r\nDeltaY=0\r\n" +
+                      "[Mover]\r\n" + kMover + "[Placed]\r\n" + kMover +
+                      "[Turns]\r\nType=Rotator\r\nList=Members\r\n[*Members]\r\nMover\r\nMover\r\n" +
+                      "[Player]\r\nType=Player\r\nPositionX=16\r\nPositionY=272\r\nImage=\\player.tga\r\n");
+  test::TCapturedLog log;
+  auto map = std::make_unique<TPlay1Map>("M", -1, -1);
+  ASSERT_NE(map->Player, nullptr);
+  EXPECT_EQ(Named("Mover").size(), 1300u);
+  int placed = 0;
+  for (int i = 0; i < SpriteEngine->Count(); ++i) placed += SpriteEngine->Items(i)->Name.rfind("$temp$", 0) == 0;
+  EXPECT_EQ(placed, 704);
+  ASSERT_EQ(Named("Turns").size(), 1u);
+  EXPECT_EQ(dynamic_cast<TRotator*>(Named("Turns")[0])->Members.size(), 2u);
+  // The particle engine, 704 + 1300 objects, the group and the player.
+  EXPECT_EQ(SpriteEngine->Count(), 1 + 704 + 1300 + 1 + 1);
+  for (const std::string& line : log.Lines()) EXPECT_NE(line.rfind("{", 0), 0u) << line;
+}
+
+TEST_F(MapSetUp, AMapBeyondTheObjectBudgetEndsTheSetUp) {
+  // A repeater asking for billions, one of 70000 movers, and a repeater
+  // of repeaters whose product is too large: each ends the process with
+  // exit code 1 and one Error line naming the object, before it builds
+  // what cannot fit.
+  pack_.WriteMap("M", "Huge", Rows(), {" "});
+  const std::string player = "[Player]\r\nType=Player\r\nPositionX=16\r\nPositionY=272\r\nImage=\\player.tga\r\n";
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"[Many]\r\nType=Repeater\r\nRepeatObject=Many\r\nTimes=2000000000\r\n", "Many"},
+      {std::string("[Many]\r\nType=Repeater\r\nRepeatObject=Mover\r\nTimes=70000\r\n[Mover]\r\n") + kMover, "Many"},
+      {std::string("[Many]\r\nType=Repeater\r\nRepeatObject=Rows\r\nTimes=300\r\n") +
+           "[Rows]\r\nType=Repeater\r\nRepeatObject=Mover\r\nTimes=300\r\n[Mover]\r\n" + kMover,
+       "Many"}};
+  for (const auto& [objects, name] : cases) {
+    pack_.WriteText("M/objects.ini", "[*Objects]\r\nPlayer\r\nMany\r\n" + player + objects);
+    StreamOpener = std::make_unique<TQXStreamOpener>(dir_.Path(), nullptr);  // no cached objects.ini
+    test::TCapturedLog log;
+    EXPECT_EXIT(TPlay1Map("M", -1, -1), ::testing::ExitedWithCode(1), "");
+    int errors = 0;
+    for (const std::string& line : log.Lines()) errors += line.rfind("{", 0) == 0;
+    EXPECT_EQ(errors, 1);
+    EXPECT_TRUE(log.Contains("{ZORBPlay1MapUnit, TPlay1Map.CreateObject} Too many objects (Object=" + name + ")"));
   }
-  EXPECT_GE(nested, 1);
-  EXPECT_EQ(tooMany, 1);
+}
+
+TEST_F(MapSetUp, StarFieldPaintsTheEvenRowsDownToRowZero) {
+  pack_.WriteMap("M", "Stars", Rows(), {" "});
+  pack_.WriteText("M/objects.ini", "[*Objects]\r\n");
+  auto map = std::make_unique<TPlay1Map>("M", -1, -1);
+  // No tile pictures are bound: the play area holds only the stars, one in
+  // each even row from 302 up to 0, none in an odd row or below 302 (the
+  // inner frame rectangle runs down column 575 and along row 351).
+  const uint32_t frame = map->Background->MapRGB(96, 90, 84);
+  for (int r = 0; r < 351; ++r) {
+    int lit = 0;
+    for (int x = 64; x < 64 + 512; ++x) {
+      uint32_t v = map->Background->GetPixel(x, 64 + r);
+      lit += v != 0 && !(x == 575 && v == frame);
+    }
+    EXPECT_EQ(lit, r % 2 == 0 && r <= 302 ? 1 : 0) << "row " << r;
+  }
 }
 
 }  // namespace

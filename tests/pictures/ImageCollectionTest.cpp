@@ -90,10 +90,15 @@ TEST_F(ImageCollectionFiles, ListLinesWithForcedKeyAndMask) {
   // Only the exact "*" builds a mask.
   EXPECT_TRUE(c.AddImageEx("boxes.tga,plain, *"));
   EXPECT_EQ(c.Find("plain")->Mask, nullptr);
-  // A mask built for a second entry of a name goes to that entry.
+  // A mask built for a second entry of a name is built from that entry's
+  // image and assigned (AssignMask) to the first entry of the name.
   EXPECT_TRUE(c.AddImageEx("tile.tga,box,*"));
-  EXPECT_EQ(c.Item(3).Mask->Width, 16);
-  EXPECT_EQ(c.Item(1).Mask->Width, 6);
+  EXPECT_EQ(c.Item(3).Mask, nullptr);
+  ASSERT_NE(c.Item(1).Mask, nullptr);
+  EXPECT_EQ(c.Item(1).Mask->Width, 16);
+  EXPECT_TRUE(c.AddImageEx("tile.tga,box1,*"));
+  EXPECT_EQ(c.Find("box1")->Mask->Width, 16);
+  EXPECT_EQ(c.Item(4).Mask, nullptr);
 }
 
 TEST_F(ImageCollectionFiles, LinesThatAddNothingOrAnEmptyEntry) {

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 namespace zorbin {
 namespace {
@@ -63,6 +64,22 @@ TEST_F(PictureTool, WritesTheSelectedFramesAndDescribesThem) {
   EXPECT_EQ(rgb(1), 0x00FF00u);
   EXPECT_EQ(rgb(2), 0xFF0000u);
   SDL_FreeSurface(bmp);
+}
+
+TEST_F(PictureTool, TakesAbsoluteAndRelativePathsOnDisk) {
+  std::filesystem::create_directories(dir_.File("sub"));
+  test::WriteFileText(dir_.File("sub/x.tga"), Tga(3, 2, {1, 2, 3, 4, 5, 6}));
+  const std::string info = "3x2 frames=0 animated=0 looped=0 paused=0 colorkeyed=0 randomstart=0 framedelay=0 loopdelay=0\n";
+  TRun run = Run("'" + dir_.File("sub/x.tga") + "' abs.png");
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out, info);
+  EXPECT_TRUE(test::FileExists(dir_.File("abs.png")));
+  run = Run("'" + dir_.File("sub/x.tga") + ":H' mirrored.png");  // with a transform suffix
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out, info);
+  run = Run("sub/x.tga rel.png");
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out, info);
 }
 
 TEST_F(PictureTool, NamesThatYieldNoPictureExitOne) {

@@ -122,8 +122,14 @@ TEST(OtherFormats, BmpRefusals) {
   EXPECT_TRUE(log.Contains("[RawPictureUnit, TRawPicture.ReadBMP] Only Windows V3 BMP header supported!"));
   Read(p, Bmp(1, -1, 24, 0, 0, {}, Bgr({B}) + Bytes{0}), &TRawPicture::ReadBMPStream);
   EXPECT_TRUE(log.Contains("[RawPictureUnit, TRawPicture.ReadBMP] Unsupported picture size! (1x-1)"));
-  Read(p, Bmp(20000, 1, 24, 0, 0, {}, {}), &TRawPicture::ReadBMPStream);
-  EXPECT_TRUE(log.Contains("[RawPictureUnit, TRawPicture.ReadBMP] Unsupported picture size! (20000x1)"));
+  Read(p, Bmp(70000, 1, 24, 0, 0, {}, {}), &TRawPicture::ReadBMPStream);
+  EXPECT_TRUE(log.Contains("[RawPictureUnit, TRawPicture.ReadBMP] Unsupported picture size! (70000x1)"));
+  // A depth that is not decoded, or run-length pairs too few for the size:
+  // no data vouches for 3000 x 3000 (27 MB of pixels).
+  Read(p, Bmp(3000, 3000, 16, 0, 0, {}, {}), &TRawPicture::ReadBMPStream);
+  EXPECT_TRUE(log.Contains("[RawPictureUnit, TRawPicture.ReadBMP] Unsupported picture size! (3000x3000)"));
+  Read(p, Bmp(3000, 3001, 8, 1, 0, Bytes(1024, 0), {0, 1}), &TRawPicture::ReadBMPStream);
+  EXPECT_TRUE(log.Contains("[RawPictureUnit, TRawPicture.ReadBMP] Unsupported picture size! (3000x3001)"));
   EXPECT_EQ(p.Width, 1);
   EXPECT_EQ(p.Data, Bgr({A})) << "refusals leave the picture as it was";
 

@@ -335,6 +335,42 @@ TEST(TgaReader, VerticalStackBecomesStrip) {
   EXPECT_EQ(p.Height, 5);
 }
 
+TEST(TgaReader, LargePicturesAreReadWhenTheirDataHoldsThem) {
+  TRawPicture p;
+  // 2400 x 2400 stored pixels: 17 MB, all in the file.
+  TgaHeader h;
+  h.width = 2400;
+  h.height = 2400;
+  Bytes pixels(size_t(2400) * 2400 * 3, 0x11);
+  pixels[pixels.size() - 1] = 0x99;
+  EXPECT_EQ(Read(p, Tga(h, {}, pixels)), "");
+  EXPECT_EQ(p.Width, 2400);
+  EXPECT_EQ(p.Height, 2400);
+  EXPECT_EQ(p.Data, pixels);
+  // One pixel short: refused before the buffer is allocated.
+  pixels.pop_back();
+  EXPECT_THROW(Read(p, Tga(h, {}, pixels)), EStreamError);
+  // Run-length, 4000 x 4000: 125000 run packets of 128 pixels make every
+  // pixel; one packet fewer cannot.
+  h.type = 10;
+  h.width = 4000;
+  h.height = 4000;
+  Bytes runs;
+  for (int i = 0; i < 125000; ++i) runs.insert(runs.end(), {0xFF, 1, 2, 3});
+  EXPECT_EQ(Read(p, Tga(h, {}, runs)), "");
+  EXPECT_EQ(p.Width, 4000);
+  EXPECT_EQ(p.Data.back(), 3);
+  runs.resize(runs.size() - 4);
+  EXPECT_THROW(Read(p, Tga(h, {}, runs)), EStreamError);
+  // The widest side a TGA can give.
+  h.type = 3;
+  h.depth = 8;
+  h.width = 65535;
+  h.height = 2;
+  EXPECT_EQ(Read(p, Tga(h, {}, Bytes(65535 * 2, 7))), "");
+  EXPECT_EQ(p.Width, 65535);
+}
+
 TEST(TgaReader, HostileHeaders) {
   TRawPicture p;
   // A huge size over a short body fails as a short stream does, without
@@ -347,17 +383,25 @@ TEST(TgaReader, HostileHeaders) {
     h.depth = type == 2 || type == 10 ? 24 : 8;
     EXPECT_THROW(Read(p, Tga(h, {}, Bytes(100, 0))), EStreamError) << int(type);
   }
-  // Sides beyond the limit are refused with a message and an empty picture.
+  // A type without pixel data has nothing that vouches for its size: it is
+  // sized up to 16 MiB of pixels and refused beyond, with a message and an
+  // empty picture.
   h.type = 0;
   h.width = 20000;
   h.height = 1;
+  EXPECT_EQ(Read(p, Tga(h, {0x04, 0x70}, {})), "RTGA: No image data included in file!\n");
+  EXPECT_EQ(p.Width, 20000);
+  h.width = 2400;
+  h.height = 2400;
   EXPECT_EQ(Read(p, Tga(h, {0x04, 0x70}, {})), "RTGA: Image too large!\n");
   EXPECT_EQ(p.Width, 0);
   EXPECT_TRUE(p.Data.empty());
   EXPECT_TRUE(p.Info.empty());
-  // An undecodable type may not allocate more than the limit either.
   h.width = 16384;
   h.height = 16384;
+  EXPECT_EQ(Read(p, Tga(h, {}, {})), "RTGA: Image too large!\n");
+  h.type = 2;
+  h.depth = 8;  // a depth no reader decodes
   EXPECT_EQ(Read(p, Tga(h, {}, {})), "RTGA: Image too large!\n");
   // A zero side gives the empty picture, also for run-length types.
   h.type = 11;

@@ -219,14 +219,15 @@ TEST(Transform, LogLines) {
 
 TEST(Transform, DoublingStopsAtTheSizeLimit) {
   test::TCapturedLog log;
-  TRawPicture wide(10000, 1);
+  // Sides go up to 65535: 20000 doubles once, 40000 not.
+  TRawPicture wide(20000, 1);
   wide.MultiTransform("DDD");
-  EXPECT_EQ(wide.Width, 10000);
-  EXPECT_EQ(wide.Height, 1);
-  EXPECT_EQ(wide.Data.size(), 30000u);
+  EXPECT_EQ(wide.Width, 40000);
+  EXPECT_EQ(wide.Height, 2);
+  EXPECT_EQ(wide.Data.size(), 240000u);
   auto lines = log.Lines();
   EXPECT_EQ(std::count(lines.begin(), lines.end(),
-                       "[RawPictureUnit, TRawPicture.DoubleSize] Picture too large to double! (10000x1)"),
+                       "[RawPictureUnit, TRawPicture.DoubleSize] Picture too large to double! (40000x2)"),
             1);
 }
 

@@ -19,12 +19,14 @@ class Probe : public TZorbSprite {
   }
   void Move() override {
     journal_->push_back("move " + tag_);
+    if (spawnInto) spawnInto->AddSprite(new Probe(tag_ + "'", ZOrder - 1, journal_), "");
     if (killOnMove) Kill();
   }
   void Draw() override { journal_->push_back("draw " + tag_); }
   bool IsCompleted() override { return completed; }
   bool killOnMove = false;
   bool completed = false;
+  TSpriteEngine* spawnInto = nullptr;  // adds a sprite before itself on Move
 
  private:
   std::string tag_;
@@ -62,6 +64,29 @@ TEST(SpriteEngine, KilledSpriteLeavesInTheSameMoveAllAndIsFreedLater) {
   EXPECT_TRUE(victim->Killed);
   engine.FreeAll();
   EXPECT_TRUE(destroyed);
+}
+
+TEST(SpriteEngine, KilledSpriteThatAddedOneBeforeItselfIsTheOneRemoved) {
+  std::vector<std::string> journal;
+  bool victimDestroyed = false, keeperDestroyed = false;
+  TZorbSpriteEngine engine;
+  auto* keeper = new Probe("K", 0, &journal, &keeperDestroyed);
+  auto* victim = new Probe("V", 5, &journal, &victimDestroyed);
+  victim->killOnMove = true;
+  victim->spawnInto = &engine;  // V' (ZOrder 4) goes in before V
+  engine.AddSprite(keeper, "");
+  engine.AddSprite(victim, "");
+  engine.MoveAll();
+  ASSERT_EQ(engine.Count(), 2);
+  EXPECT_EQ(engine.Items(0), keeper);
+  EXPECT_NE(engine.Items(1), victim);
+  engine.DrawAll();
+  EXPECT_EQ(journal.back(), "draw K");
+  EXPECT_EQ(journal[journal.size() - 2], "draw V'");
+  EXPECT_FALSE(victimDestroyed);
+  engine.FreeAll();
+  EXPECT_TRUE(victimDestroyed);
+  EXPECT_TRUE(keeperDestroyed);
 }
 
 TEST(SpriteEngine, AnyCompletedAsksEverySprite) {

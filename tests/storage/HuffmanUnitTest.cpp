@@ -107,8 +107,9 @@ TEST(HuffmanUnit, EncoderRoundTripsOverBlocksAndShapes) {
 
 // The decoder as the format reads: every code walked bit by bit from the
 // root. Returns false where the data ends early, a tree overflows its node
-// table or the block lengths overshoot the total.
-bool WalkDecode(const Bytes& data, Bytes& out, size_t& consumed) {
+// table or the block lengths overshoot the total; with strict, also for a
+// tree that is a single leaf (whose decoding the format leaves open).
+bool WalkDecode(const Bytes& data, Bytes& out, size_t& consumed, bool strict = false) {
   out.clear();
   if (data.size() < 5) return false;
   size_t left = size_t(data[1]) | size_t(data[2]) << 8 | size_t(data[3]) << 16 | size_t(data[4]) << 24;
@@ -139,6 +140,7 @@ bool WalkDecode(const Bytes& data, Bytes& out, size_t& consumed) {
       unsigned b = 0;
       if (!bit(b)) return false;
       if (b) {
+        if (strict && n == 0) return false;
         unsigned v = 0;
         for (int i = 0; i < 8; ++i) {
           if (!bit(b)) return false;
@@ -225,6 +227,27 @@ TEST(HuffmanUnit, TableDecodingMatchesTheBitWalkOverVariedAndDamagedStreams) {
     longer.push_back(0x5A);
     ExpectSameAsWalk(longer);
   }
+}
+
+TEST(HuffmanUnit, BlocksOfOneValueGetATreeOfTwoLeaves) {
+  // A reader that refuses single-leaf trees decodes what the packer writes:
+  // one block, several blocks, and a compressed block of stage B Huffman.
+  for (const Bytes& data : {Bytes(4096, 0), Bytes(4096, 0xFF), Bytes(70000, 0x5A), Bytes{7}}) {
+    SCOPED_TRACE(data.size());
+    const Bytes stream = THuffman::Encode(data);
+    Bytes out;
+    size_t consumed = 0;
+    ASSERT_TRUE(WalkDecode(stream, out, consumed, true));
+    EXPECT_EQ(out, data);
+    EXPECT_EQ(consumed, stream.size());
+    // The root is an inner node; each code is one bit.
+    EXPECT_EQ(stream[7] & 0x80, 0);
+  }
+  const Bytes block = TCompressor::Compress(Bytes(4096, 'z'), uint8_t(kStageBHuffman << kStageBShift));
+  Bytes out;
+  size_t consumed = 0;
+  ASSERT_TRUE(WalkDecode(Bytes(block.begin() + 5, block.end()), out, consumed, true));
+  EXPECT_EQ(out, Bytes(4096, 'z'));
 }
 
 }  // namespace

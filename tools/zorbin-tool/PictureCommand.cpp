@@ -14,7 +14,9 @@ int PictureCommand(const TArgs& argList) {
   TArgs positional = argList;
   if (!TakeArchiveOptions(positional)) return 1;
   if (positional.size() != 2) return Fail("usage: picture NAME OUT [--archive FILE]");
-  const std::string name = ArchiveName(positional[0]);
+  // A path on disk as map and ini take it: absolute ("/tmp/x.tga") as it
+  // stands, relative with "/" turned into "\".
+  const std::string name = ResourceName(positional[0]);
   const std::string& out = positional[1];
 
   // The game leaves a '[' without a later ']' in the name; here that is a
