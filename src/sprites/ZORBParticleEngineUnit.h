@@ -80,7 +80,7 @@ class TParticleEngine : public TZorbSprite {
   PParticle Spawn(int32_t startX, int32_t startY, int32_t endX, int32_t endY, int32_t steps, int animIndex);
   void Move() override;
   // Three pixels per particle: the 2 x 2 top-left corner of its plus-shaped
-  // frame, on the shell's drawing surface.
+  // frame, on the sprite's Target.
   void Draw() override;
 
   // In creation order.

@@ -1,11 +1,12 @@
-#include "app/ClockUnit.h"
-#include "app/QX_SDL.h"
+#include "game/ZORBObjectFactory.h"
 #include "game/ZORBPlay1MapUnit.h"
 #include "game/ZORBPlayMapPackUnit.h"
 #include "game/ZORBPlayerUnit.h"
 #include "objects/ZORBLinearMoverUnit.h"
 #include "objects/ZORBRotatorUnit.h"
 #include "pictures/ImageUnit.h"
+#include "shell/ClockUnit.h"
+#include "shell/QX_SDL.h"
 #include "sprites/MapGlobals.h"
 #include "sprites/TileMapUnit.h"
 #include "sprites/ZORBSpriteUnit.h"
@@ -96,6 +97,16 @@ class MapSetUp : public ::testing::Test {
   e2e::TPackBuilder pack_{dir_.Path()};
   std::filesystem::path saved_;
 };
+
+TEST_F(MapSetUp, ASetUpThatStopsHalfWayLeavesNoMapWideGlobals) {
+  pack_.WriteMap("M", "Test Map", Rows(), {" ", "#\\tile.tga"});  // no objects.ini
+  test::TCapturedLog log;
+  EXPECT_THROW(TPlay1Map("M", -1, -1), std::runtime_error);
+  EXPECT_EQ(SpriteEngine, nullptr);
+  EXPECT_EQ(ParticleEngine, nullptr);
+  EXPECT_EQ(ParticleAnims, nullptr);
+  EXPECT_EQ(TileMap, nullptr);
+}
 
 const char* kMover = "Type=LinearMover\r\nSpeedX=0\r\nImage=\\mover.tga\r\n";
 
@@ -196,9 +207,9 @@ TEST_F(MapSetUp, PlayEndsWithEscapeDuringTheReveal) {
   result.NextMap = 5;
   map->Play(result);
   QX_SDL::BeforePollHook = nullptr;
-  EXPECT_EQ(result.Code, -1);
+  EXPECT_EQ(result.Code, TPlayCode::Escape);
   EXPECT_EQ(result.NextMap, 5);  // only the code is written
-  EXPECT_EQ(map->State, 0);
+  EXPECT_EQ(map->State, TPlayState::Reveal);
   EXPECT_EQ(QX_SDL::FrameCount, 64u + 10u);
 }
 

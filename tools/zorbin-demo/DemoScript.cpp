@@ -1,9 +1,9 @@
 // DemoScript: delivering scripted key events and saving screenshots.
 #include "DemoScript.h"
 
-#include "app/QX_SDL.h"
 #include "pictures/ImageUnit.h"
 #include "pictures/PngWriterUnit.h"
+#include "shell/QX_SDL.h"
 #include "util/QXToolbox.h"
 
 #include <SDL.h>

@@ -76,7 +76,7 @@ void Clear(uint8_t r, uint8_t g, uint8_t b);
 void DrawImage(int16_t x, int16_t y, const TImage* image);
 void DrawImagePart(int16_t x, int16_t y, int16_t srcX, int16_t srcY, int16_t w, int16_t h, const TImage* image);
 void DrawImageRect(int16_t x, int16_t y, int16_t left, int16_t top, int16_t right, int16_t bottom, const TImage* image);
-// Width and height as 16-bit little-endian, then one grey byte per pixel.
+// The grey map the font loader builds glyph masks from (see ImageUnit).
 std::unique_ptr<TMemoryStream> ImageToGrayStream(const TImage* image);
 void Init_Audio();
 void SetCaption(const std::string& caption);

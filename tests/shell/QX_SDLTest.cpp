@@ -1,8 +1,8 @@
-#include "app/ClockUnit.h"
-#include "app/QX_SDL.h"
 #include "app/Units.h"
 #include "log/Logger.h"
 #include "pictures/ImageUnit.h"
+#include "shell/ClockUnit.h"
+#include "shell/QX_SDL.h"
 #include "util/Streams.h"
 
 #include "TestSupport.h"

@@ -1,10 +1,10 @@
 // QX_SDL: window, back buffer, frame pacing, keyboard state, audio start.
-#include "app/QX_SDL.h"
+#include "shell/QX_SDL.h"
 
-#include "app/BassAudio.h"
-#include "app/ClockUnit.h"
 #include "log/Logger.h"
 #include "pictures/ImageUnit.h"
+#include "shell/BassAudio.h"
+#include "shell/ClockUnit.h"
 #include "util/ProcessExit.h"
 #include "util/Streams.h"
 
@@ -199,24 +199,7 @@ void DrawImageRect(int16_t x, int16_t y, int16_t left, int16_t top, int16_t righ
   DrawImagePart(x, y, left, top, int16_t(right - left + 1), int16_t(bottom - top + 1), image);
 }
 
-std::unique_ptr<TMemoryStream> ImageToGrayStream(const TImage* image) {
-  auto stream = std::make_unique<TMemoryStream>();
-  int w = image ? image->Width() : 0;
-  int h = image ? image->Height() : 0;
-  stream->WriteWord(uint16_t(w));
-  stream->WriteWord(uint16_t(h));
-  std::vector<uint8_t> row(size_t(w > 0 ? w : 0));
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) {
-      uint32_t v = image->GetPixel(x, y);
-      uint32_t r = (v >> 16) & 0xFF, g = (v >> 8) & 0xFF, b = v & 0xFF;
-      row[size_t(x)] = uint8_t((30 * r + 59 * g + 11 * b) / 100);
-    }
-    stream->WriteBuffer(row.data(), row.size());
-  }
-  stream->SetPosition(0);
-  return stream;
-}
+std::unique_ptr<TMemoryStream> ImageToGrayStream(const TImage* image) { return zorbin::ImageToGrayStream(image); }
 
 void SetCaption(const std::string& caption) { SDL_WM_SetCaption(caption.c_str(), nullptr); }
 
