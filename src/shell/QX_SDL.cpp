@@ -47,15 +47,24 @@ TImage* BackImage = nullptr;
 uint32_t Width = 0;
 uint32_t Height = 0;
 uint32_t Depth = 0;
-uint32_t FramePeriod = 25;
-uint32_t NextDeadline = 0;
-uint32_t FrameCount = 0;
-uint32_t RemainingSum = 0;
 bool Keys[512];
 TMouseObjects* MouseObjects = nullptr;
 bool AudioReady = false;
 std::function<void()> AfterFlipHook;
 std::function<void()> BeforePollHook;
+
+// Frame timing: the period (25 ms until SetFrameRate), the tick at which the
+// current frame may be presented, the frames presented and the ms left
+// before the deadlines, summed.
+static uint32_t gFramePeriod = 25;
+static uint32_t gNextDeadline = 0;
+static uint32_t gFrameCount = 0;
+static uint32_t gRemainingSum = 0;
+
+uint32_t FramePeriod() { return gFramePeriod; }
+uint32_t FrameCount() { return gFrameCount; }
+uint32_t RemainingSum() { return gRemainingSum; }
+void RestartSchedule() { gNextDeadline = 0; }
 
 static const char* kInitContext = "QX_SDL, Initialize";
 
@@ -92,8 +101,8 @@ void Initialize(uint16_t width, uint16_t height, uint16_t depth, uint32_t option
   MouseObjects = new TMouseObjects();
   AudioReady = false;
   SDL_WM_SetCaption("KROMBEL SDL Application", nullptr);
-  FrameCount = 0;
-  RemainingSum = 0;
+  gFrameCount = 0;
+  gRemainingSum = 0;
   std::memset(Keys, 0, sizeof Keys);
   SetImageDepth(depth);
   Init_Audio();
@@ -131,31 +140,31 @@ void Finalize() {
   SDL_Quit();
   delete MouseObjects;
   MouseObjects = nullptr;
-  if (FrameCount > 0)
-    Log->Status("QX_SDL: Average ms remaining in each frame: " + std::to_string(RemainingSum / FrameCount),
+  if (gFrameCount > 0)
+    Log->Status("QX_SDL: Average ms remaining in each frame: " + std::to_string(gRemainingSum / gFrameCount),
                 "QX_SDL, Finalize");
 }
 
 void SetFrameRate(uint32_t rate) {
-  if (rate > 0) FramePeriod = 1000 / rate;
+  if (rate > 0) gFramePeriod = 1000 / rate;
 }
 
 uint32_t TimeLeft() {
   uint32_t now = Clock().Ticks();
   // The tick count wraps after 49.7 days: a deadline further ahead than one
   // frame period is one from before the wrap and starts a new period.
-  if (NextDeadline > now && NextDeadline - now <= FramePeriod) return NextDeadline - now;
-  NextDeadline = now + FramePeriod;
+  if (gNextDeadline > now && gNextDeadline - now <= gFramePeriod) return gNextDeadline - now;
+  gNextDeadline = now + gFramePeriod;
   return 0;
 }
 
 void Flip() {
   if (Screen && BackBuffer && SDL_UpperBlit(BackBuffer, nullptr, Screen, nullptr) != 0)
     Log->Warning("Flip Blit failed...", "QX_SDL, Flip");
-  RemainingSum += TimeLeft();
+  gRemainingSum += TimeLeft();
   for (uint32_t left = TimeLeft(); left > 0; left = TimeLeft()) Clock().Delay(left);
   if (Screen) SDL_Flip(Screen);
-  FrameCount += 1;
+  gFrameCount += 1;
   if (AfterFlipHook) AfterFlipHook();
 }
 

@@ -126,7 +126,7 @@ TEST_F(MapSetUp, FactoryRepeaterMacroAndPlacedObjects) {
                       "[Placed]\r\n" + kMover);
   test::TCapturedLog log;
   auto map = std::make_unique<TPlay1Map>("M", -1, -1);
-  EXPECT_EQ(QX_SDL::FrameCount, 64u);  // the title card's frames
+  EXPECT_EQ(QX_SDL::FrameCount(), 64u);  // the title card's frames
   EXPECT_EQ(StreamOpener->CurrentDir(), "M\\");
   ASSERT_NE(map->Player, nullptr);
 
@@ -196,7 +196,7 @@ TEST_F(MapSetUp, PlayEndsWithEscapeDuringTheReveal) {
                                    "PositionY=272\r\nImage=\\player.tga\r\n");
   auto map = std::make_unique<TPlay1Map>("M", -1, -1);
   QX_SDL::BeforePollHook = [] {
-    if (QX_SDL::FrameCount == 64 + 10) {
+    if (QX_SDL::FrameCount() == 64 + 10) {
       SDL_Event e{};
       e.type = SDL_KEYDOWN;
       e.key.keysym.sym = SDLK_ESCAPE;
@@ -210,7 +210,7 @@ TEST_F(MapSetUp, PlayEndsWithEscapeDuringTheReveal) {
   EXPECT_EQ(result.Code, TPlayCode::Escape);
   EXPECT_EQ(result.NextMap, 5);  // only the code is written
   EXPECT_EQ(map->State, TPlayState::Reveal);
-  EXPECT_EQ(QX_SDL::FrameCount, 64u + 10u);
+  EXPECT_EQ(QX_SDL::FrameCount(), 64u + 10u);
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ class Probe : public TZorbSprite {
     if (killOnMove) Kill();
   }
   void Draw() override { journal_->push_back("draw " + tag_); }
-  bool IsCompleted() override { return completed; }
+  bool IsCompleted() const override { return completed; }
   bool killOnMove = false;
   bool completed = false;
   TSpriteEngine* spawnInto = nullptr;  // adds a sprite before itself on Move

@@ -24,7 +24,7 @@ namespace {
 using namespace zorbin;
 
 void PrintLastLine(int code) {
-  std::printf("frames %u exit %d\n", QX_SDL::FrameCount, code);
+  std::printf("frames %u exit %d\n", QX_SDL::FrameCount(), code);
   std::fflush(stdout);
 }
 
