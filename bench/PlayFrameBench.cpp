@@ -2,13 +2,13 @@
 // meter, every sprite drawn and the back buffer copied to the screen),
 // against three copies of a 640 x 480 x 4 frame done with memcpy in the
 // same run; and the time from nothing to the first presented frame of a map.
-#include "app/ClockUnit.h"
-#include "app/QX_SDL.h"
 #include "game/ZORBAirMeterUnit.h"
 #include "game/ZORBPlay1MapUnit.h"
 #include "log/Logger.h"
 #include "log/ParametersUnit.h"
 #include "pictures/ImageUnit.h"
+#include "shell/ClockUnit.h"
+#include "shell/QX_SDL.h"
 #include "sprites/MapGlobals.h"
 #include "sprites/ZORBSpriteUnit.h"
 #include "storage/QXStream.h"

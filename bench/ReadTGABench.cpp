@@ -4,11 +4,11 @@
 // loading a 49-frame strip by name with a frame group and a transform (as
 // the air meter loads its picture), against memcpy of its pixel bytes.
 #include "BenchData.h"
-#include "app/QX_SDL.h"
 #include "log/Logger.h"
 #include "log/ParametersUnit.h"
 #include "pictures/ImageUnit.h"
 #include "pictures/RawPictureUnit.h"
+#include "shell/QX_SDL.h"
 #include "storage/QXStream.h"
 #include "util/Streams.h"
 

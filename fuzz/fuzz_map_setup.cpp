@@ -7,13 +7,13 @@
 // (an exception, an exit through HaltProcess) must leave nothing behind.
 #include "PackBuilder.h"
 
-#include "app/ClockUnit.h"
-#include "app/QX_SDL.h"
 #include "app/Units.h"
 #include "app/Zorbin.h"
 #include "game/ZORBPlay1MapUnit.h"
 #include "log/Logger.h"
 #include "pictures/QXFonts.h"
+#include "shell/ClockUnit.h"
+#include "shell/QX_SDL.h"
 #include "sprites/MapGlobals.h"
 #include "sprites/TileMapUnit.h"
 #include "sprites/ZORBParticleEngineUnit.h"
@@ -45,24 +45,6 @@ struct THalted {
   int Code;
 };
 
-// What a constructor that stopped half-way leaves in the map-wide globals.
-void DropMapGlobals() {
-  bool engineHoldsParticles = false;
-  if (SpriteEngine) {
-    for (int i = 0; i < SpriteEngine->Count(); ++i)
-      if (SpriteEngine->Items(i) == ParticleEngine) engineHoldsParticles = true;
-    SpriteEngine->FreeAll();
-    delete SpriteEngine;
-    SpriteEngine = nullptr;
-  }
-  if (!engineHoldsParticles) delete ParticleEngine;
-  ParticleEngine = nullptr;
-  delete ParticleAnims;
-  ParticleAnims = nullptr;
-  delete TileMap;
-  TileMap = nullptr;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -84,6 +66,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   QX_SDL::Initialize(kScreenWidth, kScreenHeight, kScreenDepth, QX_SDL::kBackBufferOption);
   MainFont = std::make_unique<TQXRFont>("npi69.qxr");
   DigitsFont = std::make_unique<TTGAFont>("lilnums");
+  MainFont->Target = QX_SDL::BackImage;
+  DigitsFont->Target = QX_SDL::BackImage;
   return 0;
 }
 
@@ -104,11 +88,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TPlay1Map visit("Map", -1, -1);
     TPlayResult result;
     visit.Play(result);
-    if (result.Code != -1) std::abort();
+    if (result.Code != TPlayCode::Escape) std::abort();
   } catch (const std::exception&) {
-    DropMapGlobals();
+    // A visit that stopped half-way has freed the map-wide globals: see below.
   } catch (const THalted&) {
-    DropMapGlobals();
   }
   if (SpriteEngine || TileMap || ParticleAnims || ParticleEngine) std::abort();
   return 0;

@@ -1,12 +1,12 @@
 // Zorbin: start-up and shutdown, strictly in order.
 #include "app/Zorbin.h"
 
-#include "app/ClockUnit.h"
-#include "app/QX_SDL.h"
 #include "game/ZORBPlayMapPackUnit.h"
 #include "log/Logger.h"
 #include "log/ParametersUnit.h"
 #include "pictures/QXFonts.h"
+#include "shell/ClockUnit.h"
+#include "shell/QX_SDL.h"
 #include "storage/QXStream.h"
 #include "util/QXToolbox.h"
 #include "util/Streams.h"
@@ -53,6 +53,8 @@ int RunZorbin(std::optional<uint32_t> seed) {
     MainFont->SetColorKey(0, 0, 0);
     MainFont->SetColor(64, 96, 128);
     DigitsFont = std::make_unique<TTGAFont>("lilnums");
+    MainFont->Target = QX_SDL::BackImage;
+    DigitsFont->Target = QX_SDL::BackImage;
     TPlayMapPack mapPack("<internal>");
     mapPack.Run();
   } catch (const std::exception& e) {

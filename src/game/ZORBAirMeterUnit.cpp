@@ -1,8 +1,8 @@
 // ZORBAirMeterUnit: the air meter's modes, its width rule and drawing.
 #include "game/ZORBAirMeterUnit.h"
 
-#include "app/QX_SDL.h"
 #include "pictures/ImageUnit.h"
+#include "shell/QX_SDL.h"
 
 #include <string>
 

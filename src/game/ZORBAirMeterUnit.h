@@ -11,7 +11,7 @@ namespace zorbin {
 
 class TImage;
 
-class TAirMeter {
+class TAirMeter final {
  public:
   enum : uint8_t { kRunning = 0, kFilling = 1, kCountingDown = 2, kIdle = 3 };
 

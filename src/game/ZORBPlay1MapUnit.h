@@ -15,15 +15,28 @@ namespace zorbin {
 class TAirMeter;
 class TImage;
 class TIniFile;
+class TMapGlobals;
 class TPlayer;
-class TSpriteEngine;
 class TTGAFont;
 
+enum class TPlayCode : int32_t {
+  Escape = -1,     // the player pressed Escape
+  Completed = 0,   // the map was completed
+};
+
 struct TPlayResult {
-  int32_t Code = 0;     // -1 Escape, 0 completed
+  TPlayCode Code = TPlayCode::Completed;
   int32_t NextMap = 0;  // the player's PortBelow
   int32_t PlayerX = 0;
   int32_t PlayerY = 0;
+};
+
+// The phases of the play loop, in the order they pass.
+enum class TPlayState : uint8_t {
+  Reveal,   // the title card opens band by band
+  Play,     // until some sprite reports IsCompleted
+  Closing,  // the curtain of cover tiles slides in
+  Done,
 };
 
 struct TCurtainBlock {
@@ -32,12 +45,24 @@ struct TCurtainBlock {
   int32_t Delay = 0;
 };
 
-class TPlay1Map {
+class TPlay1Map final {
  public:
+  // The play area: 32 x 22 cells of 16 pixels at (64, 64) of the screen.
   static constexpr int kPlayLeft = 64;
   static constexpr int kPlayTop = 64;
   static constexpr int kColumns = 32;
   static constexpr int kRows = 22;
+  static constexpr int kPlayWidth = 16 * kColumns;
+  static constexpr int kPlayHeight = 16 * kRows;
+  // The cover tiles that hide the play area (title card, curtain): 16 x 11
+  // tiles of 32 pixels.
+  static constexpr int kCoverTileSize = 32;
+  static constexpr int kCoverColumns = kPlayWidth / kCoverTileSize;
+  static constexpr int kCoverRows = kPlayHeight / kCoverTileSize;
+  static constexpr int kCurtainBlocks = kCoverColumns * kCoverRows;
+  // The title card fills in over these frames, and opens over as many.
+  static constexpr int kTitleFrames = 64;
+  static constexpr int kRevealFrames = 64;
 
   // px, py: a remembered player position in screen pixels, or -1, -1.
   TPlay1Map(const std::string& dir, int32_t px, int32_t py);
@@ -47,41 +72,35 @@ class TPlay1Map {
 
   void Play(TPlayResult& result);
 
-  // The object factory.
-  void CreateObjects(TSpriteEngine& engine, TIniFile& ini, const std::string& listSection, int32_t dx, int32_t dy);
-  void CreateObject(TSpriteEngine& engine, TIniFile& ini, const std::string& section, int32_t dx, int32_t dy);
-
+  // Declared first, so that the map-wide globals outlive everything below.
+  std::unique_ptr<TMapGlobals> Globals;
   std::unique_ptr<TImage> Background;
   TPlayer* Player = nullptr;  // held by the sprite engine
   std::unique_ptr<TImage> TitleCard;
   std::unique_ptr<TImage> CoverTile;
-  uint8_t State = 0;
-  int32_t Counter = 0;
-  TCurtainBlock Blocks[16][12];
+  TPlayState State = TPlayState::Reveal;
+  int32_t Counter = 0;  // frames of the reveal
+  TCurtainBlock Blocks[kCoverColumns][kCoverRows];
   std::unique_ptr<TTGAFont> TitleFont;
   std::unique_ptr<TAirMeter> AirMeter;
 
  private:
   void PaintBackground();
+  void LoadLayers(std::vector<std::string>& objectList);
   void LayerStep(std::vector<std::string>& objectList);
+  void PaintStars();
+  void CreateObjects(const std::vector<std::string>& objectList);
   void PlaceObjects(TIniFile& ini, const std::vector<std::string>& objectList);
   void BuildCoverTile();
+  void CoverPlayArea();
+  void SetUpCurtain();
+  void BuildTitleCard();
   void ShowTitleCard();
-  void CreateGroup(TSpriteEngine& engine, TIniFile& ini, const std::string& section, const std::string& type,
-                   int32_t dx, int32_t dy);
-  void CreateRepeater(TSpriteEngine& engine, TIniFile& ini, const std::string& section, int32_t dx, int32_t dy);
-  void CreateMacro(TSpriteEngine& engine, TIniFile& ini, const std::string& section, int32_t dx, int32_t dy);
-  void DrawFrame();
-  void DrawOverlay();
+  void DrawOverlay() const;
   void StepPhase();
+  void StepReveal();
+  void StepPlay();
+  void StepClosing();
 };
-
-// Fills a macro file's placeholders: "%1" is the first value. Any other use
-// of "%" (a non-digit, a digit without a value) is replaced by nothing and
-// reported through warnings; lines are kept whole.
-std::string ExpandMacroLine(const std::string& line, const std::vector<std::string>& values,
-                            std::vector<std::string>& warnings);
-// "a,,b," gives a, "", b; an empty text gives no values.
-std::vector<std::string> SplitMacroValues(const std::string& text);
 
 }  // namespace zorbin

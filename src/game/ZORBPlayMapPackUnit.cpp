@@ -1,11 +1,11 @@
 // ZORBPlayMapPackUnit: the map list and the loop over map visits.
 #include "game/ZORBPlayMapPackUnit.h"
 
-#include "app/ClockUnit.h"
-#include "app/QX_SDL.h"
 #include "formats/QXINIFile.h"
 #include "game/ZORBPlay1MapUnit.h"
 #include "log/Logger.h"
+#include "shell/ClockUnit.h"
+#include "shell/QX_SDL.h"
 #include "storage/QXStream.h"
 #include "util/ProcessExit.h"
 #include "util/Streams.h"
@@ -65,7 +65,7 @@ void TPlayMapPack::Run() {
       Maps[size_t(played)].StartX = result.PlayerX;
       Maps[size_t(played)].StartY = result.PlayerY;
     }
-  } while (result.Code != -1);
+  } while (result.Code != TPlayCode::Escape);
 }
 
 }  // namespace zorbin

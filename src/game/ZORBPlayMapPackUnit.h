@@ -20,7 +20,7 @@ struct TMapProps {
 // Called as each map visit is about to be created (headless runs report it).
 extern std::function<void(int index, const std::string& dir)> PlayMapVisitHook;
 
-class TPlayMapPack {
+class TPlayMapPack final {
  public:
   static constexpr int kPackPriority = 120;
 

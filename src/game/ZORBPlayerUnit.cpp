@@ -2,10 +2,10 @@
 // occupancy marks in the tile map, and the appear and port effects.
 #include "game/ZORBPlayerUnit.h"
 
-#include "app/QX_SDL.h"
 #include "formats/QXINIFile.h"
 #include "log/Logger.h"
 #include "pictures/ImageUnit.h"
+#include "shell/QX_SDL.h"
 #include "sprites/MapGlobals.h"
 #include "sprites/TileMapUnit.h"
 

@@ -14,7 +14,7 @@ namespace zorbin {
 class TImage;
 class TIniFile;
 
-class TPlayer : public TZorbSprite {
+class TPlayer final : public TZorbSprite {
  public:
   enum : uint8_t {
     kWalking = 0,
@@ -52,7 +52,7 @@ class TPlayer : public TZorbSprite {
   void Draw() override;
   void MoveTo(int32_t x, int32_t y) override;
   void MoveBy(int32_t dx, int32_t dy) override;
-  bool IsCompleted() override { return State == kGone; }
+  bool IsCompleted() const override { return State == kGone; }
 
   // Replays the appear effect (128 frames); an unfinished step is abandoned.
   void Appear();

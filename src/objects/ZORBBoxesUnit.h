@@ -16,7 +16,7 @@ namespace zorbin {
 
 class TIniFile;
 
-class TBox : public TZorbSprite {
+class TBox final : public TZorbSprite {
  public:
   enum : uint8_t { Idle = 0, Sliding = 1, Falling = 2, Hopping = 3, Sinking = 4, Delivered = 5 };
   enum : int32_t { Left = 0, Right = 1 };
@@ -39,7 +39,7 @@ class TBox : public TZorbSprite {
   std::unique_ptr<TImage> ownImage_;
 };
 
-class TBoxes : public TZorbSprite {
+class TBoxes final : public TZorbSprite {
  public:
   static constexpr int kSlotRow = 19;
 
@@ -47,7 +47,7 @@ class TBoxes : public TZorbSprite {
   ~TBoxes() override;
   void Move() override;
   void Draw() override;
-  bool IsCompleted() override { return Current == 3; }
+  bool IsCompleted() const override { return Current == 3; }
 
   std::unique_ptr<TBox> Boxes[3];
   std::unique_ptr<TImage> TargetImages[3];

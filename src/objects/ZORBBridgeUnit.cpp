@@ -1,11 +1,11 @@
 // ZORBBridgeUnit: building, the dissolve map and crumbling.
 #include "objects/ZORBBridgeUnit.h"
 
-#include "app/QX_SDL.h"
 #include "formats/QXINIFile.h"
 #include "log/Logger.h"
 #include "objects/ZORBObjectKeys.h"
 #include "pictures/ImageUnit.h"
+#include "shell/QX_SDL.h"
 #include "sprites/MapGlobals.h"
 #include "sprites/TileMapUnit.h"
 #include "sprites/ZORBParticleEngineUnit.h"

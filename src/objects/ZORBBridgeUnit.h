@@ -13,7 +13,7 @@ namespace zorbin {
 
 class TIniFile;
 
-class TBridge : public TZorbSprite {
+class TBridge final : public TZorbSprite {
  public:
   static constexpr int32_t kFloor = 2;
   static constexpr int32_t kCrumbleTime = 256;

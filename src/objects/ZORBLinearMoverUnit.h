@@ -12,7 +12,7 @@ namespace zorbin {
 
 class TIniFile;
 
-class TLinearMover : public TZorbSprite {
+class TLinearMover final : public TZorbSprite {
  public:
   TLinearMover(TIniFile& ini, const std::string& section);
   ~TLinearMover() override;

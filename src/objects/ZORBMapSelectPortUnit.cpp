@@ -1,11 +1,11 @@
 // ZORBMapSelectPortUnit: port mark, frame picture with its number, swirl.
 #include "objects/ZORBMapSelectPortUnit.h"
 
-#include "app/QX_SDL.h"
 #include "formats/QXINIFile.h"
 #include "log/Logger.h"
 #include "objects/ZORBObjectKeys.h"
 #include "pictures/ImageUnit.h"
+#include "shell/QX_SDL.h"
 #include "sprites/MapGlobals.h"
 #include "sprites/TileMapUnit.h"
 #include "util/QXToolbox.h"

@@ -13,7 +13,7 @@ namespace zorbin {
 class TIniFile;
 class TImage;
 
-class TMapSelectPort : public TZorbSprite {
+class TMapSelectPort final : public TZorbSprite {
  public:
   static constexpr int kLastOpenLevel = 6;
 

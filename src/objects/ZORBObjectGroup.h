@@ -4,13 +4,14 @@
 
 #include "sprites/ZORBSpriteUnit.h"
 
+#include <memory>
+
 namespace zorbin {
 
 class TObjectGroup : public TZorbSprite {
  public:
   TObjectGroup() : TZorbSprite(0, 0, nullptr) {}
-  // The group takes ownership of the member.
-  virtual void AddMember(TSprite* member) = 0;
+  virtual void AddMember(std::unique_ptr<TSprite> member) = 0;
 };
 
 }  // namespace zorbin

@@ -43,16 +43,16 @@ TParticleBox::TParticleBox(TIniFile& ini, const std::string& section) : TZorbSpr
   std::string direction = ini.ReadString(section, "Direction", "Up", "");
   std::string up = UpperCase(direction);
   if (up == "UP") {
-    Direction = kUp;
+    Direction = TDirection::Up;
   } else if (up == "RIGHT") {
-    Direction = kRight;
+    Direction = TDirection::Right;
   } else if (up == "DOWN") {
-    Direction = kDown;
+    Direction = TDirection::Down;
   } else if (up == "LEFT") {
-    Direction = kLeft;
+    Direction = TDirection::Left;
   } else {
     Log->Error("Invalid direction. (Object: " + section + " ,Data: " + direction + ")", kContext);
-    Direction = kRight;
+    Direction = TDirection::Right;
   }
   std::string colours = ini.ReadString(section, "Colors", "*", "");
   int count = colours == "*" ? 0 : ini.ListItemCount(colours);
@@ -81,16 +81,16 @@ void TParticleBox::Move() {
   if (RateLeft > 0 && --RateLeft == 0) {
     RateLeft = Rate;
     int32_t fromX, fromY, toX, toY;
-    if (Direction == kUp || Direction == kDown) {
+    if (Direction == TDirection::Up || Direction == TDirection::Down) {
       int32_t x = Left + Random(Right - Left + 1);
       fromX = toX = x;
-      fromY = Direction == kUp ? Bottom : Top;
-      toY = Direction == kUp ? Top : Bottom;
+      fromY = Direction == TDirection::Up ? Bottom : Top;
+      toY = Direction == TDirection::Up ? Top : Bottom;
     } else {
       int32_t y = Top + Random(Bottom - Top + 1);
       fromY = toY = y;
-      fromX = Direction == kRight ? Left : Right;
-      toX = Direction == kRight ? Right : Left;
+      fromX = Direction == TDirection::Right ? Left : Right;
+      toX = Direction == TDirection::Right ? Right : Left;
     }
     int anim = Fades[size_t(Random(int32_t(Fades.size())))];
     if (ParticleEngine) ParticleEngine->Spawn(fromX, fromY, toX, toY, Steps, anim);

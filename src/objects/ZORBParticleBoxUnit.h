@@ -12,9 +12,9 @@ namespace zorbin {
 
 class TIniFile;
 
-class TParticleBox : public TZorbSprite {
+class TParticleBox final : public TZorbSprite {
  public:
-  enum : int32_t { kUp = 1, kRight = 2, kDown = 3, kLeft = 4 };  // Direction
+  enum class TDirection : int32_t { Up = 1, Right = 2, Down = 3, Left = 4 };
   // A particle crosses the box in at most ten minutes of frames.
   static constexpr int32_t kMaxSteps = 60000;
 
@@ -27,7 +27,7 @@ class TParticleBox : public TZorbSprite {
   int32_t Top = 0;
   int32_t Right = 0;
   int32_t Bottom = 0;
-  int32_t Direction = kUp;
+  TDirection Direction = TDirection::Up;
   int32_t Steps = 0;
   int32_t RateLeft = 0;
   int32_t Rate = 0;

@@ -13,7 +13,7 @@ namespace zorbin {
 
 class TIniFile;
 
-class TPathMover : public TZorbSprite {
+class TPathMover final : public TZorbSprite {
  public:
   static constexpr int32_t kDefaultSpeed = 4;
 

@@ -7,7 +7,7 @@
 
 namespace zorbin {
 
-class TRandomizer : public TRotator {
+class TRandomizer final : public TRotator {
  protected:
   int32_t NextActive() override;
 };

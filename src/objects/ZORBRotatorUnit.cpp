@@ -3,9 +3,9 @@
 
 namespace zorbin {
 
-void TRotator::AddMember(TSprite* member) {
+void TRotator::AddMember(std::unique_ptr<TSprite> member) {
   if (!member) return;
-  Members.emplace_back(member);
+  Members.push_back(std::move(member));
   X = Members[size_t(Active)]->X;
   Y = Members[size_t(Active)]->Y;
 }

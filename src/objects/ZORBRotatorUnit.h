@@ -12,7 +12,7 @@ namespace zorbin {
 class TRotator : public TObjectGroup {
  public:
   TRotator() = default;
-  void AddMember(TSprite* member) override;
+  void AddMember(std::unique_ptr<TSprite> member) override;
   void Move() override;
   void Draw() override;
 

@@ -12,7 +12,7 @@ namespace zorbin {
 
 class TIniFile;
 
-class TRunner : public TZorbSprite {
+class TRunner final : public TZorbSprite {
  public:
   static constexpr int32_t kDefaultSpeedX = 2;
   static constexpr int32_t kDefaultSpeedY = 8;

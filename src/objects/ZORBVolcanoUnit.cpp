@@ -1,11 +1,11 @@
 // ZORBVolcanoUnit: the eruption cycle, lift bits and fire spray.
 #include "objects/ZORBVolcanoUnit.h"
 
-#include "app/QX_SDL.h"
 #include "formats/QXINIFile.h"
 #include "log/Logger.h"
 #include "objects/ZORBObjectKeys.h"
 #include "pictures/ImageUnit.h"
+#include "shell/QX_SDL.h"
 #include "sprites/MapGlobals.h"
 #include "sprites/TileMapUnit.h"
 #include "sprites/ZORBParticleEngineUnit.h"

@@ -12,7 +12,7 @@ namespace zorbin {
 
 class TIniFile;
 
-class TVolcano : public TZorbSprite {
+class TVolcano final : public TZorbSprite {
  public:
   static constexpr int32_t kCycle = 180;
   static constexpr int32_t kStrongLift = 0x20;

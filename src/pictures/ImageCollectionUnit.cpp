@@ -5,7 +5,7 @@
 #include "formats/QXINIFile.h"
 #include "log/Logger.h"
 #include "pictures/ImageUnit.h"
-#include "sprites/MaskUnit.h"
+#include "pictures/MaskUnit.h"
 #include "storage/QXStream.h"
 #include "util/QXToolbox.h"
 #include "util/Streams.h"

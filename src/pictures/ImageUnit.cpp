@@ -342,4 +342,23 @@ void TImage::ClipFrames(const TFrameList& list) {
   ApplyColorKey();
 }
 
+std::unique_ptr<TMemoryStream> ImageToGrayStream(const TImage* image) {
+  auto stream = std::make_unique<TMemoryStream>();
+  int w = image ? image->Width() : 0;
+  int h = image ? image->Height() : 0;
+  stream->WriteWord(uint16_t(w));
+  stream->WriteWord(uint16_t(h));
+  std::vector<uint8_t> row(size_t(w > 0 ? w : 0));
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      uint32_t v = image->GetPixel(x, y);
+      uint32_t r = (v >> 16) & 0xFF, g = (v >> 8) & 0xFF, b = v & 0xFF;
+      row[size_t(x)] = uint8_t((30 * r + 59 * g + 11 * b) / 100);
+    }
+    stream->WriteBuffer(row.data(), row.size());
+  }
+  stream->SetPosition(0);
+  return stream;
+}
+
 }  // namespace zorbin

@@ -13,6 +13,7 @@
 
 namespace zorbin {
 
+class TMemoryStream;
 class TRawPicture;
 class TStream;
 
@@ -127,5 +128,10 @@ class TSurfaceLock {
 
 // A software surface at the image depth with SDL's default masks; nullptr on failure.
 SDL_Surface* CreateImageSurface(int width, int height);
+
+// The grey map of an image, as CreateFromGreyMap reads it: width and height
+// as 16-bit little-endian, then one grey byte per pixel (30 R + 59 G + 11 B
+// of the raw pixel value, div 100). The caller owns the stream, at position 0.
+std::unique_ptr<TMemoryStream> ImageToGrayStream(const TImage* image);
 
 }  // namespace zorbin

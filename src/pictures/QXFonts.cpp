@@ -2,7 +2,6 @@
 // raster and TGA fonts.
 #include "pictures/QXFonts.h"
 
-#include "app/QX_SDL.h"
 #include "log/Logger.h"
 #include "pictures/ImageUnit.h"
 #include "pictures/RawPictureUnit.h"
@@ -64,13 +63,13 @@ void TFont::Walk(const std::string& s, int x, int align, TDrawGlyph drawGlyph) c
 }
 
 void TFont::TextOut(const std::string& s, int x, int y, int align) const {
+  if (!Target) return;
   const TImage* image = Image.get();
   Walk(s, x, align, [&](int dx, int dy, int left, int top, int w, int h) {
-    // The shell takes 16-bit positions: a glyph beyond them is off every
-    // surface and must not wrap back onto it.
+    // Blits take 16-bit positions: a glyph beyond them is off every surface
+    // and must not wrap back onto it.
     if (dx < INT16_MIN || dx > INT16_MAX || y + int64_t(dy) < INT16_MIN || y + int64_t(dy) > INT16_MAX) return;
-    QX_SDL::DrawImageRect(int16_t(dx), int16_t(y + dy), int16_t(left), int16_t(top), int16_t(left + w - 1),
-                          int16_t(top + h - 1), image);
+    Target->DrawPart(dx, y + dy, left, top, w, h, image);
   });
 }
 
@@ -213,7 +212,7 @@ void TTGAFont::Read(TStream& stream) {
   Spacing = 1;
   SpaceWidth = 10;
   Height = raw.Height;
-  GreyMap = QX_SDL::ImageToGrayStream(Image.get());
+  GreyMap = ImageToGrayStream(Image.get());
 }
 
 }  // namespace zorbin

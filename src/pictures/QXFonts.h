@@ -32,7 +32,7 @@ class TFont {
   // Sum of the glyph advances of s minus one Spacing; -Spacing when empty.
   int32_t TextWidth(const std::string& s) const;
   // Align: 1 centred on x, 2 right-aligned at x, anything else from x.
-  // TextOut draws on the display's drawing surface, TextOutOn on dest.
+  // TextOut draws on Target, TextOutOn on dest.
   void TextOut(const std::string& s, int x, int y, int align) const;
   void TextOutOn(TImage* dest, const std::string& s, int x, int y, int align) const;
   // Makes the colour transparent, now and after every SetColor.
@@ -42,6 +42,9 @@ class TFont {
 
   std::unique_ptr<TMemoryStream> GreyMap;
   std::unique_ptr<TImage> Image;
+  // Where TextOut draws (not owned); the font's owner points it at the
+  // display's drawing surface. Nothing is drawn while it is nullptr.
+  TImage* Target = nullptr;
   TGlyphRect Glyphs[256];
   std::string FileName;
   bool ColorKeySet = false;

@@ -8,27 +8,29 @@
 
 namespace zorbin {
 
-void TSpriteEngine::AddSprite(TSprite* sprite, const std::string& name) {
-  if (!sprite) return;
+TSpriteEngine::TSpriteEngine() = default;
+
+TSpriteEngine::~TSpriteEngine() { FreeAll(); }
+
+TSprite* TSpriteEngine::AddSprite(std::unique_ptr<TSprite> sprite, const std::string& name) {
+  if (!sprite) return nullptr;
   if (!name.empty()) sprite->Name = name;
-  auto it = std::find_if(list_.begin(), list_.end(), [&](TSprite* s) { return s->ZOrder >= sprite->ZOrder; });
-  list_.insert(it, sprite);
-  // A sprite added again after it was taken out is held by the list once more.
-  removed_.erase(std::remove(removed_.begin(), removed_.end(), sprite), removed_.end());
+  auto it = std::find_if(list_.begin(), list_.end(), [&](const auto& s) { return s->ZOrder >= sprite->ZOrder; });
+  return list_.insert(it, std::move(sprite))->get();
 }
 
 void TSpriteEngine::MoveAll() {
   for (int i = int(list_.size()) - 1; i >= 0; --i) {
     if (i >= int(list_.size())) continue;  // a Move may have emptied the list
-    TSprite* sprite = list_[size_t(i)];
+    TSprite* sprite = list_[size_t(i)].get();
     sprite->Move();
     if (sprite->Killed) {
       // The sprite that moved goes, wherever its Move left it in the list
       // (a sprite it added before itself moves it up one place).
-      auto at = std::find(list_.begin(), list_.end(), sprite);
+      auto at = std::find_if(list_.begin(), list_.end(), [&](const auto& s) { return s.get() == sprite; });
       if (at != list_.end()) {
+        removed_.push_back(std::move(*at));
         list_.erase(at);
-        removed_.push_back(sprite);
       }
     }
   }
@@ -39,17 +41,19 @@ void TSpriteEngine::DrawAll() {
 }
 
 void TSpriteEngine::FreeAll() {
-  // AddSprite keeps the two lists apart, so nothing is freed twice.
-  std::vector<TSprite*> all = list_;
-  all.insert(all.end(), removed_.begin(), removed_.end());
+  // Taken out of the engine first: a sprite's destructor finds the engine
+  // empty rather than half freed.
+  std::vector<std::unique_ptr<TSprite>> all = std::move(list_);
+  all.insert(all.end(), std::make_move_iterator(removed_.begin()), std::make_move_iterator(removed_.end()));
   list_.clear();
   removed_.clear();
-  for (TSprite* s : all) delete s;
+  for (auto& s : all) s.reset();
 }
 
-void TSpriteEngine::ReleaseAll() {
+std::vector<std::unique_ptr<TSprite>> TSpriteEngine::ReleaseAll() {
+  std::vector<std::unique_ptr<TSprite>> released = std::move(list_);
   list_.clear();
-  removed_.clear();
+  return released;
 }
 
 int TSpriteEngine::IndexOfName(const std::string& name) const {
@@ -60,7 +64,7 @@ int TSpriteEngine::IndexOfName(const std::string& name) const {
 
 TSprite* TSpriteEngine::Items(int index) const {
   if (index < 0 || index >= int(list_.size())) return nullptr;
-  return list_[size_t(index)];
+  return list_[size_t(index)].get();
 }
 
 }  // namespace zorbin

@@ -1,8 +1,8 @@
 // SpriteUnit: sprite creation, drawing with frame and loop ticks, erasing.
 #include "sprites/SpriteUnit.h"
 
-#include "app/QX_SDL.h"
 #include "pictures/ImageUnit.h"
+#include "shell/QX_SDL.h"
 #include "util/QXToolbox.h"
 
 namespace zorbin {

@@ -2,7 +2,6 @@
 // fades, and the particle engine's flight, removal and drawing.
 #include "sprites/ZORBParticleEngineUnit.h"
 
-#include "app/QX_SDL.h"
 #include "pictures/ImageUnit.h"
 #include "sprites/MapGlobals.h"
 #include "util/QXToolbox.h"
@@ -110,11 +109,12 @@ static bool FitsInt16(int32_t v) {
 }
 
 void TParticleEngine::Draw() {
+  if (!Target) return;
   for (const auto& p : Particles) {
     // Blits take 16-bit positions: a particle beyond them is off the surface
     // anyway and must not wrap back onto it.
     if (!FitsInt16(p->X) || !FitsInt16(p->Y)) continue;
-    QX_SDL::DrawImagePart(int16_t(p->X), int16_t(p->Y), int16_t(p->Frame * 3), 0, 2, 2, p->Anim->Image.get());
+    Target->DrawPart(p->X, p->Y, p->Frame * 3, 0, 2, 2, p->Anim->Image.get());
   }
 }
 

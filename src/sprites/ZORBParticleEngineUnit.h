@@ -26,7 +26,7 @@ struct TParticleAnim {
 // Names -> animations in insertion order; the position is the animation's
 // index. The list owns the animations and their images. Names compare
 // ignoring letter case.
-class TParticleAnims {
+class TParticleAnims final {
  public:
   TParticleAnims() = default;
   ~TParticleAnims();
@@ -71,7 +71,7 @@ using PParticle = TParticle*;
 // One sprite of the map's sprite engine that moves and draws every
 // particle. Particles take their animations from the map-wide ParticleAnims,
 // which outlives the engine.
-class TParticleEngine : public TZorbSprite {
+class TParticleEngine final : public TZorbSprite {
  public:
   TParticleEngine();
 
@@ -80,7 +80,7 @@ class TParticleEngine : public TZorbSprite {
   PParticle Spawn(int32_t startX, int32_t startY, int32_t endX, int32_t endY, int32_t steps, int animIndex);
   void Move() override;
   // Three pixels per particle: the 2 x 2 top-left corner of its plus-shaped
-  // frame, on the shell's drawing surface.
+  // frame, on the sprite's Target.
   void Draw() override;
 
   // In creation order.

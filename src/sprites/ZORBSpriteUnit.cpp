@@ -10,7 +10,7 @@ namespace zorbin {
 
 bool TZorbSpriteEngine::AnyCompleted() const {
   for (int i = 0; i < Count(); ++i) {
-    auto* sprite = dynamic_cast<TZorbSprite*>(Items(i));
+    const auto* sprite = dynamic_cast<const TZorbSprite*>(Items(i));
     if (sprite && sprite->IsCompleted()) return true;
   }
   return false;

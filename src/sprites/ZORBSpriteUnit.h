@@ -14,10 +14,10 @@ class TZorbSprite : public TSprite {
  public:
   using TSprite::TSprite;
   // Objects that can finish a map answer true once they have.
-  virtual bool IsCompleted() { return false; }
+  virtual bool IsCompleted() const { return false; }
 };
 
-class TZorbSpriteEngine : public TSpriteEngine {
+class TZorbSpriteEngine final : public TSpriteEngine {
  public:
   // True when a sprite of the list reports IsCompleted.
   bool AnyCompleted() const;

@@ -1,6 +1,6 @@
-#include "app/QX_SDL.h"
 #include "game/ZORBAirMeterUnit.h"
 #include "pictures/ImageUnit.h"
+#include "shell/QX_SDL.h"
 #include "storage/QXStream.h"
 
 #include "TestSupport.h"

@@ -1,11 +1,12 @@
-#include "app/ClockUnit.h"
-#include "app/QX_SDL.h"
+#include "game/ZORBObjectFactory.h"
 #include "game/ZORBPlay1MapUnit.h"
 #include "game/ZORBPlayMapPackUnit.h"
 #include "game/ZORBPlayerUnit.h"
 #include "objects/ZORBLinearMoverUnit.h"
 #include "objects/ZORBRotatorUnit.h"
 #include "pictures/ImageUnit.h"
+#include "shell/ClockUnit.h"
+#include "shell/QX_SDL.h"
 #include "sprites/MapGlobals.h"
 #include "sprites/TileMapUnit.h"
 #include "sprites/ZORBSpriteUnit.h"
@@ -97,6 +98,16 @@ class MapSetUp : public ::testing::Test {
   std::filesystem::path saved_;
 };
 
+TEST_F(MapSetUp, ASetUpThatStopsHalfWayLeavesNoMapWideGlobals) {
+  pack_.WriteMap("M", "Test Map", Rows(), {" ", "#\\tile.tga"});  // no objects.ini
+  test::TCapturedLog log;
+  EXPECT_THROW(TPlay1Map("M", -1, -1), std::runtime_error);
+  EXPECT_EQ(SpriteEngine, nullptr);
+  EXPECT_EQ(ParticleEngine, nullptr);
+  EXPECT_EQ(ParticleAnims, nullptr);
+  EXPECT_EQ(TileMap, nullptr);
+}
+
 const char* kMover = "Type=LinearMover\r\nSpeedX=0\r\nImage=\\mover.tga\r\n";
 
 TEST_F(MapSetUp, FactoryRepeaterMacroAndPlacedObjects) {
@@ -115,7 +126,7 @@ TEST_F(MapSetUp, FactoryRepeaterMacroAndPlacedObjects) {
                       "[Placed]\r\n" + kMover);
   test::TCapturedLog log;
   auto map = std::make_unique<TPlay1Map>("M", -1, -1);
-  EXPECT_EQ(QX_SDL::FrameCount, 64u);  // the title card's frames
+  EXPECT_EQ(QX_SDL::FrameCount(), 64u);  // the title card's frames
   EXPECT_EQ(StreamOpener->CurrentDir(), "M\\");
   ASSERT_NE(map->Player, nullptr);
 
@@ -185,7 +196,7 @@ TEST_F(MapSetUp, PlayEndsWithEscapeDuringTheReveal) {
                                    "PositionY=272\r\nImage=\\player.tga\r\n");
   auto map = std::make_unique<TPlay1Map>("M", -1, -1);
   QX_SDL::BeforePollHook = [] {
-    if (QX_SDL::FrameCount == 64 + 10) {
+    if (QX_SDL::FrameCount() == 64 + 10) {
       SDL_Event e{};
       e.type = SDL_KEYDOWN;
       e.key.keysym.sym = SDLK_ESCAPE;
@@ -196,10 +207,10 @@ TEST_F(MapSetUp, PlayEndsWithEscapeDuringTheReveal) {
   result.NextMap = 5;
   map->Play(result);
   QX_SDL::BeforePollHook = nullptr;
-  EXPECT_EQ(result.Code, -1);
+  EXPECT_EQ(result.Code, TPlayCode::Escape);
   EXPECT_EQ(result.NextMap, 5);  // only the code is written
-  EXPECT_EQ(map->State, 0);
-  EXPECT_EQ(QX_SDL::FrameCount, 64u + 10u);
+  EXPECT_EQ(map->State, TPlayState::Reveal);
+  EXPECT_EQ(QX_SDL::FrameCount(), 64u + 10u);
 }
 
 }  // namespace

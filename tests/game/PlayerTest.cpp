@@ -1,9 +1,9 @@
 #include "game/ZORBPlayerUnit.h"
 
 #include "TestSupport.h"
-#include "app/QX_SDL.h"
 #include "formats/QXINIFile.h"
 #include "pictures/ImageUnit.h"
+#include "shell/QX_SDL.h"
 #include "sprites/MapGlobals.h"
 #include "sprites/TileMapUnit.h"
 #include "storage/QXStream.h"

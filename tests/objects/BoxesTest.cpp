@@ -1,8 +1,8 @@
 #include "objects/ZORBBoxesUnit.h"
 
 #include "ObjectTestSupport.h"
-#include "app/QX_SDL.h"
 #include "game/ZORBPlayerUnit.h"
+#include "shell/QX_SDL.h"
 
 namespace zorbin {
 namespace {
@@ -22,7 +22,7 @@ class BoxesTest : public test::TObjectTest {
     Row(19, 15);
   }
   // Boxes n at (Col, Row) = (cols[n], 17): standing on the floor of row 19.
-  std::unique_ptr<TBoxes> Make(int c1, int c2, int c3, int targetX, const std::string& more = "") {
+  TBoxes* Make(int c1, int c2, int c3, int targetX, const std::string& more = "") {
     std::string text = "[Goal]\nType=Boxes\nTargetX=" + std::to_string(targetX) + "\n" + more;
     int cols[3] = {c1, c2, c3};
     for (int i = 0; i < 3; ++i) {
@@ -31,16 +31,12 @@ class BoxesTest : public test::TObjectTest {
               box_[i] + "\nTargetImage" + n + "=" + lamp_[i] + "\n";
     }
     ini_ = Ini(text);
-    auto boxes = std::make_unique<TBoxes>(*ini_, "Goal");
-    engine_.AddSprite(boxes.get(), "Goal");
-    return boxes;
+    return Hand(std::make_unique<TBoxes>(*ini_, "Goal"), "Goal");
   }
   // The player standing at column col with its feet on row 19.
-  std::unique_ptr<TPlayer> Player(int col) {
+  TPlayer* Player(int col) {
     playerIni_ = Ini("[Hero]\nImage=" + figure_ + "\nPositionX=" + std::to_string(16 * col) + "\nPositionY=272\n");
-    auto player = std::make_unique<TPlayer>(*playerIni_, "Hero");
-    engine_.AddSprite(player.get(), "Hero");
-    return player;
+    return Hand(std::make_unique<TPlayer>(*playerIni_, "Hero"), "Hero");
   }
   void Hold(int key, bool down) { QX_SDL::Keys[key] = down; }
   // Runs frames until the condition holds (true) or the limit passes (false).
@@ -188,7 +184,7 @@ TEST_P(BoxesHopTest, AgainstAWallOrTheEdgeItHopsFourTilesOverThePlayer) {
     map_.SetLogic(c.wallCol, 18, 12);
   }
   auto b = Make(c.boxCol, 4, 24, 400);
-  auto p = Player(c.playerCol);
+  Player(c.playerCol);
   TBox& box = *b->Boxes[0];
   Hold(c.key, true);
   ASSERT_TRUE(RunUntil([&] { return box.State == TBox::Hopping; }));

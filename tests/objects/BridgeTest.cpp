@@ -56,13 +56,11 @@ TEST_F(BridgeTest, CellsAreBuiltTileByTileAndClearedAtTheRestart) {
 
 TEST_F(BridgeTest, ThePlayerFallsThroughOnceItHasCrumbled) {
   Row(20, 15);
-  auto b = Make("PositionX=384\nPositionY=160\nWidth=4\n");
-  engine_.AddSprite(b.get(), "B");
+  Hand(Make("PositionX=384\nPositionY=160\nWidth=4\n"), "B");
   for (int frame = 1; frame <= 300; ++frame) engine_.MoveAll();
   std::string figure = Plain("figure.tga", 64, 64, 0x80C0F0);
   playerIni_ = Ini("[Hero]\nImage=" + figure + "\nPositionX=400\nPositionY=128\n");
-  TPlayer player(*playerIni_, "Hero");
-  engine_.AddSprite(&player, "Hero");
+  TPlayer& player = *Hand(std::make_unique<TPlayer>(*playerIni_, "Hero"), "Hero");
   for (int frame = 301; frame <= 511; ++frame) {
     engine_.MoveAll();
     ASSERT_EQ(player.State, TPlayer::kStanding) << frame;

@@ -9,6 +9,7 @@
 #include "objects/ZORBObjectGroup.h"
 #include "objects/ZORBParticleBoxUnit.h"
 #include "objects/ZORBPathMoverUnit.h"
+#include "objects/ZORBRotatorUnit.h"
 #include "objects/ZORBRunnerUnit.h"
 #include "objects/ZORBVolcanoUnit.h"
 
@@ -35,16 +36,39 @@ TEST_F(ObjectFactoryTest, EveryTypeBuildsItsObjectAndKnowsWhetherItIsShifted) {
                         Case{"BOXES", false, Is<TBoxes>}, Case{"PATHMOVER", false, Is<TPathMover>},
                         Case{"PARTICLEBOX", false, Is<TParticleBox>}, Case{"MAPSELECTPORT", true, Is<TMapSelectPort>},
                         Case{"RUNNER", true, Is<TRunner>}}) {
-    const TObjectKind* kind = FindObjectKind(c.type);
+    const TObjectKind* kind = TObjectFactory::FindKind(c.type);
     ASSERT_NE(kind, nullptr) << c.type;
     EXPECT_EQ(kind->Shifted, c.shifted) << c.type;
     std::unique_ptr<TSprite> made = kind->Create(*ini, "S");
     EXPECT_TRUE(c.is(made)) << c.type;
   }
   for (const char* other : {"volcano", "ROTATOR", "RANDOMIZER", "REPEATER", "MACRO", "Unknown", ""})
-    EXPECT_EQ(FindObjectKind(other), nullptr) << other;
-  EXPECT_NE(CreateObjectGroup("RANDOMIZER"), nullptr);
-  EXPECT_EQ(CreateObjectGroup("VOLCANO"), nullptr);
+    EXPECT_EQ(TObjectFactory::FindKind(other), nullptr) << other;
+  EXPECT_NE(TObjectFactory::CreateGroupObject("RANDOMIZER"), nullptr);
+  EXPECT_EQ(TObjectFactory::CreateGroupObject("VOLCANO"), nullptr);
+}
+
+TEST_F(ObjectFactoryTest, RepeatersGroupsThePlayerAndTheNestingLimit) {
+  std::string image = Plain("thing.tga", 16, 16, 0x808080);
+  auto ini = Ini("[*Objects]\nHero\nRow\nTurns\nSelf\n[Hero]\nType=Player\nImage=" + image +
+                 "\n[Row]\nType=Repeater\nRepeatObject=Mover\nTimes=3\nDeltaX=16\n"
+                 "[Mover]\nType=LinearMover\nSpeedX=0\nImage=" + image +
+                 "\n[Turns]\nType=Rotator\nList=TurnList\n[*TurnList]\nMover\nMover\n"
+                 "[Self]\nType=Repeater\nRepeatObject=Self\nTimes=1\n");
+  test::TCapturedLog log;
+  TObjectFactory factory;
+  factory.CreateObjects(engine_, *ini, "Objects", 0, 0);
+  ASSERT_NE(factory.Player(), nullptr);
+  EXPECT_EQ(engine_.Items(engine_.IndexOfName("Hero")), factory.Player());
+  std::vector<int> movers;
+  for (int i = 0; i < engine_.Count(); ++i)
+    if (engine_.Items(i)->Name == "Mover") movers.push_back(engine_.Items(i)->X);
+  std::sort(movers.begin(), movers.end());
+  EXPECT_EQ(movers, (std::vector<int>{64, 80, 96}));  // the group's two are its own
+  auto* turns = dynamic_cast<TRotator*>(engine_.Items(engine_.IndexOfName("Turns")));
+  ASSERT_NE(turns, nullptr);
+  EXPECT_EQ(turns->Members.size(), 2u);
+  EXPECT_TRUE(log.Contains("{ZORBPlay1MapUnit, TPlay1Map.CreateObject} Objects nested too deeply (Object=Self)"));
 }
 
 }  // namespace

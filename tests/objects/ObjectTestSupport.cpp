@@ -1,7 +1,7 @@
 // Helpers for the map object tests.
 #include "ObjectTestSupport.h"
 
-#include "app/QX_SDL.h"
+#include "shell/QX_SDL.h"
 #include "sprites/MapGlobals.h"
 #include "storage/QXStream.h"
 #include "util/QXToolbox.h"
@@ -50,8 +50,8 @@ void TObjectTest::SetUp() {
 }
 
 void TObjectTest::TearDown() {
-  // The engine only refers to the objects; the tests own them.
-  engine_.ReleaseAll();
+  // The sprites handed to the engine go while the map-wide globals stand.
+  engine_.FreeAll();
   QX_SDL::BackImage = savedBack_;
   TileMap = nullptr;
   SpriteEngine = nullptr;

@@ -48,6 +48,13 @@ class TObjectTest : public ::testing::Test {
   // Particles spawned and still flying (the engine is not moved unless a
   // test adds it to the sprite engine's run).
   size_t ParticleCount() const { return particles_->Particles.size(); }
+  // Hands the sprite to the map's sprite engine, which owns it from then on.
+  template <typename T>
+  T* Hand(std::unique_ptr<T> sprite, const std::string& name) {
+    T* held = sprite.get();
+    engine_.AddSprite(std::move(sprite), name);
+    return held;
+  }
 
   TTempDir dir_;
   TTileMap map_;

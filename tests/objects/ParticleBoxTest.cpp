@@ -71,10 +71,10 @@ TEST_F(ParticleBoxTest, AnUnknownDirectionIsLoggedAndStreamsRight) {
   auto box = Make("Direction=Sideways\n");
   EXPECT_TRUE(log.Contains(
       "{ZORBParticleBoxUnit, TParticleBox.Create} Invalid direction. (Object: Shaft ,Data: Sideways)"));
-  EXPECT_EQ(box->Direction, TParticleBox::kRight);
+  EXPECT_EQ(box->Direction, TParticleBox::TDirection::Right);
   // The defaults: up, one particle every 15 frames of 16 steps over the play area.
   auto plain = Make("");
-  EXPECT_EQ(plain->Direction, TParticleBox::kUp);
+  EXPECT_EQ(plain->Direction, TParticleBox::TDirection::Up);
   for (int f = 0; f < 15; ++f) plain->Move();
   ASSERT_EQ(ParticleCount(), 1u);
   EXPECT_EQ(Last().StartY, 447);

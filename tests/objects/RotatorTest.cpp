@@ -12,11 +12,11 @@ namespace {
 class RotatorTest : public test::TObjectTest {
  protected:
   // Linear movers of a 16 x 16 picture, one section each: "M0" ... with the keys given.
-  TLinearMover* Member(const std::string& keys) {
+  std::unique_ptr<TLinearMover> Member(const std::string& keys) {
     std::string image = Plain("bullet.tga", 16, 16, 0xFFFFFF);
     std::string name = "M" + std::to_string(inis_.size());
     inis_.push_back(Ini("[" + name + "]\nImage=" + image + "\n" + keys));
-    return new TLinearMover(*inis_.back(), name);
+    return std::make_unique<TLinearMover>(*inis_.back(), name);
   }
   static TLinearMover* At(TRotator& group, int i) { return static_cast<TLinearMover*>(group.Members[size_t(i)].get()); }
   // Play-area rows 20 i .. 20 i + 15 of the back buffer: is anything drawn there?
@@ -78,8 +78,9 @@ TEST_F(RotatorTest, AMemberKeepsTheTurnForItsLifeCycle) {
 
 TEST_F(RotatorTest, ARandomizerWithOneMemberRevivesItAtOnce) {
   TRandomizer randomizer;
-  TLinearMover* only = Member("SpeedX=4\nLifeCycle=3\n");
-  randomizer.AddMember(only);
+  std::unique_ptr<TLinearMover> member = Member("SpeedX=4\nLifeCycle=3\n");
+  TLinearMover* only = member.get();
+  randomizer.AddMember(std::move(member));
   for (int f = 1; f <= 9; ++f) {
     randomizer.Move();
     EXPECT_FALSE(only->Killed) << f;

@@ -28,8 +28,7 @@ class RunnerTest : public test::TObjectTest {
 };
 
 TEST_F(RunnerTest, OriginalModeStartsRelativeToTheOriginAndWalksByRowParity) {
-  TZorbSprite dispenser(176, 64, nullptr);
-  engine_.AddSprite(&dispenser, "Dispenser");
+  Hand(std::make_unique<TZorbSprite>(176, 64, nullptr), "Dispenser");
   const std::string keys =
       "PositionX=16\nPositionY=16\nSpeedX=4\nSpeedY=16\nPositioning=relative\nOrigin=dispenser\nMode=Original\n";
   test::TCapturedLog log;
@@ -92,8 +91,7 @@ TEST_F(RunnerTest, WithoutTheOriginTheStartPointIsAbsolute) {
   EXPECT_EQ(r->X, 104);
   EXPECT_EQ(r->Col, 2);
   // Absolute positioning ignores a named origin.
-  TZorbSprite somebody(300, 300, nullptr);
-  engine_.AddSprite(&somebody, "Somebody");
+  Hand(std::make_unique<TZorbSprite>(300, 300, nullptr), "Somebody");
   auto a = Make("PositionX=40\nPositionY=16\nOrigin=Somebody\n");
   EXPECT_EQ(a->X, 104);
 }
@@ -184,8 +182,7 @@ TEST_F(RunnerTest, OffTheGridNothingCarriesAndNothingStops) {
 }
 
 TEST_F(RunnerTest, ReviveRestartsFromTheOriginsCurrentPlace) {
-  TZorbSprite origin(64, 64, nullptr);
-  engine_.AddSprite(&origin, "Origin");
+  TZorbSprite& origin = *Hand(std::make_unique<TZorbSprite>(64, 64, nullptr), "Origin");
   auto r = Make("PositionX=0\nPositionY=0\nPositioning=Relative\nOrigin=origin\n");
   EXPECT_EQ(r->X, 64);  // (64 div 16 - 4) * 16 = 0 play-area pixels
   origin.MoveTo(64 + 50, 64 + 33);

@@ -1,8 +1,8 @@
 #include "objects/ZORBVolcanoUnit.h"
 
 #include "ObjectTestSupport.h"
-#include "app/QX_SDL.h"
 #include "game/ZORBPlayerUnit.h"
+#include "shell/QX_SDL.h"
 
 namespace zorbin {
 namespace {
@@ -35,10 +35,10 @@ class VolcanoTest : public test::TObjectTest {
 TEST_F(VolcanoTest, ThrowsUpAPlayerStandingOnItsCellsAtTick140) {
   Row(19, kSolid);
   Row(8, kSolid);  // where the figure comes to stand
-  auto volcano = Make(16);
-  auto player = MakePlayer(32, 272);  // column 2, feet on row 19
-  engine_.AddSprite(volcano.get(), "V");
-  engine_.AddSprite(player.get(), "Hero");
+  auto madeVolcano = Make(16);
+  auto madePlayer = MakePlayer(32, 272);  // column 2, feet on row 19
+  Hand(std::move(madeVolcano), "V");
+  TPlayer* player = Hand(std::move(madePlayer), "Hero");
   for (int frame = 1; frame <= 139; ++frame) {
     engine_.MoveAll();
     ASSERT_FALSE(Lift(2) || Lift(3)) << frame;

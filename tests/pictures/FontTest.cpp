@@ -1,5 +1,3 @@
-#include "app/ClockUnit.h"
-#include "app/QX_SDL.h"
 #include "pictures/ImageUnit.h"
 #include "pictures/QXFonts.h"
 #include "storage/QXStream.h"
@@ -277,20 +275,18 @@ TEST_F(FontFiles, NamesGoThroughTheStreamOpener) {
   EXPECT_THROW(TTGAFont("font"), std::runtime_error);
 }
 
-TEST_F(Fonts, TextOutDrawsOnTheDisplay) {
-  TVirtualClock clock;
-  SetClock(&clock);
-  QX_SDL::Initialize(64, 48, 32, QX_SDL::kBackBufferOption);
+TEST_F(Fonts, TextOutDrawsOnItsTarget) {
   TMemoryStream file(TwoLetterFont());
   TTGAFont font(file);
+  font.TextOut("BA", 3, 4, 0);  // no target yet: nothing to draw on, nothing happens
+  TImage target(64, 48);
+  font.Target = &target;
   font.TextOut("BA", 3, 4, 0);
-  EXPECT_EQ(Rgb(*QX_SDL::BackImage, 3, 4), 0xFF0000u);
-  EXPECT_EQ(Rgb(*QX_SDL::BackImage, 10, 8), 0xFFFFFFu);
-  EXPECT_EQ(Rgb(*QX_SDL::BackImage, 2, 4), 0u);
+  EXPECT_EQ(Rgb(target, 3, 4), 0xFF0000u);
+  EXPECT_EQ(Rgb(target, 10, 8), 0xFFFFFFu);
+  EXPECT_EQ(Rgb(target, 2, 4), 0u);
   font.TextOut("A", 65536 + 20, 30, 0);  // beyond 16-bit positions: must not wrap to x = 20
-  EXPECT_EQ(Rgb(*QX_SDL::BackImage, 20, 30), 0u);
-  QX_SDL::Finalize();
-  SetClock(nullptr);
+  EXPECT_EQ(Rgb(target, 20, 30), 0u);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include "formats/QXINIFile.h"
 #include "pictures/ImageCollectionUnit.h"
 #include "pictures/ImageUnit.h"
-#include "sprites/MaskUnit.h"
+#include "pictures/MaskUnit.h"
 #include "storage/QXStream.h"
 #include "util/Streams.h"
 

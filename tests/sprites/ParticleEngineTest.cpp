@@ -1,4 +1,3 @@
-#include "app/QX_SDL.h"
 #include "pictures/ImageUnit.h"
 #include "sprites/MapGlobals.h"
 #include "sprites/ZORBParticleEngineUnit.h"
@@ -8,24 +7,23 @@
 namespace zorbin {
 namespace {
 
-// A 32-bit drawing surface in place of the shell's back buffer, and the
-// map-wide animation list the engine spawns from.
+// A 32-bit drawing surface as the sprites' target, and the map-wide
+// animation list the engine spawns from.
 class Particles : public ::testing::Test {
  protected:
   void SetUp() override {
     SetImageDepth(32);
     back = std::make_unique<TImage>(40, 30);
-    savedBack = QX_SDL::BackImage;
-    QX_SDL::BackImage = back.get();
+    DefaultTarget = back.get();
     ParticleAnims = &anims;
   }
   void TearDown() override {
     ParticleAnims = nullptr;
-    QX_SDL::BackImage = savedBack;
+    DefaultTarget = nullptr;
     SetImageDepth(24);
   }
   uint32_t Rgb(uint8_t r, uint8_t g, uint8_t b) const { return back->MapRGB(r, g, b); }
-  // The pixels of the back buffer that are not blue.
+  // The pixels of the target that are not blue.
   std::vector<std::pair<int, int>> Drawn() const {
     std::vector<std::pair<int, int>> out;
     for (int y = 0; y < back->Height(); ++y)
@@ -36,7 +34,6 @@ class Particles : public ::testing::Test {
   using Points = std::vector<std::pair<int, int>>;
 
   std::unique_ptr<TImage> back;
-  TImage* savedBack = nullptr;
   TParticleAnims anims;
 };
 
@@ -222,9 +219,8 @@ class Spawner : public TZorbSprite {
 TEST_F(Particles, ParticleSpawnedInAFrameIsDrawnAtItsStartThatFrame) {
   int fade = anims.GetFade(0, 255, 0, 255, 0, 0, 4);
   TZorbSpriteEngine sprites;
-  auto* engine = new TParticleEngine;
-  sprites.AddSprite(engine, "");
-  sprites.AddSprite(new Spawner(engine, fade), "");
+  auto* engine = static_cast<TParticleEngine*>(sprites.AddSprite(std::make_unique<TParticleEngine>(), ""));
+  sprites.AddSprite(std::make_unique<Spawner>(engine, fade), "");
   std::vector<Points> frames;
   for (int frame = 0; frame < 5; ++frame) {
     back->FillRect(0, 0, 40, 30, 0, 0, 255);

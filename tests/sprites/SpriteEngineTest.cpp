@@ -19,11 +19,11 @@ class Probe : public TZorbSprite {
   }
   void Move() override {
     journal_->push_back("move " + tag_);
-    if (spawnInto) spawnInto->AddSprite(new Probe(tag_ + "'", ZOrder - 1, journal_), "");
+    if (spawnInto) spawnInto->AddSprite(std::make_unique<Probe>(tag_ + "'", ZOrder - 1, journal_), "");
     if (killOnMove) Kill();
   }
   void Draw() override { journal_->push_back("draw " + tag_); }
-  bool IsCompleted() override { return completed; }
+  bool IsCompleted() const override { return completed; }
   bool killOnMove = false;
   bool completed = false;
   TSpriteEngine* spawnInto = nullptr;  // adds a sprite before itself on Move
@@ -37,9 +37,9 @@ class Probe : public TZorbSprite {
 TEST(SpriteEngine, SortedInsertionAndDrawOrder) {
   std::vector<std::string> journal;
   TZorbSpriteEngine engine;
-  engine.AddSprite(new Probe("A", 5, &journal), "");
-  engine.AddSprite(new Probe("B", 0, &journal), "Volcano1");
-  engine.AddSprite(new Probe("C", 5, &journal), "");
+  engine.AddSprite(std::make_unique<Probe>("A", 5, &journal), "");
+  engine.AddSprite(std::make_unique<Probe>("B", 0, &journal), "Volcano1");
+  engine.AddSprite(std::make_unique<Probe>("C", 5, &journal), "");
   engine.DrawAll();
   EXPECT_EQ(journal, (std::vector<std::string>{"draw A", "draw C", "draw B"}));
   EXPECT_EQ(engine.IndexOfName("volcano1"), 0);
@@ -53,10 +53,11 @@ TEST(SpriteEngine, KilledSpriteLeavesInTheSameMoveAllAndIsFreedLater) {
   std::vector<std::string> journal;
   bool destroyed = false;
   TZorbSpriteEngine engine;
-  auto* victim = new Probe("V", 1, &journal, &destroyed);
+  auto victimOwned = std::make_unique<Probe>("V", 1, &journal, &destroyed);
+  auto* victim = victimOwned.get();
   victim->killOnMove = true;
-  engine.AddSprite(new Probe("K", 0, &journal), "");
-  engine.AddSprite(victim, "");
+  engine.AddSprite(std::make_unique<Probe>("K", 0, &journal), "");
+  engine.AddSprite(std::move(victimOwned), "");
   engine.MoveAll();
   EXPECT_EQ(journal, (std::vector<std::string>{"move V", "move K"}));
   EXPECT_EQ(engine.Count(), 1);
@@ -70,12 +71,14 @@ TEST(SpriteEngine, KilledSpriteThatAddedOneBeforeItselfIsTheOneRemoved) {
   std::vector<std::string> journal;
   bool victimDestroyed = false, keeperDestroyed = false;
   TZorbSpriteEngine engine;
-  auto* keeper = new Probe("K", 0, &journal, &keeperDestroyed);
-  auto* victim = new Probe("V", 5, &journal, &victimDestroyed);
+  auto keeperOwned = std::make_unique<Probe>("K", 0, &journal, &keeperDestroyed);
+  auto* keeper = keeperOwned.get();
+  auto victimOwned = std::make_unique<Probe>("V", 5, &journal, &victimDestroyed);
+  auto* victim = victimOwned.get();
   victim->killOnMove = true;
   victim->spawnInto = &engine;  // V' (ZOrder 4) goes in before V
-  engine.AddSprite(keeper, "");
-  engine.AddSprite(victim, "");
+  engine.AddSprite(std::move(keeperOwned), "");
+  engine.AddSprite(std::move(victimOwned), "");
   engine.MoveAll();
   ASSERT_EQ(engine.Count(), 2);
   EXPECT_EQ(engine.Items(0), keeper);
@@ -89,12 +92,36 @@ TEST(SpriteEngine, KilledSpriteThatAddedOneBeforeItselfIsTheOneRemoved) {
   EXPECT_TRUE(keeperDestroyed);
 }
 
+TEST(SpriteEngine, ReleaseAllHandsOverTheListAndTheEngineFreesTheKilledAtItsEnd) {
+  std::vector<std::string> journal;
+  bool victimDestroyed = false, keptDestroyed = false;
+  std::vector<std::unique_ptr<TSprite>> released;
+  {
+    TZorbSpriteEngine engine;
+    auto victim = std::make_unique<Probe>("V", 1, &journal, &victimDestroyed);
+    victim->killOnMove = true;
+    engine.AddSprite(std::make_unique<Probe>("A", 0, &journal, &keptDestroyed), "First");
+    engine.AddSprite(std::move(victim), "");
+    engine.AddSprite(std::make_unique<Probe>("B", 2, &journal), "Second");
+    engine.MoveAll();
+    released = engine.ReleaseAll();
+    EXPECT_EQ(engine.Count(), 0);
+    EXPECT_FALSE(victimDestroyed);
+  }
+  EXPECT_TRUE(victimDestroyed);  // the killed sprite stayed with the engine
+  EXPECT_FALSE(keptDestroyed);
+  ASSERT_EQ(released.size(), 2u);
+  EXPECT_EQ(released[0]->Name, "First");
+  EXPECT_EQ(released[1]->Name, "Second");
+}
+
 TEST(SpriteEngine, AnyCompletedAsksEverySprite) {
   std::vector<std::string> journal;
   TZorbSpriteEngine engine;
-  auto* p = new Probe("P", 0, &journal);
-  engine.AddSprite(new Probe("Q", 0, &journal), "");
-  engine.AddSprite(p, "");
+  auto pOwned = std::make_unique<Probe>("P", 0, &journal);
+  auto* p = pOwned.get();
+  engine.AddSprite(std::make_unique<Probe>("Q", 0, &journal), "");
+  engine.AddSprite(std::move(pOwned), "");
   EXPECT_FALSE(engine.AnyCompleted());
   p->completed = true;
   EXPECT_TRUE(engine.AnyCompleted());

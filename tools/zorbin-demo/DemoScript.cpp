@@ -1,9 +1,9 @@
 // DemoScript: delivering scripted key events and saving screenshots.
 #include "DemoScript.h"
 
-#include "app/QX_SDL.h"
 #include "pictures/ImageUnit.h"
 #include "pictures/PngWriterUnit.h"
+#include "shell/QX_SDL.h"
 #include "util/QXToolbox.h"
 
 #include <SDL.h>
@@ -76,7 +76,7 @@ void TDemoScript::Deliver(const TScriptEvent& event) {
 }
 
 void TDemoScript::BeforePoll() {
-  uint32_t frames = QX_SDL::FrameCount;
+  uint32_t frames = QX_SDL::FrameCount();
   bool waiting = frames == framesAtLastPoll_;
   framesAtLastPoll_ = frames;
   if (maxFrames_ > 0 && frames >= maxFrames_) {
@@ -97,7 +97,7 @@ void TDemoScript::BeforePoll() {
 
 void TDemoScript::AfterFlip() {
   for (const TShot& shot : shots_)
-    if (shot.Frame == QX_SDL::FrameCount && QX_SDL::BackImage &&
+    if (shot.Frame == QX_SDL::FrameCount() && QX_SDL::BackImage &&
         !SaveSurfaceFile(QX_SDL::BackImage->Surface, shot.File))
       std::fprintf(stderr, "zorbin-demo: cannot write %s\n", shot.File.c_str());
 }

@@ -3,12 +3,12 @@
 // last line however the process ends, the frames presented and the exit code.
 #include "DemoScript.h"
 
-#include "app/ClockUnit.h"
-#include "app/QX_SDL.h"
 #include "app/Units.h"
 #include "app/Zorbin.h"
 #include "game/ZORBPlayMapPackUnit.h"
 #include "log/Logger.h"
+#include "shell/ClockUnit.h"
+#include "shell/QX_SDL.h"
 #include "util/ProcessExit.h"
 #include "util/QXToolbox.h"
 #include "util/Streams.h"
@@ -24,7 +24,7 @@ namespace {
 using namespace zorbin;
 
 void PrintLastLine(int code) {
-  std::printf("frames %u exit %d\n", QX_SDL::FrameCount, code);
+  std::printf("frames %u exit %d\n", QX_SDL::FrameCount(), code);
   std::fflush(stdout);
 }
 

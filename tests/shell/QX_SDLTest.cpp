@@ -1,8 +1,8 @@
-#include "app/ClockUnit.h"
-#include "app/QX_SDL.h"
 #include "app/Units.h"
 #include "log/Logger.h"
 #include "pictures/ImageUnit.h"
+#include "shell/ClockUnit.h"
+#include "shell/QX_SDL.h"
 #include "util/Streams.h"
 
 #include "TestSupport.h"
@@ -17,7 +17,7 @@ class ShellTest : public ::testing::Test {
  protected:
   void SetUp() override {
     SetClock(&clock_);
-    QX_SDL::NextDeadline = 0;
+    QX_SDL::RestartSchedule();
     QX_SDL::Initialize(64, 48, 32, QX_SDL::kBackBufferOption);
   }
   void TearDown() override {
@@ -31,27 +31,27 @@ class ShellTest : public ::testing::Test {
 
 TEST_F(ShellTest, FlipPacesWithoutCatchingUp) {
   QX_SDL::SetFrameRate(100);
-  EXPECT_EQ(QX_SDL::FramePeriod, 10u);
+  EXPECT_EQ(QX_SDL::FramePeriod(), 10u);
   uint32_t start = clock_.Ticks();
   QX_SDL::Flip();  // first call starts the schedule: late, waits a full period
   EXPECT_EQ(clock_.Ticks() - start, 10u);
-  EXPECT_EQ(QX_SDL::RemainingSum, 0u);
+  EXPECT_EQ(QX_SDL::RemainingSum(), 0u);
   clock_.Advance(4);  // drawing took 4 ms: 6 remain
   QX_SDL::Flip();
-  EXPECT_EQ(QX_SDL::RemainingSum, 6u);
+  EXPECT_EQ(QX_SDL::RemainingSum(), 6u);
   EXPECT_EQ(clock_.Ticks() - start, 20u);
   clock_.Advance(25);  // a late frame adds 0 and then waits a whole period
   QX_SDL::Flip();
-  EXPECT_EQ(QX_SDL::RemainingSum, 6u);
+  EXPECT_EQ(QX_SDL::RemainingSum(), 6u);
   EXPECT_EQ(clock_.Ticks() - start, 55u);
-  EXPECT_EQ(QX_SDL::FrameCount, 3u);
+  EXPECT_EQ(QX_SDL::FrameCount(), 3u);
   QX_SDL::Finalize();
   EXPECT_TRUE(log_.Contains("(QX_SDL, Finalize) QX_SDL: Average ms remaining in each frame: 2"));
 }
 
 TEST_F(ShellTest, FrameRateThirtyAndNoAverageWithoutFrames) {
   QX_SDL::SetFrameRate(30);
-  EXPECT_EQ(QX_SDL::FramePeriod, 33u);
+  EXPECT_EQ(QX_SDL::FramePeriod(), 33u);
   QX_SDL::Finalize();
   for (const std::string& line : log_.Lines()) EXPECT_EQ(line.find("Average"), std::string::npos) << line;
   EXPECT_TRUE(log_.Contains("(QX_SDL, Init_Audio) BASS V2.4 loaded."));

@@ -1,5 +1,5 @@
 // ClockUnit: system and virtual clocks.
-#include "app/ClockUnit.h"
+#include "shell/ClockUnit.h"
 
 #include <SDL.h>
 

@@ -1,5 +1,5 @@
 #include "pictures/ImageUnit.h"
-#include "sprites/MaskUnit.h"
+#include "pictures/MaskUnit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // MaskUnit: building a mask from an image's raw pixel values.
-#include "sprites/MaskUnit.h"
+#include "pictures/MaskUnit.h"
 
 #include "log/Logger.h"
 #include "pictures/ImageUnit.h"

@@ -1,5 +1,5 @@
 // BassAudio: the default audio device, opened through SDL and fed silence.
-#include "app/BassAudio.h"
+#include "shell/BassAudio.h"
 
 #include <SDL.h>
 

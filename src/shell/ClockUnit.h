@@ -16,7 +16,7 @@ class TClock {
 };
 
 // Time moves only when someone waits.
-class TVirtualClock : public TClock {
+class TVirtualClock final : public TClock {
  public:
   explicit TVirtualClock(uint32_t start = 1000) : now_(start) {}
   uint32_t Ticks() override { return now_; }

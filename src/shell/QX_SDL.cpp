@@ -1,10 +1,10 @@
 // QX_SDL: window, back buffer, frame pacing, keyboard state, audio start.
-#include "app/QX_SDL.h"
+#include "shell/QX_SDL.h"
 
-#include "app/BassAudio.h"
-#include "app/ClockUnit.h"
 #include "log/Logger.h"
 #include "pictures/ImageUnit.h"
+#include "shell/BassAudio.h"
+#include "shell/ClockUnit.h"
 #include "util/ProcessExit.h"
 #include "util/Streams.h"
 
@@ -47,15 +47,24 @@ TImage* BackImage = nullptr;
 uint32_t Width = 0;
 uint32_t Height = 0;
 uint32_t Depth = 0;
-uint32_t FramePeriod = 25;
-uint32_t NextDeadline = 0;
-uint32_t FrameCount = 0;
-uint32_t RemainingSum = 0;
 bool Keys[512];
 TMouseObjects* MouseObjects = nullptr;
 bool AudioReady = false;
 std::function<void()> AfterFlipHook;
 std::function<void()> BeforePollHook;
+
+// Frame timing: the period (25 ms until SetFrameRate), the tick at which the
+// current frame may be presented, the frames presented and the ms left
+// before the deadlines, summed.
+static uint32_t gFramePeriod = 25;
+static uint32_t gNextDeadline = 0;
+static uint32_t gFrameCount = 0;
+static uint32_t gRemainingSum = 0;
+
+uint32_t FramePeriod() { return gFramePeriod; }
+uint32_t FrameCount() { return gFrameCount; }
+uint32_t RemainingSum() { return gRemainingSum; }
+void RestartSchedule() { gNextDeadline = 0; }
 
 static const char* kInitContext = "QX_SDL, Initialize";
 
@@ -92,8 +101,8 @@ void Initialize(uint16_t width, uint16_t height, uint16_t depth, uint32_t option
   MouseObjects = new TMouseObjects();
   AudioReady = false;
   SDL_WM_SetCaption("KROMBEL SDL Application", nullptr);
-  FrameCount = 0;
-  RemainingSum = 0;
+  gFrameCount = 0;
+  gRemainingSum = 0;
   std::memset(Keys, 0, sizeof Keys);
   SetImageDepth(depth);
   Init_Audio();
@@ -131,31 +140,31 @@ void Finalize() {
   SDL_Quit();
   delete MouseObjects;
   MouseObjects = nullptr;
-  if (FrameCount > 0)
-    Log->Status("QX_SDL: Average ms remaining in each frame: " + std::to_string(RemainingSum / FrameCount),
+  if (gFrameCount > 0)
+    Log->Status("QX_SDL: Average ms remaining in each frame: " + std::to_string(gRemainingSum / gFrameCount),
                 "QX_SDL, Finalize");
 }
 
 void SetFrameRate(uint32_t rate) {
-  if (rate > 0) FramePeriod = 1000 / rate;
+  if (rate > 0) gFramePeriod = 1000 / rate;
 }
 
 uint32_t TimeLeft() {
   uint32_t now = Clock().Ticks();
   // The tick count wraps after 49.7 days: a deadline further ahead than one
   // frame period is one from before the wrap and starts a new period.
-  if (NextDeadline > now && NextDeadline - now <= FramePeriod) return NextDeadline - now;
-  NextDeadline = now + FramePeriod;
+  if (gNextDeadline > now && gNextDeadline - now <= gFramePeriod) return gNextDeadline - now;
+  gNextDeadline = now + gFramePeriod;
   return 0;
 }
 
 void Flip() {
   if (Screen && BackBuffer && SDL_UpperBlit(BackBuffer, nullptr, Screen, nullptr) != 0)
     Log->Warning("Flip Blit failed...", "QX_SDL, Flip");
-  RemainingSum += TimeLeft();
+  gRemainingSum += TimeLeft();
   for (uint32_t left = TimeLeft(); left > 0; left = TimeLeft()) Clock().Delay(left);
   if (Screen) SDL_Flip(Screen);
-  FrameCount += 1;
+  gFrameCount += 1;
   if (AfterFlipHook) AfterFlipHook();
 }
 
@@ -199,24 +208,7 @@ void DrawImageRect(int16_t x, int16_t y, int16_t left, int16_t top, int16_t righ
   DrawImagePart(x, y, left, top, int16_t(right - left + 1), int16_t(bottom - top + 1), image);
 }
 
-std::unique_ptr<TMemoryStream> ImageToGrayStream(const TImage* image) {
-  auto stream = std::make_unique<TMemoryStream>();
-  int w = image ? image->Width() : 0;
-  int h = image ? image->Height() : 0;
-  stream->WriteWord(uint16_t(w));
-  stream->WriteWord(uint16_t(h));
-  std::vector<uint8_t> row(size_t(w > 0 ? w : 0));
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) {
-      uint32_t v = image->GetPixel(x, y);
-      uint32_t r = (v >> 16) & 0xFF, g = (v >> 8) & 0xFF, b = v & 0xFF;
-      row[size_t(x)] = uint8_t((30 * r + 59 * g + 11 * b) / 100);
-    }
-    stream->WriteBuffer(row.data(), row.size());
-  }
-  stream->SetPosition(0);
-  return stream;
-}
+std::unique_ptr<TMemoryStream> ImageToGrayStream(const TImage* image) { return zorbin::ImageToGrayStream(image); }
 
 void SetCaption(const std::string& caption) { SDL_WM_SetCaption(caption.c_str(), nullptr); }
 

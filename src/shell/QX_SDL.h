@@ -26,7 +26,7 @@ class TMouseObject {
   std::string Name;
 };
 
-class TMouseObjects {
+class TMouseObjects final {
  public:
   void Add(std::unique_ptr<TMouseObject> object);
   // Objects below the base index receive no events.
@@ -53,10 +53,6 @@ extern TImage* BackImage;
 extern uint32_t Width;
 extern uint32_t Height;
 extern uint32_t Depth;
-extern uint32_t FramePeriod;
-extern uint32_t NextDeadline;
-extern uint32_t FrameCount;
-extern uint32_t RemainingSum;
 extern bool Keys[512];
 extern TMouseObjects* MouseObjects;
 extern bool AudioReady;
@@ -70,13 +66,20 @@ void Finalize();
 void SetFrameRate(uint32_t rate);
 uint32_t TimeLeft();
 void Flip();
+// The frame timing, kept by SetFrameRate, TimeLeft and Flip: the period in
+// ms, the frames presented, and the sum of the ms left before each deadline.
+uint32_t FramePeriod();
+uint32_t FrameCount();
+uint32_t RemainingSum();
+// Forgets the deadline, as at load: the next TimeLeft starts a new schedule.
+void RestartSchedule();
 void PollEvents();
 void ClearKeys();
 void Clear(uint8_t r, uint8_t g, uint8_t b);
 void DrawImage(int16_t x, int16_t y, const TImage* image);
 void DrawImagePart(int16_t x, int16_t y, int16_t srcX, int16_t srcY, int16_t w, int16_t h, const TImage* image);
 void DrawImageRect(int16_t x, int16_t y, int16_t left, int16_t top, int16_t right, int16_t bottom, const TImage* image);
-// Width and height as 16-bit little-endian, then one grey byte per pixel.
+// The grey map the font loader builds glyph masks from (see ImageUnit).
 std::unique_ptr<TMemoryStream> ImageToGrayStream(const TImage* image);
 void Init_Audio();
 void SetCaption(const std::string& caption);
