@@ -3,6 +3,7 @@
 
 #include "log/Logger.h"
 #include "storage/QXStream.h"
+#include "util/ByteOrder.h"
 #include "util/QXToolbox.h"
 #include "util/Streams.h"
 
@@ -213,7 +214,7 @@ void TXMap::LoadBinary(TStream& stream, bool wide) {
   std::vector<uint8_t> cells(rawGrid_.size() * cellSize);
   stream.ReadBuffer(cells.data(), cells.size());
   for (size_t i = 0; i < rawGrid_.size(); ++i)
-    rawGrid_[i] = wide ? int32_t(cells[2 * i] | (cells[2 * i + 1] << 8)) : int32_t(cells[i]);
+    rawGrid_[i] = wide ? int32_t(LoadLE16(&cells[2 * i])) : int32_t(cells[i]);
 
   std::string text = ReadShortText(stream);
   if (!text.empty()) Author = text;
@@ -405,11 +406,12 @@ void TXMap::SaveBinary(TStream& stream, bool wide) {
   stream.WriteString(wide ? "MAPW" : "MAPB");
   stream.WriteByte(uint8_t(Width()));
   stream.WriteByte(uint8_t(Height()));
-  std::vector<uint8_t> cells;
-  cells.reserve(rawGrid_.size() * (wide ? 2 : 1));
-  for (int32_t v : rawGrid_) {
-    cells.push_back(uint8_t(v));
-    if (wide) cells.push_back(uint8_t(v >> 8));
+  std::vector<uint8_t> cells(rawGrid_.size() * (wide ? 2 : 1));
+  for (size_t i = 0; i < rawGrid_.size(); ++i) {
+    if (wide)
+      StoreLE16(&cells[2 * i], uint16_t(rawGrid_[i]));
+    else
+      cells[i] = uint8_t(rawGrid_[i]);
   }
   stream.WriteBuffer(cells.data(), cells.size());
 

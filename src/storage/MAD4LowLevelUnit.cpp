@@ -3,6 +3,7 @@
 #include "storage/MAD4LowLevelUnit.h"
 
 #include "log/Logger.h"
+#include "util/ByteOrder.h"
 #include "util/QXToolbox.h"
 #include "util/Streams.h"
 
@@ -25,9 +26,9 @@ static constexpr int64_t kMaxArchiveSize = 0x7FFFFFFF;
 static const uint8_t kZeros[4096] = {};
 
 std::string FourCCText(uint32_t fourCC) {
-  std::string s(4, '\0');
-  for (int i = 0; i < 4; ++i) s[size_t(i)] = char((fourCC >> (8 * i)) & 0xFF);
-  return s;
+  uint8_t bytes[4];
+  StoreLE32(bytes, fourCC);
+  return std::string(bytes, bytes + 4);
 }
 
 std::string ChunkKeyOf(int64_t start) {
@@ -36,10 +37,6 @@ std::string ChunkKeyOf(int64_t start) {
 }
 
 static bool IsMagic(const uint8_t* p, const char* magic) { return std::memcmp(p, magic, 4) == 0; }
-
-static uint32_t LittleDWord(const uint8_t* p) {
-  return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
 
 TMAD4LowLevel::TMAD4LowLevel() = default;
 
@@ -80,8 +77,8 @@ void TMAD4LowLevel::Mount(const std::string& fileName, bool readOnly) {
       uint8_t trailer[kTrailerSize];
       stream_->SetPosition(size - kTrailerSize);
       stream_->ReadBuffer(trailer, sizeof trailer);
-      if (IsMagic(trailer, "ENDS") && LittleDWord(trailer + 4) == 4) {
-        int64_t length = LittleDWord(trailer + 8);
+      if (IsMagic(trailer, "ENDS") && LoadLE32(trailer + 4) == 4) {
+        int64_t length = LoadLE32(trailer + 8);
         if (length <= size) base_ = size - length;
       }
     }
