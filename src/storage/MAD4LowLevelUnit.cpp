@@ -200,10 +200,16 @@ int64_t TMAD4LowLevel::Add(uint32_t fourCC, TStream& data) {
     return -1;
   }
   data.SetPosition(0);
+  int64_t start = FillWholeNull(fourCC, data);
+  if (start < 0) start = FillPartOfNull(fourCC, data);
+  if (start < 0) start = AddAtEnd(fourCC, data);
+  return start;
+}
+
+// Pass 1: a free chunk of exactly the data's size. -1 where none is.
+int64_t TMAD4LowLevel::FillWholeNull(uint32_t fourCC, TStream& data) {
   const int64_t d = data.Size();
   const int64_t fileSize = FileSize();
-
-  // Pass 1: a free chunk of exactly this size.
   for (TMAD4ChunkData& chunk : chunks_) {
     if (chunk.FourCC != kFourCCNull || int64_t(chunk.Size) != d) continue;
     if (chunk.Start + kChunkHeaderSize + d > fileSize) continue;
@@ -217,8 +223,14 @@ int64_t TMAD4LowLevel::Add(uint32_t fourCC, TStream& data) {
                kAddContext);
     return chunk.Start;
   }
+  return -1;
+}
 
-  // Pass 2: a free chunk with room for this one and a free chunk header.
+// Pass 2: a free chunk with room for the data and a free chunk header. -1
+// where none is.
+int64_t TMAD4LowLevel::FillPartOfNull(uint32_t fourCC, TStream& data) {
+  const int64_t d = data.Size();
+  const int64_t fileSize = FileSize();
   for (size_t i = 0; i < chunks_.size(); ++i) {
     TMAD4ChunkData& chunk = chunks_[i];
     if (chunk.FourCC != kFourCCNull || int64_t(chunk.Size) < d + kChunkHeaderSize) continue;
@@ -232,8 +244,13 @@ int64_t TMAD4LowLevel::Add(uint32_t fourCC, TStream& data) {
     chunks_.insert(chunks_.begin() + long(i), TMAD4ChunkData{fourCC, uint32_t(d), start});
     return start;
   }
+  return -1;
+}
 
-  // Pass 3: over the trailing run of free chunks and the trailer.
+// Pass 3: over the trailing run of free chunks and the trailer. -1, with an
+// error logged, where the archive cannot take the chunk there.
+int64_t TMAD4LowLevel::AddAtEnd(uint32_t fourCC, TStream& data) {
+  const int64_t d = data.Size();
   size_t first = chunks_.size();
   while (first > 0 && (chunks_[first - 1].FourCC == kFourCCNull || chunks_[first - 1].FourCC == kFourCCEnds))
     --first;

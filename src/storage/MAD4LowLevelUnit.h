@@ -95,6 +95,10 @@ class TMAD4LowLevel {
   bool CheckFourCC(uint32_t fourCC);
   bool FitsInFile(const TMAD4ChunkData& chunk);
   void WriteChunk(int64_t start, uint32_t fourCC, TStream& data);
+  // The three places Add tries in turn.
+  int64_t FillWholeNull(uint32_t fourCC, TStream& data);
+  int64_t FillPartOfNull(uint32_t fourCC, TStream& data);
+  int64_t AddAtEnd(uint32_t fourCC, TStream& data);
   void ScanChunks();
   void CreateArchive();
 
