@@ -1,3 +1,4 @@
+// BridgeTest: the bridge's growth tile by tile, its crumbling and fades, and the cells the player stands on.
 #include "objects/ZORBBridgeUnit.h"
 
 #include "ObjectTestSupport.h"
@@ -13,7 +14,7 @@ class BridgeTest : public test::TObjectTest {
   void SetUp() override {
     TObjectTest::SetUp();
     // Left half green, right half blue.
-    tile_ = Picture("plank.tga", test::MakeTga(32, 16, [](int x, int) { return x < 16 ? kGreen : kBlue; }));
+    tile_ = Picture("plank.tga", test::TgaOf(32, 16, [](int x, int) { return x < 16 ? kGreen : kBlue; }));
   }
   std::unique_ptr<TBridge> Make(const std::string& keys) {
     ini_ = Ini("[B]\nType=Bridge\nImage=" + tile_ + "\n" + keys);
@@ -156,7 +157,7 @@ TEST_F(BridgeTest, OneFadePerDistinctColour) {
   auto again = Make("Width=1\n");
   EXPECT_EQ(anims_.Count(), 2);
   // A colour-keyed tile picture is read after it has been tiled (blitted).
-  std::string keyed = Picture("keyed.tga", test::MakeTga(32, 16, [](int x, int) { return x < 8 ? 0u : kRed; },
+  std::string keyed = Picture("keyed.tga", test::TgaOf(32, 16, [](int x, int) { return x < 8 ? 0u : kRed; },
                                                          std::string("\x00\x40", 2)));
   ini_ = Ini("[K]\nImage=" + keyed + "\nWidth=2\n");
   TBridge k(*ini_, "K");

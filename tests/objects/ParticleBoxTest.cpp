@@ -1,3 +1,4 @@
+// ParticleBoxTest: particle streams in every direction, colour fades, rate, life cycle and bad numbers.
 #include "objects/ZORBParticleBoxUnit.h"
 
 #include "ObjectTestSupport.h"
