@@ -194,9 +194,11 @@ TEST_F(BridgeTest, WidthsOutsideTheRangeAreHeld) {
   EXPECT_EQ(Holes(64, 64, 100), 37);
   auto zero = Make("Width=0\n");
   zero->Draw();
+  // Held at 64 tiles, so the pictures stay small however many bridges ask.
   auto wide = Make("Width=100000\n");
   EXPECT_EQ(wide->Width, 64);
   EXPECT_EQ(wide->BuildImage->Width(), 1024);
+  EXPECT_EQ(wide->DissolveImage->Width(), 1024);
 }
 
 }  // namespace
