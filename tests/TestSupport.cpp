@@ -64,16 +64,34 @@ void WriteFileText(const std::string& fileName, const std::string& text) {
 
 bool FileExists(const std::string& fileName) { return std::filesystem::exists(fileName); }
 
-std::string Tga(int w, int h, const std::vector<uint32_t>& rgb, const std::string& id) {
+namespace {
+
+// count pixels in file order, pixel(i) as 0xRRGGBB; a count short of w * h
+// makes a short file.
+std::string BuildTga(int w, int h, const std::string& id, size_t count, const std::function<uint32_t(size_t)>& pixel) {
   std::string s(18, '\0');
   s[0] = char(id.size());
-  s[2] = 2;
+  s[2] = 2;  // true colour
   s[12] = char(w & 255), s[13] = char(w >> 8), s[14] = char(h & 255), s[15] = char(h >> 8);
   s[16] = 24;
-  s[17] = 0x20;
+  s[17] = 0x20;  // rows top to bottom
   s += id;
-  for (uint32_t c : rgb) s += {char(c & 255), char((c >> 8) & 255), char((c >> 16) & 255)};
+  for (size_t i = 0; i < count; ++i) {
+    const uint32_t c = pixel(i);
+    s += {char(c & 255), char((c >> 8) & 255), char((c >> 16) & 255)};
+  }
   return s;
+}
+
+}  // namespace
+
+std::string TgaOf(int w, int h, const std::function<uint32_t(int x, int y)>& pixel, const std::string& id) {
+  const size_t count = w > 0 && h > 0 ? size_t(w) * size_t(h) : 0;
+  return BuildTga(w, h, id, count, [&](size_t i) { return pixel(int(i % size_t(w)), int(i / size_t(w))); });
+}
+
+std::string Tga(int w, int h, const std::vector<uint32_t>& rgb, const std::string& id) {
+  return BuildTga(w, h, id, rgb.size(), [&](size_t i) { return rgb[i]; });
 }
 
 std::vector<std::string> SplitLines(const std::string& text) {

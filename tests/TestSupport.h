@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -30,8 +31,11 @@ class TTempDir {
 std::string ReadFileText(const std::string& fileName);
 void WriteFileText(const std::string& fileName, const std::string& text);
 bool FileExists(const std::string& fileName);
-// A top-down 24-bit true-colour TGA file: pixels as 0xRRGGBB, row by row,
-// and the image-ID bytes (the picture's animation or glyph data).
+// A top-down 24-bit true-colour TGA file: pixel(x, y) as 0xRRGGBB and the
+// image-ID bytes (the picture's animation or glyph data). The one TGA
+// builder of the tests.
+std::string TgaOf(int w, int h, const std::function<uint32_t(int x, int y)>& pixel, const std::string& id = "");
+// The same with the pixels listed row by row.
 std::string Tga(int w, int h, const std::vector<uint32_t>& rgb, const std::string& id = "");
 
 // A picture's pixel at (x, y) as 0xRRGGBB.

@@ -3,6 +3,7 @@
 
 #include "log/Logger.h"
 #include "storage/QXStream.h"
+#include "util/ByteOrder.h"
 #include "util/QXToolbox.h"
 #include "util/Streams.h"
 
@@ -79,6 +80,9 @@ std::string ReadShortText(TStream& stream) {
   return text;
 }
 
+std::string TextMode(bool hex) { return hex ? "MAPX" : "MAPT"; }
+std::string TextContext(bool hex) { return "XMapUnit, TXMap.Load" + TextMode(hex); }
+
 }  // namespace
 
 void TXMap::Load(const std::string& fileName) {
@@ -120,19 +124,66 @@ void TXMap::LoadMAPX(TStream& stream) { LoadText(stream, true); }
 void TXMap::LoadMAPB(TStream& stream) { LoadBinary(stream, false); }
 void TXMap::LoadMAPW(TStream& stream) { LoadBinary(stream, true); }
 
-void TXMap::LoadText(TStream& stream, bool hex) {
-  const std::string mode = hex ? "MAPX" : "MAPT";
-  const std::string context = "XMapUnit, TXMap.Load" + mode;
-  // Changes the grid size, refusing sizes no map needs: such a file leaves
-  // an empty map behind instead of exhausting memory.
-  auto sizeGrids = [&](int32_t w, int32_t h) {
-    if (AllocateGrids(w, h)) return true;
-    Log->Warning("Map size is out of range! (" + IntToStr(w) + " x " + IntToStr(h) + ")", context);
-    Clear();
-    LastError = "Map size is out of range!";
-    return false;
-  };
+// Changes the grid size, refusing sizes no map needs: such a file leaves an
+// empty map behind instead of exhausting memory.
+bool TXMap::SizeTextGrids(int32_t w, int32_t h, bool hex) {
+  if (AllocateGrids(w, h)) return true;
+  Log->Warning("Map size is out of range! (" + IntToStr(w) + " x " + IntToStr(h) + ")", TextContext(hex));
+  Clear();
+  LastError = "Map size is out of range!";
+  return false;
+}
 
+// An LW line: entries of a character and three decimal digits (MAPT) or of
+// two five-digit numbers (MAPX).
+void TXMap::ReadTextWraps(const std::string& entries, bool hex) {
+  const size_t entry = hex ? 10 : 4;
+  size_t p = 0;
+  for (; p + entry <= entries.size(); p += entry) {
+    if (hex)
+      AddLogicalWrap(StrToInt(entries.substr(p, 5)), StrToInt(entries.substr(p + 5, 5)));
+    else
+      AddLogicalWrap(uint8_t(entries[p]), StrToInt(entries.substr(p + 1, 3)));
+  }
+  if (p < entries.size())
+    Log->Warning("Incomplete logical wrap entry in " + TextMode(hex) + " mode. (" + entries.substr(p) + ")",
+                 TextContext(hex));
+}
+
+// An MP line fills grid row `row` and moves it on; a grid without a height or
+// width gets the default first. False where that sizing fails.
+bool TXMap::ReadTextRow(const std::string& cellText, int32_t& row, bool hex) {
+  const std::string context = TextContext(hex);
+  if (Height() == 0) {
+    LastError = "Map height is not specified in file!";
+    Log->Warning("Map height is not specified!", context);
+    if (!SizeTextGrids(Width(), 20, hex)) return false;
+  }
+  if (Width() == 0) {
+    LastError = "Map width is not specified in file!";
+    Log->Warning("Map width is not specified!", context);
+    if (!SizeTextGrids(32, Height(), hex)) return false;
+  }
+  // ">=": a later HE or WI may have shrunk the grid below the row counter.
+  if (row >= Height()) {
+    Log->Warning("Too many map lines in " + TextMode(hex) + " mode.", context);
+    return true;
+  }
+  int32_t* cells = rawGrid_.data() + size_t(row) * size_t(Width());
+  for (int32_t col = 0; col < Width(); ++col) cells[col] = 32;
+  if (hex) {
+    // A separator, then four hex digits and a separator per cell.
+    int32_t col = 0;
+    for (size_t p = 1; p + 4 <= cellText.size() && col < Width(); p += 5) cells[col++] = HexCell(cellText.substr(p, 4));
+  } else {
+    for (int32_t col = 0; col < Width() && size_t(col) < cellText.size(); ++col)
+      cells[col] = uint8_t(cellText[size_t(col)]);
+  }
+  ++row;
+  return true;
+}
+
+void TXMap::LoadText(TStream& stream, bool hex) {
   // The CR LF after the magic is skipped unseen.
   char skipped[2];
   stream.Read(skipped, 2);
@@ -148,9 +199,9 @@ void TXMap::LoadText(TStream& stream, bool hex) {
       break;
     }
     if (id == "WI") {
-      if (!sizeGrids(StrToInt(rest), Height())) return;
+      if (!SizeTextGrids(StrToInt(rest), Height(), hex)) return;
     } else if (id == "HE") {
-      if (!sizeGrids(Width(), StrToInt(rest))) return;
+      if (!SizeTextGrids(Width(), StrToInt(rest), hex)) return;
     } else if (id == "MN") {
       MapName = rest;
     } else if (id == "AU") {
@@ -160,48 +211,15 @@ void TXMap::LoadText(TStream& stream, bool hex) {
     } else if (id == "EX") {
       ExtraLines.push_back(rest);
     } else if (id == "LW") {
-      size_t entry = hex ? 10 : 4;
-      size_t p = 0;
-      for (; p + entry <= rest.size(); p += entry) {
-        if (hex)
-          AddLogicalWrap(StrToInt(rest.substr(p, 5)), StrToInt(rest.substr(p + 5, 5)));
-        else
-          AddLogicalWrap(uint8_t(rest[p]), StrToInt(rest.substr(p + 1, 3)));
-      }
-      if (p < rest.size())
-        Log->Warning("Incomplete logical wrap entry in " + mode + " mode. (" + rest.substr(p) + ")", context);
+      ReadTextWraps(rest, hex);
     } else if (id == "MP") {
-      if (Height() == 0) {
-        LastError = "Map height is not specified in file!";
-        Log->Warning("Map height is not specified!", context);
-        if (!sizeGrids(Width(), 20)) return;
-      }
-      if (Width() == 0) {
-        LastError = "Map width is not specified in file!";
-        Log->Warning("Map width is not specified!", context);
-        if (!sizeGrids(32, Height())) return;
-      }
-      // ">=": a later HE or WI may have shrunk the grid below the row counter.
-      if (row >= Height()) {
-        Log->Warning("Too many map lines in " + mode + " mode.", context);
-        continue;
-      }
-      int32_t* cells = rawGrid_.data() + size_t(row) * size_t(Width());
-      for (int32_t col = 0; col < Width(); ++col) cells[col] = 32;
-      if (hex) {
-        // A separator, then four hex digits and a separator per cell.
-        int32_t col = 0;
-        for (size_t p = 1; p + 4 <= rest.size() && col < Width(); p += 5) cells[col++] = HexCell(rest.substr(p, 4));
-      } else {
-        for (int32_t col = 0; col < Width() && size_t(col) < rest.size(); ++col) cells[col] = uint8_t(rest[size_t(col)]);
-      }
-      ++row;
+      if (!ReadTextRow(rest, row, hex)) return;
     } else {
-      Log->Warning("Unknown identifier in " + mode + " mode. (" + id + ")", context);
+      Log->Warning("Unknown identifier in " + TextMode(hex) + " mode. (" + id + ")", TextContext(hex));
     }
   }
   // A file that ends before its XX line ends the map there.
-  if (!ended) Log->Warning("Missing XX line in " + mode + " mode.", context);
+  if (!ended) Log->Warning("Missing XX line in " + TextMode(hex) + " mode.", TextContext(hex));
   ApplyLogicalWraps();
 }
 
@@ -213,7 +231,7 @@ void TXMap::LoadBinary(TStream& stream, bool wide) {
   std::vector<uint8_t> cells(rawGrid_.size() * cellSize);
   stream.ReadBuffer(cells.data(), cells.size());
   for (size_t i = 0; i < rawGrid_.size(); ++i)
-    rawGrid_[i] = wide ? int32_t(cells[2 * i] | (cells[2 * i + 1] << 8)) : int32_t(cells[i]);
+    rawGrid_[i] = wide ? int32_t(LoadLE16(&cells[2 * i])) : int32_t(cells[i]);
 
   std::string text = ReadShortText(stream);
   if (!text.empty()) Author = text;
@@ -405,11 +423,12 @@ void TXMap::SaveBinary(TStream& stream, bool wide) {
   stream.WriteString(wide ? "MAPW" : "MAPB");
   stream.WriteByte(uint8_t(Width()));
   stream.WriteByte(uint8_t(Height()));
-  std::vector<uint8_t> cells;
-  cells.reserve(rawGrid_.size() * (wide ? 2 : 1));
-  for (int32_t v : rawGrid_) {
-    cells.push_back(uint8_t(v));
-    if (wide) cells.push_back(uint8_t(v >> 8));
+  std::vector<uint8_t> cells(rawGrid_.size() * (wide ? 2 : 1));
+  for (size_t i = 0; i < rawGrid_.size(); ++i) {
+    if (wide)
+      StoreLE16(&cells[2 * i], uint16_t(rawGrid_[i]));
+    else
+      cells[i] = uint8_t(rawGrid_[i]);
   }
   stream.WriteBuffer(cells.data(), cells.size());
 

@@ -4,6 +4,7 @@
 
 #include "log/Logger.h"
 #include "pictures/RawPictureUnit.h"
+#include "util/ByteOrder.h"
 #include "util/QXToolbox.h"
 #include "util/Streams.h"
 
@@ -120,9 +121,9 @@ uint32_t TImage::GetPixel(int x, int y) const {
   const uint8_t* p = static_cast<const uint8_t*>(Surface->pixels) + y * Surface->pitch + x * bpp;
   switch (bpp) {
     case 1: return p[0];
-    case 2: return uint32_t(p[0] | (p[1] << 8));
-    case 3: return uint32_t(p[0] | (p[1] << 8) | (p[2] << 16));
-    case 4: return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+    case 2: return LoadLE16(p);
+    case 3: return LoadLE24(p);
+    case 4: return LoadLE32(p);
     default: return 0;
   }
 }

@@ -1,6 +1,7 @@
 // PngWriterUnit: PNG and BMP output of surfaces.
 #include "pictures/PngWriterUnit.h"
 
+#include "util/ByteOrder.h"
 #include "util/QXToolbox.h"
 
 #include <zlib.h>
@@ -8,6 +9,17 @@
 #include <cstdio>
 
 namespace zorbin {
+
+// A surface pixel of 1 to 4 bytes as SDL_GetRGB takes it.
+static uint32_t PixelValue(const uint8_t* p, int bytesPerPixel) {
+  switch (bytesPerPixel) {
+    case 1: return p[0];
+    case 2: return LoadLE16(p);
+    case 3: return LoadLE24(p);
+    case 4: return LoadLE32(p);
+    default: return 0;
+  }
+}
 
 std::vector<uint8_t> SurfaceToRGB(SDL_Surface* surface) {
   std::vector<uint8_t> rgb;
@@ -18,8 +30,7 @@ std::vector<uint8_t> SurfaceToRGB(SDL_Surface* surface) {
   for (int y = 0; y < surface->h; ++y) {
     const uint8_t* row = static_cast<const uint8_t*>(surface->pixels) + y * surface->pitch;
     for (int x = 0; x < surface->w; ++x) {
-      uint32_t v = 0;
-      for (int i = 0; i < bpp && i < 4; ++i) v |= uint32_t(row[x * bpp + i]) << (8 * i);
+      const uint32_t v = PixelValue(row + x * bpp, bpp);
       uint8_t r, g, b;
       SDL_GetRGB(v, surface->format, &r, &g, &b);
       rgb.push_back(r);
@@ -32,10 +43,8 @@ std::vector<uint8_t> SurfaceToRGB(SDL_Surface* surface) {
 }
 
 static void PutBE32(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(uint8_t(v >> 24));
-  out.push_back(uint8_t(v >> 16));
-  out.push_back(uint8_t(v >> 8));
-  out.push_back(uint8_t(v));
+  out.resize(out.size() + 4);
+  StoreBE32(&out[out.size() - 4], v);
 }
 
 static void PutChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {

@@ -6,6 +6,7 @@
 #include "pictures/ImageUnit.h"
 #include "pictures/RawPictureUnit.h"
 #include "storage/QXStream.h"
+#include "util/ByteOrder.h"
 #include "util/Streams.h"
 
 #include <SDL.h>
@@ -201,7 +202,7 @@ void TTGAFont::Read(TStream& stream) {
     for (int k = 0; k < 256; ++k) {
       if (!(raw.GetInfoByte(k >> 3) & (0x80 >> (k & 7)))) continue;
       if (record + 8 > raw.Info.size()) break;
-      auto word = [&](size_t i) { return int32_t(raw.Info[record + i] | (raw.Info[record + i + 1] << 8)); };
+      auto word = [&](size_t i) { return int32_t(LoadLE16(&raw.Info[record + i])); };
       Glyphs[k] = TGlyphRect{word(0), word(2), word(4), word(6)};
       record += 8;
     }

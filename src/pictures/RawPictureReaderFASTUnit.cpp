@@ -1,6 +1,7 @@
 // RawPictureReaderFASTUnit: run-length true-colour readers.
 #include "pictures/RawPictureReaderFASTUnit.h"
 
+#include "util/ByteOrder.h"
 #include "util/Streams.h"
 
 #include <algorithm>
@@ -73,12 +74,12 @@ class TPixelWriter {
     }
     // Sixteen bytes of the repeating pattern; each store moves on five
     // pixels (15 bytes).
-    const uint64_t p = uint64_t(pixel[0]) | uint64_t(pixel[1]) << 8 | uint64_t(pixel[2]) << 16;
+    const uint64_t p = LoadLE24(pixel);
     const uint64_t first = p | p << 24 | p << 48;
     const uint64_t second = p >> 16 | p << 8 | p << 32 | p << 56;
     uint8_t pattern[16];
-    StoreLittleEndian(pattern, first);
-    StoreLittleEndian(pattern + 8, second);
+    StoreLE64(pattern, first);
+    StoreLE64(pattern + 8, second);
     uint8_t saved[16];
     std::memcpy(saved, dest + bytes, 16);
     for (size_t i = 0; i < bytes; i += 15) std::memcpy(dest + i, pattern, 16);
@@ -98,10 +99,6 @@ class TPixelWriter {
   }
 
  private:
-  static void StoreLittleEndian(uint8_t* dest, uint64_t v) {
-    for (int i = 0; i < 8; ++i) dest[i] = uint8_t(v >> (8 * i));
-  }
-
   uint8_t* end_;
 };
 

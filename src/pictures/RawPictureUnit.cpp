@@ -5,6 +5,7 @@
 #include "pictures/FastPaletteUnit.h"
 #include "pictures/RawPictureReaderFASTUnit.h"
 #include "storage/QXStream.h"
+#include "util/ByteOrder.h"
 #include "util/QXToolbox.h"
 #include "util/Streams.h"
 
@@ -75,8 +76,6 @@ void RequireBytes(TStream& stream, uint64_t needed) {
 // The fewest bytes a run-length stream of that many pixels can take: a
 // packet covers at most 128 pixels and costs a header and one pixel.
 uint64_t MinRunLengthBytes(uint64_t pixels, uint64_t pixelBytes) { return (pixels + 127) / 128 * (1 + pixelBytes); }
-
-uint16_t Word(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
 
 void Put565(uint16_t v, uint8_t* out) {
   out[0] = uint8_t((v & 0x1F) << 3);
@@ -220,111 +219,170 @@ void TRawPicture::ReadGSD(const std::string& name) { ReadGSDStream(*OpenPicture(
 
 // ---------------------------------------------------------------- TGA
 
-void TRawPicture::ReadTGAStream(TStream& stream) {
-  uint8_t header[18];
-  stream.ReadBuffer(header, sizeof header);
-  const uint8_t idLength = header[0];
-  const uint8_t imageType = header[2];
-  const uint16_t mapLength = Word(header + 5);
-  const uint16_t originX = Word(header + 8);
-  const uint16_t originY = Word(header + 10);
-  const uint16_t width = Word(header + 12);
-  const uint16_t height = Word(header + 14);
-  const uint8_t depth = header[16];
-  const uint8_t descriptor = header[17];
-  const bool topDown = (descriptor & 0x20) != 0;
-  const uint8_t attributeBits = descriptor & 0x0F;
+namespace {
 
-  Clear();
+// The fields of the 18-byte TGA header that the reader uses.
+struct TTGAHeader {
+  uint8_t IdLength = 0;
+  uint8_t ImageType = 0;
+  uint16_t MapLength = 0;
+  uint16_t OriginX = 0;
+  uint16_t OriginY = 0;
+  uint16_t Width = 0;
+  uint16_t Height = 0;
+  uint8_t Depth = 0;
+  uint8_t Descriptor = 0;
+
+  bool TopDown() const { return (Descriptor & 0x20) != 0; }
+  uint8_t AttributeBits() const { return Descriptor & 0x0F; }
+};
+
+TTGAHeader ReadTGAHeader(TStream& stream) {
+  uint8_t bytes[18];
+  stream.ReadBuffer(bytes, sizeof bytes);
+  TTGAHeader h;
+  h.IdLength = bytes[0];
+  h.ImageType = bytes[2];
+  h.MapLength = LoadLE16(bytes + 5);
+  h.OriginX = LoadLE16(bytes + 8);
+  h.OriginY = LoadLE16(bytes + 10);
+  h.Width = LoadLE16(bytes + 12);
+  h.Height = LoadLE16(bytes + 14);
+  h.Depth = bytes[16];
+  h.Descriptor = bytes[17];
+  return h;
+}
+
+// What an image ID of that length holds (see TRawPicture::InfoKind).
+int32_t InfoKindOf(uint8_t idLength) {
   switch (idLength) {
-    case 0: InfoKind = 0; break;
-    case 2: InfoKind = 1; break;
-    case 16: InfoKind = 2; break;
-    case 32: InfoKind = 3; break;
-    default: InfoKind = 255; break;
+    case 0: return 0;
+    case 2: return 1;
+    case 16: return 2;
+    case 32: return 3;
+    default: return 255;
   }
-  Info.resize(idLength);
+}
+
+// The fewest bytes the pixel data of the header's type can take; 0 where
+// the reader decodes no pixels.
+uint64_t TGAPixelBytes(const TTGAHeader& h) {
+  const uint64_t pixels = uint64_t(h.Width) * h.Height;
+  const uint64_t mapBytes = uint64_t(h.MapLength) * 3;
+  switch (h.ImageType) {
+    case 1: return mapBytes + pixels;
+    case 2:
+      if (h.Depth == 24 || h.Depth == 32 || (h.Depth == 16 && h.AttributeBits() <= 1)) return pixels * (h.Depth / 8);
+      return 0;
+    case 3: return h.Depth == 8 ? pixels : 0;
+    case 9: return mapBytes + MinRunLengthBytes(pixels, 1);
+    case 10: return MinRunLengthBytes(pixels, 3);
+    case 11: return MinRunLengthBytes(pixels, 1);
+    default: return 0;
+  }
+}
+
+// Type 2. False where the depth or descriptor stops the reader.
+bool ReadTGATrueColour(TStream& stream, TRawPicture& picture, const TTGAHeader& h) {
+  if (h.OriginX != 0 || h.OriginY != 0) PrintLine("RTGA: Ignoring Origin settings!");
+  const int32_t w = picture.Width;
+  const bool bottomUp = !h.TopDown();
+  switch (h.Depth) {
+    case 24:
+      ReadRows(stream, picture, size_t(w) * 3, bottomUp,
+               [&](const uint8_t* row, uint8_t* out) { std::memcpy(out, row, size_t(w) * 3); });
+      return true;
+    case 32:
+      ReadRows(stream, picture, size_t(w) * 4, bottomUp, [&](const uint8_t* row, uint8_t* out) {
+        for (int32_t x = 0; x < w; ++x) std::memcpy(out + size_t(x) * 3, row + size_t(x) * 4, 3);
+      });
+      return true;
+    case 16: {
+      if (h.AttributeBits() > 1) {
+        PrintLine("RTGA: Illegal Image Descriptor Byte!");
+        return false;
+      }
+      auto put = h.AttributeBits() == 1 ? Put1555 : Put565;
+      ReadRows(stream, picture, size_t(w) * 2, bottomUp, [&](const uint8_t* row, uint8_t* out) {
+        for (int32_t x = 0; x < w; ++x) put(LoadLE16(row + size_t(x) * 2), out + size_t(x) * 3);
+      });
+      return true;
+    }
+    default: PrintLine("RTGA: Illegal Image Pixel Size!"); return false;
+  }
+}
+
+// Type 3. False where the depth stops the reader.
+bool ReadTGAGrey(TStream& stream, TRawPicture& picture, const TTGAHeader& h) {
+  if (h.Depth != 8) {
+    PrintLine("Illegal Image Pixel Size!");
+    return false;
+  }
+  ReadIndexedRows(stream, picture, GreyTable(), !h.TopDown());
+  return true;
+}
+
+void ReadTGARunLength24(TStream& stream, TRawPicture& picture, const TTGAHeader& h) {
+  if (h.TopDown())
+    ReadRLE24TopDown(stream, picture.Width, picture.Height, picture.Data.data());
+  else
+    ReadRLE24BottomUp(stream, picture.Width, picture.Height, picture.Data.data());
+}
+
+// The pixels of the header's image type into the sized picture. Types that
+// are not decoded leave it black with a message; false where the reader
+// stops, which also skips the steps that follow the pixels.
+bool ReadTGAPixels(TStream& stream, TRawPicture& picture, const TTGAHeader& h) {
+  switch (h.ImageType) {
+    case 0: PrintLine("RTGA: No image data included in file!"); return true;
+    case 1: ReadIndexedRows(stream, picture, ReadColourMap(stream, h.MapLength), !h.TopDown()); return true;
+    case 2: return ReadTGATrueColour(stream, picture, h);
+    case 3: return ReadTGAGrey(stream, picture, h);
+    case 9: ReadRunLength8(stream, picture, ReadColourMap(stream, h.MapLength), h.TopDown()); return true;
+    case 10: ReadTGARunLength24(stream, picture, h); return true;
+    case 11: ReadRunLength8(stream, picture, GreyTable(), h.TopDown()); return true;
+    case 32:
+    case 33: PrintLine("RTGA: Compressed images are not supported!"); return true;
+    default: PrintLine("RTGA: Unkown image type!"); return true;
+  }
+}
+
+// A font picture: one 8-byte glyph record per set bit of the 32-byte ID
+// follows the pixels and is appended to the info.
+void ReadGlyphRecords(TStream& stream, std::vector<uint8_t>& info) {
+  if (info.size() != 32) return;
+  size_t glyphs = 0;
+  for (size_t i = 0; i < 32; ++i) glyphs += size_t(std::popcount(info[i]));
+  info.resize(32 + 8 * glyphs);
+  stream.ReadBuffer(info.data() + 32, 8 * glyphs);
+}
+
+// Long animation info with bit 7 of byte 6: the frames are stored one below
+// the other.
+bool IsFrameStack(const TRawPicture& picture) {
+  return picture.Info.size() == 16 && (picture.Info[6] & 0x80) != 0 && picture.FrameCount() != 0;
+}
+
+}  // namespace
+
+void TRawPicture::ReadTGAStream(TStream& stream) {
+  const TTGAHeader header = ReadTGAHeader(stream);
+  Clear();
+  InfoKind = InfoKindOf(header.IdLength);
+  Info.resize(header.IdLength);
   stream.ReadBuffer(Info.data(), Info.size());
 
-  const uint64_t pixels = uint64_t(width) * height;
-  const uint64_t mapBytes = uint64_t(mapLength) * 3;
-  uint64_t needed = 0;
-  switch (imageType) {
-    case 1: needed = mapBytes + pixels; break;
-    case 2:
-      if (depth == 24 || depth == 32 || (depth == 16 && attributeBits <= 1)) needed = pixels * (depth / 8);
-      break;
-    case 3: needed = depth == 8 ? pixels : 0; break;
-    case 9: needed = mapBytes + MinRunLengthBytes(pixels, 1); break;
-    case 10: needed = MinRunLengthBytes(pixels, 3); break;
-    case 11: needed = MinRunLengthBytes(pixels, 1); break;
-    default: break;
-  }
-  if (!SizeAllowed(width, height, needed > 0)) {
+  const uint64_t needed = TGAPixelBytes(header);
+  if (!SizeAllowed(header.Width, header.Height, needed > 0)) {
     PrintLine("RTGA: Image too large!");
     Clear();
     return;
   }
   RequireBytes(stream, needed);
-  SetSize(width, height);
-
-  switch (imageType) {
-    case 0: PrintLine("RTGA: No image data included in file!"); break;
-    case 1: ReadIndexedRows(stream, *this, ReadColourMap(stream, mapLength), !topDown); break;
-    case 2: {
-      if (originX != 0 || originY != 0) PrintLine("RTGA: Ignoring Origin settings!");
-      const int32_t w = Width;
-      if (depth == 24) {
-        ReadRows(stream, *this, size_t(w) * 3, !topDown,
-                 [&](const uint8_t* row, uint8_t* out) { std::memcpy(out, row, size_t(w) * 3); });
-      } else if (depth == 32) {
-        ReadRows(stream, *this, size_t(w) * 4, !topDown, [&](const uint8_t* row, uint8_t* out) {
-          for (int32_t x = 0; x < w; ++x) std::memcpy(out + size_t(x) * 3, row + size_t(x) * 4, 3);
-        });
-      } else if (depth == 16) {
-        if (attributeBits > 1) {
-          PrintLine("RTGA: Illegal Image Descriptor Byte!");
-          return;
-        }
-        auto put = attributeBits == 1 ? Put1555 : Put565;
-        ReadRows(stream, *this, size_t(w) * 2, !topDown, [&](const uint8_t* row, uint8_t* out) {
-          for (int32_t x = 0; x < w; ++x) put(Word(row + size_t(x) * 2), out + size_t(x) * 3);
-        });
-      } else {
-        PrintLine("RTGA: Illegal Image Pixel Size!");
-        return;
-      }
-      break;
-    }
-    case 3:
-      if (depth != 8) {
-        PrintLine("Illegal Image Pixel Size!");
-        return;
-      }
-      ReadIndexedRows(stream, *this, GreyTable(), !topDown);
-      break;
-    case 9: ReadRunLength8(stream, *this, ReadColourMap(stream, mapLength), topDown); break;
-    case 10:
-      if (topDown)
-        ReadRLE24TopDown(stream, Width, Height, Data.data());
-      else
-        ReadRLE24BottomUp(stream, Width, Height, Data.data());
-      break;
-    case 11: ReadRunLength8(stream, *this, GreyTable(), topDown); break;
-    case 32:
-    case 33: PrintLine("RTGA: Compressed images are not supported!"); break;
-    default: PrintLine("RTGA: Unkown image type!"); break;
-  }
-
-  // A font picture: one 8-byte glyph record per set bit of the 32-byte ID
-  // follows the pixels.
-  if (Info.size() == 32) {
-    size_t glyphs = 0;
-    for (size_t i = 0; i < 32; ++i) glyphs += size_t(std::popcount(Info[i]));
-    Info.resize(32 + 8 * glyphs);
-    stream.ReadBuffer(Info.data() + 32, 8 * glyphs);
-  }
-  if (Info.size() == 16 && (Info[6] & 0x80) != 0 && FrameCount() != 0) StackToStrip();
+  SetSize(header.Width, header.Height);
+  if (!ReadTGAPixels(stream, *this, header)) return;
+  ReadGlyphRecords(stream, Info);
+  if (IsFrameStack(*this)) StackToStrip();
 }
 
 // Frames stored one below the other become frames side by side. Rows below
@@ -349,119 +407,177 @@ void TRawPicture::StackToStrip() {
 
 // ---------------------------------------------------------------- BMP
 
-void TRawPicture::ReadBMPStream(TStream& stream) {
-  const int64_t start = stream.Position();
+namespace {
+
+// The fields of the file header and the Windows V3 info header that the
+// reader uses.
+struct TBMPHeader {
+  uint32_t PixelOffset = 0;
+  int32_t Width = 0;
+  int32_t Height = 0;
+  uint16_t BitCount = 0;
+  uint32_t Compression = 0;
+  uint32_t ColoursUsed = 0;
+};
+
+// False, with a warning, for a file that is not a V3 BMP.
+bool ReadBMPHeader(TStream& stream, TBMPHeader& h) {
   uint8_t magic[2];
   stream.ReadBuffer(magic, 2);
   if (magic[0] != 'B' || magic[1] != 'M') {
     Log->Warning("Not a .BMP file!", kBMPContext);
-    return;
+    return false;
   }
   stream.ReadDWord();  // file size
   stream.ReadDWord();  // reserved
-  const uint32_t pixelOffset = stream.ReadDWord();
+  h.PixelOffset = stream.ReadDWord();
   if (stream.ReadDWord() != 40) {
     Log->Warning("Only Windows V3 BMP header supported!", kBMPContext);
-    return;
+    return false;
   }
-  const int32_t width = stream.ReadInt32();
-  const int32_t height = stream.ReadInt32();
+  h.Width = stream.ReadInt32();
+  h.Height = stream.ReadInt32();
   stream.ReadWord();  // planes
-  const uint16_t bitCount = stream.ReadWord();
-  const uint32_t compression = stream.ReadDWord();
+  h.BitCount = stream.ReadWord();
+  h.Compression = stream.ReadDWord();
   uint8_t unused[12];  // image size, resolutions
   stream.ReadBuffer(unused, sizeof unused);
-  const uint32_t coloursUsed = stream.ReadDWord();
+  h.ColoursUsed = stream.ReadDWord();
   stream.ReadDWord();  // colours important
+  return true;
+}
 
-  if (!SizeAllowed(width, height)) {
-    Log->Warning("Unsupported picture size! (" + IntToStr(width) + "x" + IntToStr(height) + ")", kBMPContext);
-    return;
-  }
-  uint64_t paletteEntries = 0;
-  if (bitCount == 1) paletteEntries = 2;
-  if (bitCount == 4) paletteEntries = 16;
-  if (bitCount == 8) paletteEntries = coloursUsed == 0 ? 256 : coloursUsed;
-  const bool rle8 = bitCount == 8 && compression == 1;
-  const bool rows = bitCount == 1 || bitCount == 4 || bitCount == 24 || (bitCount == 8 && compression == 0);
-  const uint64_t rowBytes = (uint64_t(width) * bitCount + 31) / 32 * 4;
-  const uint64_t pixelBytes = rows ? rowBytes * uint64_t(height) : 0;
-  // Rows of pixels must all be in the file (checked below); a run-length
-  // picture can be no larger than its pairs could make, 255 pixels each.
+// How the pixels are stored: rows of indices or colours, or 8-bit
+// run-length pairs.
+struct TBMPLayout {
+  uint64_t PaletteEntries = 0;
+  bool RunLength8 = false;
+  bool Rows = false;
+  uint64_t RowBytes = 0;
+  uint64_t PixelBytes = 0;  // all rows; 0 for run-length data
+};
+
+TBMPLayout BMPLayoutOf(const TBMPHeader& h) {
+  TBMPLayout l;
+  if (h.BitCount == 1) l.PaletteEntries = 2;
+  if (h.BitCount == 4) l.PaletteEntries = 16;
+  if (h.BitCount == 8) l.PaletteEntries = h.ColoursUsed == 0 ? 256 : h.ColoursUsed;
+  l.RunLength8 = h.BitCount == 8 && h.Compression == 1;
+  l.Rows = h.BitCount == 1 || h.BitCount == 4 || h.BitCount == 24 || (h.BitCount == 8 && h.Compression == 0);
+  l.RowBytes = (uint64_t(h.Width) * h.BitCount + 31) / 32 * 4;
+  l.PixelBytes = l.Rows ? l.RowBytes * uint64_t(h.Height) : 0;
+  return l;
+}
+
+// Rows of pixels must all be in the file (checked when the palette is
+// read); a run-length picture can be no larger than its pairs could make,
+// 255 pixels each.
+bool BMPSizeAllowed(TStream& stream, const TBMPHeader& h, const TBMPLayout& l) {
+  if (!SizeAllowed(h.Width, h.Height)) return false;
   const int64_t remaining = stream.Remaining();
-  const uint64_t rleBytes = paletteEntries * 4 + (uint64_t(width) * uint64_t(height) + 254) / 255 * 2;
-  const bool backed = rows || (rle8 && remaining >= 0 && uint64_t(remaining) >= rleBytes);
-  if (!SizeAllowed(width, height, backed)) {
-    Log->Warning("Unsupported picture size! (" + IntToStr(width) + "x" + IntToStr(height) + ")", kBMPContext);
-    return;
-  }
+  const uint64_t rleBytes = l.PaletteEntries * 4 + (uint64_t(h.Width) * uint64_t(h.Height) + 254) / 255 * 2;
+  const bool backed = l.Rows || (l.RunLength8 && remaining >= 0 && uint64_t(remaining) >= rleBytes);
+  return SizeAllowed(h.Width, h.Height, backed);
+}
 
+// Leaves the stream at the pixels. The palette lies directly behind the
+// headers; entries past 256 are read and dropped, indices past the entries
+// read give black. 24-bit pixels start at the header's offset.
+TColourTable ReadBMPPalette(TStream& stream, int64_t start, const TBMPHeader& h, const TBMPLayout& l) {
   TColourTable table{};
-  if (bitCount == 24) {
-    stream.SetPosition(start + pixelOffset);
-    RequireBytes(stream, pixelBytes);
-  } else {
-    RequireBytes(stream, paletteEntries * 4 + pixelBytes);
-    // The palette lies directly behind the headers; entries past 256 are
-    // read and dropped, indices past the entries read give black.
-    std::vector<uint8_t> palette(size_t(paletteEntries) * 4);
-    stream.ReadBuffer(palette.data(), palette.size());
-    for (size_t i = 0; i < 256 && i < paletteEntries; ++i) std::memcpy(&table[i * 3], &palette[i * 4], 3);
+  if (h.BitCount == 24) {
+    stream.SetPosition(start + h.PixelOffset);
+    RequireBytes(stream, l.PixelBytes);
+    return table;
   }
+  RequireBytes(stream, l.PaletteEntries * 4 + l.PixelBytes);
+  std::vector<uint8_t> palette(size_t(l.PaletteEntries) * 4);
+  stream.ReadBuffer(palette.data(), palette.size());
+  for (size_t i = 0; i < 256 && i < l.PaletteEntries; ++i) std::memcpy(&table[i * 3], &palette[i * 4], 3);
+  return table;
+}
 
-  Clear();
-  SetSize(width, height);
-  const int32_t w = Width;
-  auto lookup = [&](uint8_t* out, int32_t x, uint8_t index) {
-    std::memcpy(out + size_t(x) * 3, &table[size_t(index) * 3], 3);
-  };
+void PutIndexed(uint8_t* out, int32_t x, const TColourTable& table, uint8_t index) {
+  std::memcpy(out + size_t(x) * 3, &table[size_t(index) * 3], 3);
+}
+
+// Rows bottom to top, each padded to 4 bytes.
+void ReadBMPRows(TStream& stream, TRawPicture& picture, const TColourTable& table, uint16_t bitCount,
+                 size_t rowBytes) {
+  const int32_t w = picture.Width;
   if (bitCount == 1) {
-    ReadRows(stream, *this, size_t(rowBytes), true, [&](const uint8_t* row, uint8_t* out) {
-      for (int32_t x = 0; x < w; ++x) lookup(out, x, (row[x >> 3] >> (7 - (x & 7))) & 1);
+    ReadRows(stream, picture, rowBytes, true, [&](const uint8_t* row, uint8_t* out) {
+      for (int32_t x = 0; x < w; ++x) PutIndexed(out, x, table, (row[x >> 3] >> (7 - (x & 7))) & 1);
     });
   } else if (bitCount == 4) {
-    ReadRows(stream, *this, size_t(rowBytes), true, [&](const uint8_t* row, uint8_t* out) {
-      for (int32_t x = 0; x < w; ++x) lookup(out, x, (x & 1) ? row[x >> 1] & 0x0F : row[x >> 1] >> 4);
+    ReadRows(stream, picture, rowBytes, true, [&](const uint8_t* row, uint8_t* out) {
+      for (int32_t x = 0; x < w; ++x) PutIndexed(out, x, table, (x & 1) ? row[x >> 1] & 0x0F : row[x >> 1] >> 4);
     });
-  } else if (bitCount == 8 && rows) {
-    ReadRows(stream, *this, size_t(rowBytes), true, [&](const uint8_t* row, uint8_t* out) {
-      for (int32_t x = 0; x < w; ++x) lookup(out, x, row[x]);
+  } else if (bitCount == 8) {
+    ReadRows(stream, picture, rowBytes, true, [&](const uint8_t* row, uint8_t* out) {
+      for (int32_t x = 0; x < w; ++x) PutIndexed(out, x, table, row[x]);
     });
   } else if (bitCount == 24) {
-    ReadRows(stream, *this, size_t(rowBytes), true,
+    ReadRows(stream, picture, rowBytes, true,
              [&](const uint8_t* row, uint8_t* out) { std::memcpy(out, row, size_t(w) * 3); });
-  } else if (rle8) {
-    // Positions are kept wide so that runs and deltas past the edges are
-    // simply dropped; y counts picture rows, the file starts at the bottom.
-    int64_t x = 0;
-    int64_t y = Height - 1;
-    auto put = [&](uint8_t index) {
-      if (x >= 0 && x < Width && y >= 0 && y < Height) lookup(Data.data() + size_t(y) * size_t(w) * 3, int32_t(x), index);
-      ++x;
-    };
-    uint8_t absolute[256];
-    while (y >= 0) {
-      uint8_t pair[2];
-      stream.ReadBuffer(pair, 2);
-      if (pair[0] != 0) {
-        for (int i = 0; i < pair[0]; ++i) put(pair[1]);
-      } else if (pair[1] == 0) {
-        x = 0;
-        --y;
-      } else if (pair[1] == 1) {
-        break;
-      } else if (pair[1] == 2) {
-        uint8_t delta[2];
-        stream.ReadBuffer(delta, 2);
-        x += delta[0];
-        y -= delta[1];
-      } else {
-        const size_t count = pair[1];
-        stream.ReadBuffer(absolute, count + (count & 1));
-        for (size_t i = 0; i < count; ++i) put(absolute[i]);
-      }
+  }
+}
+
+// 8-bit run-length pairs. Positions are kept wide so that runs and deltas
+// past the edges are simply dropped; y counts picture rows, the file starts
+// at the bottom.
+void ReadBMPRunLength8(TStream& stream, TRawPicture& picture, const TColourTable& table) {
+  int64_t x = 0;
+  int64_t y = picture.Height - 1;
+  auto put = [&](uint8_t index) {
+    if (x >= 0 && x < picture.Width && y >= 0 && y < picture.Height)
+      PutIndexed(picture.Data.data() + size_t(y) * size_t(picture.Width) * 3, int32_t(x), table, index);
+    ++x;
+  };
+  uint8_t absolute[256];
+  while (y >= 0) {
+    uint8_t pair[2];
+    stream.ReadBuffer(pair, 2);
+    if (pair[0] != 0) {
+      for (int i = 0; i < pair[0]; ++i) put(pair[1]);
+    } else if (pair[1] == 0) {
+      x = 0;
+      --y;
+    } else if (pair[1] == 1) {
+      break;
+    } else if (pair[1] == 2) {
+      uint8_t delta[2];
+      stream.ReadBuffer(delta, 2);
+      x += delta[0];
+      y -= delta[1];
+    } else {
+      const size_t count = pair[1];
+      stream.ReadBuffer(absolute, count + (count & 1));
+      for (size_t i = 0; i < count; ++i) put(absolute[i]);
     }
   }
+}
+
+}  // namespace
+
+void TRawPicture::ReadBMPStream(TStream& stream) {
+  const int64_t start = stream.Position();
+  TBMPHeader header;
+  if (!ReadBMPHeader(stream, header)) return;
+  const TBMPLayout layout = BMPLayoutOf(header);
+  if (!BMPSizeAllowed(stream, header, layout)) {
+    Log->Warning("Unsupported picture size! (" + IntToStr(header.Width) + "x" + IntToStr(header.Height) + ")",
+                 kBMPContext);
+    return;
+  }
+  const TColourTable table = ReadBMPPalette(stream, start, header, layout);
+  Clear();
+  SetSize(header.Width, header.Height);
+  // Depths without a reader leave the picture black.
+  if (layout.Rows)
+    ReadBMPRows(stream, *this, table, header.BitCount, size_t(layout.RowBytes));
+  else if (layout.RunLength8)
+    ReadBMPRunLength8(stream, *this, table);
 }
 
 // ---------------------------------------------------------------- CEL
@@ -512,9 +628,9 @@ void TRawPicture::ReadMIStream(TStream& stream) {
   stream.ReadWord();  // not used
   const uint16_t width = stream.ReadWord();
   const uint16_t height = stream.ReadWord();
-  const bool grey = tag == ('G' | 'S' << 8);
-  const bool rgb24 = tag == ('2' | '4' << 8);
-  const bool rgb16 = tag == ('1' | '6' << 8);
+  const bool grey = tag == LoadLE16("GS");
+  const bool rgb24 = tag == LoadLE16("24");
+  const bool rgb16 = tag == LoadLE16("16");
   const uint64_t pixelBytes = grey ? 1 : rgb24 ? 3 : rgb16 ? 2 : 0;
   if (!SizeAllowed(width, height, pixelBytes > 0)) {
     Log->Warning("Unsupported picture size! (" + IntToStr(width) + "x" + IntToStr(height) + ")", kMIContext);
@@ -536,7 +652,7 @@ void TRawPicture::ReadMIStream(TStream& stream) {
     });
   } else if (rgb16) {
     ReadRows(stream, *this, size_t(w) * 2, false, [&](const uint8_t* row, uint8_t* out) {
-      for (int32_t x = 0; x < w; ++x) Put565(Word(row + size_t(x) * 2), out + size_t(x) * 3);
+      for (int32_t x = 0; x < w; ++x) Put565(LoadLE16(row + size_t(x) * 2), out + size_t(x) * 3);
     });
   } else {
     Log->Warning("Invalid color depth! (" + IntToHex(tag, 4) + ")", kMI100Context);
@@ -582,7 +698,7 @@ void TRawPicture::ReadK16Stream(TStream& stream) {
   SetSize(int32_t(width), int32_t(height));
   const int32_t w = Width;
   ReadRows(stream, *this, size_t(w) * 2, false, [&](const uint8_t* row, uint8_t* out) {
-    for (int32_t x = 0; x < w; ++x) Put565(Word(row + size_t(x) * 2), out + size_t(x) * 3);
+    for (int32_t x = 0; x < w; ++x) Put565(LoadLE16(row + size_t(x) * 2), out + size_t(x) * 3);
   });
 }
 

@@ -5,6 +5,7 @@
 #include "storage/HuffmanUnit.h"
 #include "storage/MyZStreamUnit.h"
 #include "storage/RLEUnit.h"
+#include "util/ByteOrder.h"
 
 #include <algorithm>
 #include <string>
@@ -92,7 +93,8 @@ std::vector<uint8_t> MakeBlock(uint8_t flags, const std::vector<uint8_t>& stageI
   }
   block.reserve(kStoredHeaderSize + stageInput.size());
   block.push_back(flags);
-  for (int i = 0; i < 4; ++i) block.push_back(uint8_t(decodedSize >> (8 * i)));
+  block.resize(kStoredHeaderSize);
+  StoreLE32(&block[1], uint32_t(decodedSize));
   block.insert(block.end(), stageInput.begin(), stageInput.end());
   return block;
 }

@@ -2,11 +2,10 @@
 #include "storage/HuffmanUnit.h"
 
 #include "storage/CompressorUnit.h"
+#include "util/ByteOrder.h"
 
 #include <algorithm>
 #include <array>
-#include <bit>
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <queue>
@@ -42,20 +41,6 @@ struct TNode {
 
 using TNodeTable = std::array<TNode, kNodeTableSize>;
 
-// The 8 bytes at p as a big-endian number: the first byte's bits on top.
-inline uint64_t LoadBigEndian64(const uint8_t* p) {
-  uint64_t v;
-  std::memcpy(&v, p, 8);
-  if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap64(v);
-  return v;
-}
-
-// Writes the 8 bytes of v, lowest first.
-inline void StoreLittleEndian64(uint8_t* p, uint64_t v) {
-  if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap64(v);
-  std::memcpy(p, &v, 8);
-}
-
 // Reads the tree and codes of every block, bits most significant first, by
 // absolute bit position in the data.
 class TBlockDecoder {
@@ -68,7 +53,7 @@ class TBlockDecoder {
     size_t byte = (pos_ + 7) / 8;
     if (byte + 2 > size_) RaiseTruncated();
     pos_ = (byte + 2) * 8;
-    return size_t(data_[byte]) | size_t(data_[byte + 1]) << 8;
+    return LoadLE16(data_ + byte);
   }
 
   // Every node taken from the table is written as it is read, so nothing
@@ -206,7 +191,7 @@ class TBlockDecoder {
     uint64_t buffer = 0;
     unsigned count = 0;
     auto refill = [&] {
-      buffer |= LoadBigEndian64(next) >> count;
+      buffer |= LoadBE64(next) >> count;
       next += (63 - count) >> 3;
       count |= 56;
     };
@@ -219,7 +204,7 @@ class TBlockDecoder {
         const uint64_t entry = multi_[buffer >> (64 - kTableBits)];
         const unsigned symbols = unsigned(entry >> 56);
         if (symbols == 0) goto done;
-        StoreLittleEndian64(dest, entry >> 8);
+        StoreLE64(dest, entry >> 8);
         dest += symbols;
         buffer <<= entry & 63;
         count -= unsigned(entry & 63);
@@ -344,7 +329,7 @@ class TBlockEncoder {
 std::vector<uint8_t> THuffman::DecodeBytes(const uint8_t* data, size_t size, size_t& consumed) {
   consumed = 0;
   if (size < kHeaderSize) RaiseTruncated();
-  size_t left = size_t(data[1]) | size_t(data[2]) << 8 | size_t(data[3]) << 16 | size_t(data[4]) << 24;
+  size_t left = LoadLE32(data + 1);
   if (left > kMaxDecodedSize) throw ECompressionError("Decoded data exceeds the size limit");
   std::vector<uint8_t> out;
   out.reserve(std::min(left, size * 8) + 8);
@@ -374,12 +359,13 @@ std::vector<uint8_t> THuffman::Encode(const std::vector<uint8_t>& data) {
   std::vector<uint8_t> out;
   out.reserve(kHeaderSize + data.size() + data.size() / 512 + 64);
   out.push_back(Method);
-  for (int i = 0; i < 4; ++i) out.push_back(uint8_t(data.size() >> (8 * i)));
+  out.resize(out.size() + 4);
+  StoreLE32(out.data() + out.size() - 4, uint32_t(data.size()));
   TBitWriter writer(out);
   for (size_t start = 0; start < data.size(); start += BlockSizeLimit) {
     size_t length = std::min(BlockSizeLimit, data.size() - start);
-    out.push_back(uint8_t(length));
-    out.push_back(uint8_t(length >> 8));
+    out.resize(out.size() + 2);
+    StoreLE16(out.data() + out.size() - 2, uint16_t(length));
     TBlockEncoder(data.data() + start, length, writer).Run();
   }
   return out;

@@ -3,6 +3,7 @@
 #include "storage/MAD4LowLevelUnit.h"
 
 #include "log/Logger.h"
+#include "util/ByteOrder.h"
 #include "util/QXToolbox.h"
 #include "util/Streams.h"
 
@@ -25,9 +26,9 @@ static constexpr int64_t kMaxArchiveSize = 0x7FFFFFFF;
 static const uint8_t kZeros[4096] = {};
 
 std::string FourCCText(uint32_t fourCC) {
-  std::string s(4, '\0');
-  for (int i = 0; i < 4; ++i) s[size_t(i)] = char((fourCC >> (8 * i)) & 0xFF);
-  return s;
+  uint8_t bytes[4];
+  StoreLE32(bytes, fourCC);
+  return std::string(bytes, bytes + 4);
 }
 
 std::string ChunkKeyOf(int64_t start) {
@@ -36,10 +37,6 @@ std::string ChunkKeyOf(int64_t start) {
 }
 
 static bool IsMagic(const uint8_t* p, const char* magic) { return std::memcmp(p, magic, 4) == 0; }
-
-static uint32_t LittleDWord(const uint8_t* p) {
-  return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
 
 TMAD4LowLevel::TMAD4LowLevel() = default;
 
@@ -80,8 +77,8 @@ void TMAD4LowLevel::Mount(const std::string& fileName, bool readOnly) {
       uint8_t trailer[kTrailerSize];
       stream_->SetPosition(size - kTrailerSize);
       stream_->ReadBuffer(trailer, sizeof trailer);
-      if (IsMagic(trailer, "ENDS") && LittleDWord(trailer + 4) == 4) {
-        int64_t length = LittleDWord(trailer + 8);
+      if (IsMagic(trailer, "ENDS") && LoadLE32(trailer + 4) == 4) {
+        int64_t length = LoadLE32(trailer + 8);
         if (length <= size) base_ = size - length;
       }
     }
@@ -203,10 +200,16 @@ int64_t TMAD4LowLevel::Add(uint32_t fourCC, TStream& data) {
     return -1;
   }
   data.SetPosition(0);
+  int64_t start = FillWholeNull(fourCC, data);
+  if (start < 0) start = FillPartOfNull(fourCC, data);
+  if (start < 0) start = AddAtEnd(fourCC, data);
+  return start;
+}
+
+// Pass 1: a free chunk of exactly the data's size. -1 where none is.
+int64_t TMAD4LowLevel::FillWholeNull(uint32_t fourCC, TStream& data) {
   const int64_t d = data.Size();
   const int64_t fileSize = FileSize();
-
-  // Pass 1: a free chunk of exactly this size.
   for (TMAD4ChunkData& chunk : chunks_) {
     if (chunk.FourCC != kFourCCNull || int64_t(chunk.Size) != d) continue;
     if (chunk.Start + kChunkHeaderSize + d > fileSize) continue;
@@ -220,8 +223,14 @@ int64_t TMAD4LowLevel::Add(uint32_t fourCC, TStream& data) {
                kAddContext);
     return chunk.Start;
   }
+  return -1;
+}
 
-  // Pass 2: a free chunk with room for this one and a free chunk header.
+// Pass 2: a free chunk with room for the data and a free chunk header. -1
+// where none is.
+int64_t TMAD4LowLevel::FillPartOfNull(uint32_t fourCC, TStream& data) {
+  const int64_t d = data.Size();
+  const int64_t fileSize = FileSize();
   for (size_t i = 0; i < chunks_.size(); ++i) {
     TMAD4ChunkData& chunk = chunks_[i];
     if (chunk.FourCC != kFourCCNull || int64_t(chunk.Size) < d + kChunkHeaderSize) continue;
@@ -235,8 +244,13 @@ int64_t TMAD4LowLevel::Add(uint32_t fourCC, TStream& data) {
     chunks_.insert(chunks_.begin() + long(i), TMAD4ChunkData{fourCC, uint32_t(d), start});
     return start;
   }
+  return -1;
+}
 
-  // Pass 3: over the trailing run of free chunks and the trailer.
+// Pass 3: over the trailing run of free chunks and the trailer. -1, with an
+// error logged, where the archive cannot take the chunk there.
+int64_t TMAD4LowLevel::AddAtEnd(uint32_t fourCC, TStream& data) {
+  const int64_t d = data.Size();
   size_t first = chunks_.size();
   while (first > 0 && (chunks_[first - 1].FourCC == kFourCCNull || chunks_[first - 1].FourCC == kFourCCEnds))
     --first;

@@ -5,6 +5,8 @@
 // trailer right.
 #pragma once
 
+#include "util/ByteOrder.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -17,10 +19,7 @@ class TFileStream;
 class TStream;
 
 // The little-endian value of four tag characters: "COMP" is 0x504D4F43.
-constexpr uint32_t MakeFourCC(const char (&tag)[5]) {
-  return uint32_t(uint8_t(tag[0])) | (uint32_t(uint8_t(tag[1])) << 8) | (uint32_t(uint8_t(tag[2])) << 16) |
-         (uint32_t(uint8_t(tag[3])) << 24);
-}
+constexpr uint32_t MakeFourCC(const char (&tag)[5]) { return LoadLE32(tag); }
 // The four characters of a tag value.
 std::string FourCCText(uint32_t fourCC);
 
@@ -96,6 +95,10 @@ class TMAD4LowLevel {
   bool CheckFourCC(uint32_t fourCC);
   bool FitsInFile(const TMAD4ChunkData& chunk);
   void WriteChunk(int64_t start, uint32_t fourCC, TStream& data);
+  // The three places Add tries in turn.
+  int64_t FillWholeNull(uint32_t fourCC, TStream& data);
+  int64_t FillPartOfNull(uint32_t fourCC, TStream& data);
+  int64_t AddAtEnd(uint32_t fourCC, TStream& data);
   void ScanChunks();
   void CreateArchive();
 

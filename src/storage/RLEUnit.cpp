@@ -2,6 +2,7 @@
 #include "storage/RLEUnit.h"
 
 #include "storage/CompressorUnit.h"
+#include "util/ByteOrder.h"
 
 #include <algorithm>
 #include <bit>
@@ -55,9 +56,9 @@ class TOutput {
       std::memcpy(dest, source, count);
     size_ += count;
   }
-  // The first count bytes of word, in memory order.
+  // The first count bytes of word, lowest first.
   void Put8(uint64_t word, size_t count) {
-    std::memcpy(Reserve(count), &word, 8);
+    StoreLE64(Reserve(count), word);
     size_ += count;
   }
 
@@ -76,9 +77,7 @@ class TOutput {
   size_t size_;
 };
 
-void PutDWord(std::vector<uint8_t>& out, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out[at + size_t(i)] = uint8_t(v >> (8 * i));
-}
+void PutDWord(std::vector<uint8_t>& out, size_t at, uint32_t v) { StoreLE32(&out[at], v); }
 
 // Length of the run of equal bytes at i, at most limit.
 size_t RunLength(const std::vector<uint8_t>& data, size_t i, size_t limit) {
@@ -140,7 +139,7 @@ bool RLEDecodeBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& out,
   const uint8_t method = data[0];
   if (method != kRLEMethodBytes && method != kRLEMethodSevenBit) return false;
   if (size < kRLEHeaderSize) RaiseTruncated();
-  const size_t total = size_t(data[1]) | size_t(data[2]) << 8 | size_t(data[3]) << 16 | size_t(data[4]) << 24;
+  const size_t total = LoadLE32(data + 1);
   // Tokens start below min(N, size); one that needs bytes past the data
   // raises, and so does an N past the data.
   const size_t limit = std::min(total, size);
@@ -163,10 +162,8 @@ bool RLEDecodeBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& out,
     while (pos < limit) {
       // Eight single-byte tokens at a time while none has bit 7 set.
       while (limit - pos >= 8 && o.Room() >= 8) {
-        uint64_t word;
-        std::memcpy(&word, data + pos, 8);
-        uint64_t high = word & 0x8080808080808080u;
-        if constexpr (std::endian::native == std::endian::big) high = __builtin_bswap64(high);
+        const uint64_t word = LoadLE64(data + pos);
+        const uint64_t high = word & 0x8080808080808080u;
         const unsigned plain = high ? unsigned(std::countr_zero(high)) / 8 : 8;
         o.Put8(word, plain);
         pos += plain;

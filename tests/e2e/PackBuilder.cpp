@@ -1,6 +1,8 @@
 // PackBuilder: pictures, fonts, maps and index files for whole-game runs.
 #include "PackBuilder.h"
 
+#include "../TestSupport.h"
+
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -13,17 +15,14 @@ namespace zorbin::e2e {
 
 std::vector<uint8_t> MakeTGA(int width, int height, const std::vector<uint8_t>& id,
                              const std::function<TRGB(int x, int y)>& pixel) {
-  std::vector<uint8_t> out = {uint8_t(id.size()), 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                              uint8_t(width), uint8_t(width >> 8), uint8_t(height), uint8_t(height >> 8), 24, 0x20};
-  for (uint8_t b : id) out.push_back(b);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      TRGB c = pixel(x, y);
-      out.push_back(c.B);
-      out.push_back(c.G);
-      out.push_back(c.R);
-    }
-  return out;
+  const std::string tga = test::TgaOf(
+      width, height,
+      [&](int x, int y) {
+        const TRGB c = pixel(x, y);
+        return uint32_t(c.R) << 16 | uint32_t(c.G) << 8 | c.B;
+      },
+      std::string(id.begin(), id.end()));
+  return std::vector<uint8_t>(tga.begin(), tga.end());
 }
 
 TPackBuilder::TPackBuilder(std::string root) : root_(std::move(root)) {}

@@ -14,7 +14,8 @@ struct TRGB {
   uint8_t R = 0, G = 0, B = 0;
 };
 
-// A 24-bit top-down TGA with the given image-ID bytes.
+// A 24-bit top-down TGA with the given image-ID bytes, made by the tests'
+// TGA builder (TestSupport's TgaOf).
 std::vector<uint8_t> MakeTGA(int width, int height, const std::vector<uint8_t>& id,
                              const std::function<TRGB(int x, int y)>& pixel);
 

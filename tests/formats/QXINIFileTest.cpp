@@ -1,3 +1,4 @@
+// QXINIFileTest: INI loading, section and header forms, reads with defaults, list sections, writing back.
 #include "formats/QXINIFile.h"
 
 #include "storage/QXStream.h"

@@ -1,3 +1,4 @@
+// XMapUnitTest: tile map files in every mode (MAPT, MAPX, MAPB, MAPW): reading, warnings, saving, round trips.
 #include "formats/XMapUnit.h"
 
 #include "storage/QXStream.h"

@@ -145,26 +145,16 @@ TEST_F(AirMeter, ImagesWithoutSurfacesDrawNothing) {
   EXPECT_EQ(back->GetPixel(14, 440), 0u);
 }
 
-// An uncompressed top-down 24-bit TGA of frames side by side, frame f in
-// colour(f), with the two info bytes of an animation strip when frames > 1.
+// A TGA of frames side by side, frame f in colour(f) (red, green, blue),
+// with the two info bytes of an animation strip when frames > 1.
 template <typename Colour>
 static std::string StripTga(int frameWidth, int height, int frames, Colour colour) {
-  int width = frameWidth * frames;
-  std::string out(18, '\0');
-  out[0] = char(frames > 1 ? 2 : 0);
-  out[2] = 2;
-  out[12] = char(width & 0xFF);
-  out[13] = char(width >> 8);
-  out[14] = char(height);
-  out[16] = 24;
-  out[17] = 0x20;
-  if (frames > 1) out += std::string{char(frames), 0};
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      auto [r, g, b] = colour(x / frameWidth);
-      out += std::string{char(b), char(g), char(r)};
-    }
-  return out;
+  const std::string id = frames > 1 ? std::string{char(frames), 0} : std::string();
+  auto pixel = [&](int x, int) {
+    auto [r, g, b] = colour(x / frameWidth);
+    return uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b);
+  };
+  return test::TgaOf(frameWidth * frames, height, pixel, id);
 }
 
 // The pictures lie in the data root; the opener's current directory is a

@@ -1,3 +1,4 @@
+// PlayerTest: the player's walking, falling, lifts, ports, the appear effect and its drawing.
 #include "game/ZORBPlayerUnit.h"
 
 #include "TestSupport.h"

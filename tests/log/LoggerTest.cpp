@@ -1,3 +1,4 @@
+// LoggerTest: the log's switches, file naming, levels and context filter, and the parameter list.
 #include "log/Logger.h"
 #include "log/ParametersUnit.h"
 

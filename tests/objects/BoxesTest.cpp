@@ -1,3 +1,4 @@
+// BoxesTest: pushing, hopping and falling boxes, their slots and lamps, and the map they complete.
 #include "objects/ZORBBoxesUnit.h"
 
 #include "ObjectTestSupport.h"

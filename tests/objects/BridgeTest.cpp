@@ -1,3 +1,4 @@
+// BridgeTest: the bridge's growth tile by tile, its crumbling and fades, and the cells the player stands on.
 #include "objects/ZORBBridgeUnit.h"
 
 #include "ObjectTestSupport.h"
@@ -13,7 +14,7 @@ class BridgeTest : public test::TObjectTest {
   void SetUp() override {
     TObjectTest::SetUp();
     // Left half green, right half blue.
-    tile_ = Picture("plank.tga", test::MakeTga(32, 16, [](int x, int) { return x < 16 ? kGreen : kBlue; }));
+    tile_ = Picture("plank.tga", test::TgaOf(32, 16, [](int x, int) { return x < 16 ? kGreen : kBlue; }));
   }
   std::unique_ptr<TBridge> Make(const std::string& keys) {
     ini_ = Ini("[B]\nType=Bridge\nImage=" + tile_ + "\n" + keys);
@@ -154,7 +155,7 @@ TEST_F(BridgeTest, OneFadePerDistinctColour) {
   auto again = Make("Width=1\n");
   EXPECT_EQ(anims_.Count(), 2);
   // A colour-keyed tile picture is read after it has been tiled (blitted).
-  std::string keyed = Picture("keyed.tga", test::MakeTga(32, 16, [](int x, int) { return x < 8 ? 0u : kRed; },
+  std::string keyed = Picture("keyed.tga", test::TgaOf(32, 16, [](int x, int) { return x < 8 ? 0u : kRed; },
                                                          std::string("\x00\x40", 2)));
   ini_ = Ini("[K]\nImage=" + keyed + "\nWidth=2\n");
   TBridge k(*ini_, "K");
@@ -191,9 +192,11 @@ TEST_F(BridgeTest, WidthsOutsideTheRangeAreHeld) {
   EXPECT_EQ(Holes(64, 64, 100), 37);
   auto zero = Make("Width=0\n");
   zero->Draw();
+  // Held at 64 tiles, so the pictures stay small however many bridges ask.
   auto wide = Make("Width=100000\n");
   EXPECT_EQ(wide->Width, 64);
   EXPECT_EQ(wide->BuildImage->Width(), 1024);
+  EXPECT_EQ(wide->DissolveImage->Width(), 1024);
 }
 
 }  // namespace

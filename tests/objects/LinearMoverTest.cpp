@@ -1,3 +1,4 @@
+// LinearMoverTest: straight movement with edge wrap or death, life cycles, animation keys and bad values.
 #include "objects/ZORBLinearMoverUnit.h"
 
 #include "ObjectTestSupport.h"
@@ -121,7 +122,8 @@ TEST_F(LinearMoverTest, MoveByShiftsTheQuarterPixelPosition) {
 TEST_F(LinearMoverTest, AnimationKeysReplaceThePicturesValues) {
   // Four 8-pixel frames, looped, random start; frame delay 3, loop delay 5.
   std::string id = std::string("\x04\x30\x03\x05", 4) + std::string(12, '\0');
-  std::string strip = Picture("strip.tga", test::MakeTga(32, 8, [](int x, int) { return 0x101010u * uint32_t(x / 8 + 1); }, id));
+  std::string strip =
+      Picture("strip.tga", test::TgaOf(32, 8, [](int x, int) { return 0x101010u * uint32_t(x / 8 + 1); }, id));
   ini_ = Ini("[A]\nImage=" + strip + "\n[B]\nImage=" + strip + "\nFrameDelay=7\nLoopDelay=0\nAnimPos=2\n");
   TLinearMover a(*ini_, "A");
   EXPECT_EQ(a.FrameWidth, 8);

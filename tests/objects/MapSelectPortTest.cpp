@@ -1,3 +1,4 @@
+// MapSelectPortTest: ports of the map-select map: cell marks, locked ports and the level digits drawn.
 #include "objects/ZORBMapSelectPortUnit.h"
 
 #include "ObjectTestSupport.h"

@@ -1,3 +1,4 @@
+// ObjectFactoryTest: every object type named in an object file builds its object.
 #include "game/ZORBObjectFactory.h"
 
 #include "ObjectTestSupport.h"

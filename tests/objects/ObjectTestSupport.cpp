@@ -11,27 +11,6 @@
 
 namespace zorbin::test {
 
-std::string MakeTga(int width, int height, const std::function<uint32_t(int, int)>& rgb, const std::string& id) {
-  std::string tga(18, '\0');
-  tga[0] = char(id.size());
-  tga[2] = 2;  // true colour
-  tga[12] = char(width & 0xFF);
-  tga[13] = char(width >> 8);
-  tga[14] = char(height & 0xFF);
-  tga[15] = char(height >> 8);
-  tga[16] = 24;
-  tga[17] = 0x20;  // rows top to bottom
-  tga += id;
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      uint32_t c = rgb(x, y);
-      tga += char(c & 0xFF);
-      tga += char((c >> 8) & 0xFF);
-      tga += char((c >> 16) & 0xFF);
-    }
-  return tga;
-}
-
 void TObjectTest::SetUp() {
   SetImageDepth(32);
   RandSeed(12345);
@@ -68,7 +47,7 @@ std::string TObjectTest::Picture(const std::string& name, const std::string& tga
 }
 
 std::string TObjectTest::Plain(const std::string& name, int width, int height, uint32_t rgb) {
-  return Picture(name, MakeTga(width, height, [rgb](int, int) { return rgb; }));
+  return Picture(name, TgaOf(width, height, [rgb](int, int) { return rgb; }));
 }
 
 std::unique_ptr<TIniFile> TObjectTest::Ini(const std::string& text) {

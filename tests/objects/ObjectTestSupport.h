@@ -24,10 +24,6 @@ namespace zorbin::test {
 // The logical value of a solid floor cell.
 inline constexpr int32_t kSolid = 0x0F;
 
-// An uncompressed true-colour TGA, rows top to bottom; rgb(x, y) gives
-// 0xRRGGBB. id is the image-ID field (animation info bytes).
-std::string MakeTga(int width, int height, const std::function<uint32_t(int, int)>& rgb, const std::string& id = "");
-
 class TObjectTest : public ::testing::Test {
  protected:
   void SetUp() override;

@@ -1,3 +1,4 @@
+// ParticleBoxTest: particle streams in every direction, colour fades, rate, life cycle and bad numbers.
 #include "objects/ZORBParticleBoxUnit.h"
 
 #include "ObjectTestSupport.h"
@@ -92,6 +93,10 @@ TEST_F(ParticleBoxTest, ColourItemsAreCompletedToFades) {
   EXPECT_EQ(anims_.GetAnim(box->Fades[2])->Name, "48,115,192,48,48,48,4");
   EXPECT_EQ(anims_.GetAnim(box->Fades[3])->Name, "0,64,128,0,0,0,16");
   EXPECT_EQ(FadeColour(box->Fades[2], 0), Rgb(0x3073C0));
+  // A bare colour is completed to all three parts before its steps are read.
+  EXPECT_EQ(CompleteColourItem("0000ff"), "0000ff,000000,16");
+  EXPECT_EQ(CompleteColourItem("ff0000,00ff00"), "ff0000,00ff00,16");
+  EXPECT_EQ(CompleteColourItem("1,2,3,4"), "1,2,3,4");
 
   // Every particle takes one of the fades, and all of them are used.
   auto rate1 = Make("Colors=Glow\nRate=1\n", "[*Glow]\nff0000\nFF0000,00ff00\n3073c0,303030,4\n4080\n");

@@ -1,3 +1,4 @@
+// PathMoverTest: movement along direction paths, looping, overshooting legs and bad values.
 #include "objects/ZORBPathMoverUnit.h"
 
 #include "ObjectTestSupport.h"

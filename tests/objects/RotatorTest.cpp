@@ -1,3 +1,4 @@
+// RotatorTest: rotator and randomizer groups handing the turn between their members.
 #include "objects/ZORBRotatorUnit.h"
 
 #include "ObjectTestSupport.h"

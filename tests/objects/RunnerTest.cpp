@@ -1,3 +1,4 @@
+// RunnerTest: runners walking floors by row parity, turning at walls, falling and restarting.
 #include "objects/ZORBRunnerUnit.h"
 
 #include "ObjectTestSupport.h"

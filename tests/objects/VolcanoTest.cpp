@@ -1,3 +1,4 @@
+// VolcanoTest: the volcano's lift cells, its spray cycle, the thrown player and the shared fire animation.
 #include "objects/ZORBVolcanoUnit.h"
 
 #include "ObjectTestSupport.h"
@@ -15,7 +16,7 @@ class VolcanoTest : public test::TObjectTest {
     TObjectTest::SetUp();
     // A crater of 64 x 32 in orange with a black (transparent) top-left pixel.
     crater_ = Picture("crater.tga",
-                      test::MakeTga(64, 32, [](int x, int y) { return x == 0 && y == 0 ? 0u : 0xC06020u; }));
+                      test::TgaOf(64, 32, [](int x, int y) { return x == 0 && y == 0 ? 0u : 0xC06020u; }));
   }
   std::unique_ptr<TVolcano> Make(int position) {
     ini_ = Ini("[V]\nType=Volcano\nImage=" + crater_ + "\nPosition=" + std::to_string(position) + "\n");

@@ -1,3 +1,4 @@
+// ImageCollectionTest: named image lists: lookup, list file versions and sections, listing and saving.
 #include "formats/QXINIFile.h"
 #include "pictures/ImageCollectionUnit.h"
 #include "pictures/ImageUnit.h"

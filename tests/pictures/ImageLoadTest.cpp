@@ -1,3 +1,4 @@
+// ImageLoadTest: loading images by name: frame groups, animation info, transform suffixes and frame clipping.
 #include "log/Logger.h"
 #include "pictures/ImageUnit.h"
 #include "pictures/RawPictureUnit.h"

@@ -1,3 +1,4 @@
+// ImageSurfaceTest: the image surface and its drawing primitives at 24 and 32 bits, with and without a surface.
 #include "pictures/ImageUnit.h"
 
 #include "TestSupport.h"

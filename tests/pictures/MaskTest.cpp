@@ -1,3 +1,4 @@
+// MaskTest: collision masks that mark every non-zero pixel of a picture with the mask value.
 #include "pictures/ImageUnit.h"
 #include "pictures/MaskUnit.h"
 

@@ -1,3 +1,4 @@
+// OtherFormatsTest: the BMP, CEL, MI, KEP, K16 and GSD readers and what they refuse.
 #include "pictures/FastPaletteUnit.h"
 #include "pictures/RawPictureUnit.h"
 #include "util/Streams.h"

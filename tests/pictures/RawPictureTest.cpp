@@ -1,3 +1,4 @@
+// RawPictureTest: choosing the picture reader by extension, default extensions, sizes and info bytes.
 #include "pictures/RawPictureUnit.h"
 #include "storage/QXStream.h"
 

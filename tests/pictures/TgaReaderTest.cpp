@@ -1,3 +1,4 @@
+// TgaReaderTest: every TGA image type and depth, refusals and their messages, font tables and frame stacks.
 #include "pictures/RawPictureReaderFASTUnit.h"
 #include "pictures/RawPictureUnit.h"
 #include "util/QXToolbox.h"

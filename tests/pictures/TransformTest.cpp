@@ -1,3 +1,4 @@
+// TransformTest: picture transforms alone, as command strings and frame by frame on animation strips.
 #include "pictures/RawPictureUnit.h"
 #include "pictures/RawTransform.h"
 

@@ -1,3 +1,4 @@
+// LoadObjectImageTest: an object's picture loaded by name, or the placeholder when it is missing.
 #include "sprites/ZORBSpriteUnit.h"
 
 #include "TestSupport.h"

@@ -1,3 +1,4 @@
+// SpriteEngineTest: the depth-ordered sprite engine, sprite animation timing and the placeholder picture.
 #include "pictures/ImageUnit.h"
 #include "sprites/ZORBSpriteUnit.h"
 #include "util/QXToolbox.h"

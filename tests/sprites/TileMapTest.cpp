@@ -1,3 +1,4 @@
+// TileMapTest: the cell grid: raw and logical values, wraps, resizing, shifting and size limits.
 #include "sprites/TileMapUnit.h"
 
 #include "TestSupport.h"

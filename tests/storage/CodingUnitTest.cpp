@@ -1,3 +1,4 @@
+// CodingUnitTest: the delta, move-to-front and interleave stages of compressed chunks, both ways.
 #include "storage/CodingUnit.h"
 
 #include "util/QXToolbox.h"

@@ -1,3 +1,4 @@
+// CompressorUnitTest: compressed block layout, every stage combination, corrupt blocks and the best choice.
 #include "storage/CompressorUnit.h"
 
 #include "storage/HuffmanUnit.h"

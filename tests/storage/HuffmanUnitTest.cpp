@@ -1,3 +1,4 @@
+// HuffmanUnitTest: Huffman blocks decoded by hand-built example, hostile data, round trips, fast against plain.
 #include "storage/HuffmanUnit.h"
 
 #include "storage/CompressorUnit.h"

@@ -1,3 +1,4 @@
+// MAD4HighLevelTest: mounted archive volumes: priorities, name resolution, listing and refused mounts.
 #include "storage/MAD4HighLevelUnit.h"
 #include "storage/MAD4MidLevelUnit.h"
 #include "util/Streams.h"

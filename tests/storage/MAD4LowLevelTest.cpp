@@ -1,3 +1,4 @@
+// MAD4LowLevelTest: the archive chunk layer: mounting, trailers, hostile chunks, adding and freeing chunks.
 #include "storage/MAD4LowLevelUnit.h"
 #include "util/Streams.h"
 

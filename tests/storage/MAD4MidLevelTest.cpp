@@ -1,3 +1,4 @@
+// MAD4MidLevelTest: the archive file layer: names, links, versions, torn files and removal.
 #include "storage/CompressorUnit.h"
 #include "storage/MAD4MidLevelUnit.h"
 #include "util/Streams.h"

@@ -1,3 +1,4 @@
+// MyZStreamUnitTest: zlib inflating in pieces, round trips, corrupt data and the size limit.
 #include "storage/MyZStreamUnit.h"
 
 #include "storage/CompressorUnit.h"

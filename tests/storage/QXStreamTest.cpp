@@ -1,3 +1,4 @@
+// QXStreamTest: the stream opener: name resolution, cache, disk over archive, missing names and ".ZL" files.
 #include "storage/ArchiveVolumes.h"
 #include "storage/CompressorUnit.h"
 #include "storage/MyZStreamUnit.h"

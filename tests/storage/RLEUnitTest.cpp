@@ -1,3 +1,4 @@
+// RLEUnitTest: both run-length methods, stream positions, hostile data, the size limit, fast against plain.
 #include "storage/RLEUnit.h"
 
 #include "storage/CompressorUnit.h"

@@ -1,3 +1,4 @@
+// ToolboxTest: number and path helpers, the random generator, and memory and disk streams.
 #include "util/QXToolbox.h"
 #include "util/Streams.h"
 

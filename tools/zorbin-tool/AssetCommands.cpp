@@ -4,6 +4,7 @@
 // fonts); "qxr" writes a text glyph source as a ".qxr" raster font.
 #include "ToolCommands.h"
 
+#include "util/ByteOrder.h"
 #include "util/QXToolbox.h"
 #include "util/Streams.h"
 
@@ -192,8 +193,8 @@ std::vector<TGlyph> CutGlyphs(TPixelArt& art, const std::string& chars) {
 }
 
 void PutWord(std::vector<uint8_t>& out, unsigned v) {
-  out.push_back(uint8_t(v & 0xFF));
-  out.push_back(uint8_t(v >> 8));
+  out.resize(out.size() + 2);
+  StoreLE16(&out[out.size() - 2], uint16_t(v));
 }
 
 // Uncompressed true-colour TGA, 24 bits, rows stored top to bottom.
@@ -360,7 +361,7 @@ int TgaCommand(const TArgs& args) {
     for (const TGlyph& g : glyphs) id[g.Code / 8] |= uint8_t(0x80 >> (g.Code % 8));
   }
   // The reader turns a 16-byte ID with bit 7 of byte 6 back into a strip.
-  int frames = id.size() >= 2 ? id[0] + (id[1] & 0x0F) * 256 : 0;
+  int frames = id.size() >= 2 ? LoadLE16(id.data()) & 0x0FFF : 0;
   if (id.size() == 16 && (id[6] & 0x80) && frames > 0) art = StackFrames(art, frames);
   WriteBytes(args[1], TgaBytes(art, id, glyphs));
   return 0;
