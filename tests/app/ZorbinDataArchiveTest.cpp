@@ -1,3 +1,4 @@
+// Where the game finds its data archive: beside the program, else appended to the program itself.
 #include "app/Zorbin.h"
 
 #include "TestSupport.h"

@@ -1,3 +1,4 @@
+// The air meter: its strip picture, how it drains and refills, and what it draws.
 #include "game/ZORBAirMeterUnit.h"
 #include "pictures/ImageUnit.h"
 #include "shell/QX_SDL.h"

@@ -1,3 +1,4 @@
+// The map pack and the map set-up: macros, map items, layers, stars, the object budget and a visit's globals.
 #include "game/ZORBObjectFactory.h"
 #include "game/ZORBPlay1MapUnit.h"
 #include "game/ZORBPlayMapPackUnit.h"

@@ -1,3 +1,4 @@
+// Fonts: raster and TGA fonts, text widths and drawing text on a target image.
 #include "pictures/ImageUnit.h"
 #include "pictures/QXFonts.h"
 #include "storage/QXStream.h"

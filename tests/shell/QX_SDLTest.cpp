@@ -1,3 +1,4 @@
+// The display shell: frame pacing, the average line, keys, mouse objects and drawing to the back buffer.
 #include "app/Units.h"
 #include "log/Logger.h"
 #include "pictures/ImageUnit.h"

@@ -1,3 +1,4 @@
+// The particle engine: animations, spawning, flight, fading and drawing on its target.
 #include "pictures/ImageUnit.h"
 #include "sprites/MapGlobals.h"
 #include "sprites/ZORBParticleEngineUnit.h"
