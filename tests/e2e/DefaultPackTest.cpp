@@ -1,6 +1,9 @@
 // The default map pack, played through: each normal map is entered by its
 // port, its three crates are delivered by the scripted solution, and the
-// game returns to the map-select map.
+// game returns to the map-select map, showing on the way exactly what the
+// solution's golden record holds (script/golden rewrites the records when a
+// change of the picture is intended).
+#include "GoldenRecord.h"
 #include "PackBuilder.h"
 
 #include "TestSupport.h"
@@ -15,14 +18,34 @@
 namespace zorbin::e2e {
 namespace {
 
+// As script/golden replays the solutions; the frame cap only stops a run
+// that no longer finishes.
+const char* const kReplayArguments = "--seed 5 --max-frames 10000 --input input.txt -mainlog demo.log";
+
 class DefaultPack : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
 
 TEST_P(DefaultPack, SolutionCompletesTheMap) {
   auto [script, dir] = GetParam();
   test::TTempDir folder;
   std::filesystem::copy_file(std::string(ZORBIN_BIN_DIR) + "/Zorbin.data", folder.File("Zorbin.data"));
-  std::filesystem::copy_file(std::string(ZORBIN_SOURCE_DIR) + "/data/solutions/" + script, folder.File("input.txt"));
-  TRunResult run = RunDemo(folder.Path(), "--seed 5 --input input.txt -mainlog demo.log");
+  std::string solutions = std::string(ZORBIN_SOURCE_DIR) + "/data/solutions/";
+  std::filesystem::copy_file(solutions + script, folder.File("input.txt"));
+  TRunResult run = RunDemo(folder.Path(), std::string(kReplayArguments) + " --checksums frames.txt");
+
+  std::string name = std::filesystem::path(script).stem().string();
+  std::string shots = std::string(ZORBIN_GOLDEN_OUT_DIR) + "/" + name;
+  std::filesystem::remove_all(shots);
+  TGoldenRecord golden = TGoldenRecord::Parse(test::ReadFileText(solutions + name + ".golden"));
+  ASSERT_FALSE(golden.Frames.empty()) << "no golden record " << name << ".golden (script/golden writes it)";
+  TGoldenRecord seen = TGoldenRecord::OfRun(run.Output, test::ReadFileText(folder.File("frames.txt")));
+  EXPECT_EQ(seen.Visits, golden.Visits);
+  EXPECT_EQ(seen.LastLine, golden.LastLine);
+  TFrameMismatch mismatch = FirstMismatch(golden, seen);
+  if (mismatch.Frame != 0) {
+    uint32_t lastFrame = seen.Frames.empty() ? 0 : seen.Frames.back().Frame;
+    ADD_FAILURE() << script << ": " << ShowMismatch(folder.Path(), kReplayArguments, mismatch, lastFrame, shots);
+  }
+
   std::vector<std::string> lines = run.Lines();
   ASSERT_EQ(lines.size(), 4u) << run.Output;
   EXPECT_EQ(lines[0], "visit 0 Map_Select");
