@@ -14,6 +14,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <string>
+#include <utility>
 
 namespace zorbin::e2e {
 namespace {
@@ -22,7 +24,11 @@ namespace {
 // that no longer finishes.
 const char* const kReplayArguments = "--seed 5 --max-frames 10000 --input input.txt -mainlog demo.log";
 
-class DefaultPack : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
+// A solution script and the visit line of its map; strings, so that the
+// test names show them.
+using TSolution = std::pair<std::string, std::string>;
+
+class DefaultPack : public ::testing::TestWithParam<TSolution> {};
 
 TEST_P(DefaultPack, SolutionCompletesTheMap) {
   auto [script, dir] = GetParam();
@@ -58,10 +64,10 @@ TEST_P(DefaultPack, SolutionCompletesTheMap) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Maps, DefaultPack,
-                         ::testing::Values(std::pair{"map_a.txt", "visit 1 Map_A"}, std::pair{"map_b.txt", "visit 2 Map_B"},
-                                           std::pair{"map_c.txt", "visit 3 Map_C"}, std::pair{"map_d.txt", "visit 4 Map_D"},
-                                           std::pair{"map_e.txt", "visit 5 Map_E"},
-                                           std::pair{"map_f.txt", "visit 6 Map_F"}));
+                         ::testing::Values(TSolution{"map_a.txt", "visit 1 Map_A"}, TSolution{"map_b.txt", "visit 2 Map_B"},
+                                           TSolution{"map_c.txt", "visit 3 Map_C"}, TSolution{"map_d.txt", "visit 4 Map_D"},
+                                           TSolution{"map_e.txt", "visit 5 Map_E"},
+                                           TSolution{"map_f.txt", "visit 6 Map_F"}));
 
 }  // namespace
 }  // namespace zorbin::e2e
