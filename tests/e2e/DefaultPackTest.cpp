@@ -1,6 +1,9 @@
 // The default map pack, played through: each normal map is entered by its
 // port, its three crates are delivered by the scripted solution, and the
-// game returns to the map-select map.
+// game returns to the map-select map, showing on the way exactly what the
+// solution's golden record holds (script/golden rewrites the records when a
+// change of the picture is intended).
+#include "GoldenRecord.h"
 #include "PackBuilder.h"
 
 #include "TestSupport.h"
@@ -11,18 +14,44 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <string>
+#include <utility>
 
 namespace zorbin::e2e {
 namespace {
 
-class DefaultPack : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
+// As script/golden replays the solutions; the frame cap only stops a run
+// that no longer finishes.
+const char* const kReplayArguments = "--seed 5 --max-frames 10000 --input input.txt -mainlog demo.log";
+
+// A solution script and the visit line of its map; strings, so that the
+// test names show them.
+using TSolution = std::pair<std::string, std::string>;
+
+class DefaultPack : public ::testing::TestWithParam<TSolution> {};
 
 TEST_P(DefaultPack, SolutionCompletesTheMap) {
   auto [script, dir] = GetParam();
   test::TTempDir folder;
   std::filesystem::copy_file(std::string(ZORBIN_BIN_DIR) + "/Zorbin.data", folder.File("Zorbin.data"));
-  std::filesystem::copy_file(std::string(ZORBIN_SOURCE_DIR) + "/data/solutions/" + script, folder.File("input.txt"));
-  TRunResult run = RunDemo(folder.Path(), "--seed 5 --input input.txt -mainlog demo.log");
+  std::string solutions = std::string(ZORBIN_SOURCE_DIR) + "/data/solutions/";
+  std::filesystem::copy_file(solutions + script, folder.File("input.txt"));
+  TRunResult run = RunDemo(folder.Path(), std::string(kReplayArguments) + " --checksums frames.txt");
+
+  std::string name = std::filesystem::path(script).stem().string();
+  std::string shots = std::string(ZORBIN_GOLDEN_OUT_DIR) + "/" + name;
+  std::filesystem::remove_all(shots);
+  TGoldenRecord golden = TGoldenRecord::Parse(test::ReadFileText(solutions + name + ".golden"));
+  ASSERT_FALSE(golden.Frames.empty()) << "no golden record " << name << ".golden (script/golden writes it)";
+  TGoldenRecord seen = TGoldenRecord::OfRun(run.Output, test::ReadFileText(folder.File("frames.txt")));
+  EXPECT_EQ(seen.Visits, golden.Visits);
+  EXPECT_EQ(seen.LastLine, golden.LastLine);
+  TFrameMismatch mismatch = FirstMismatch(golden, seen);
+  if (mismatch.Frame != 0) {
+    uint32_t lastFrame = seen.Frames.empty() ? 0 : seen.Frames.back().Frame;
+    ADD_FAILURE() << script << ": " << ShowMismatch(folder.Path(), kReplayArguments, mismatch, lastFrame, shots);
+  }
+
   std::vector<std::string> lines = run.Lines();
   ASSERT_EQ(lines.size(), 4u) << run.Output;
   EXPECT_EQ(lines[0], "visit 0 Map_Select");
@@ -35,10 +64,10 @@ TEST_P(DefaultPack, SolutionCompletesTheMap) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Maps, DefaultPack,
-                         ::testing::Values(std::pair{"map_a.txt", "visit 1 Map_A"}, std::pair{"map_b.txt", "visit 2 Map_B"},
-                                           std::pair{"map_c.txt", "visit 3 Map_C"}, std::pair{"map_d.txt", "visit 4 Map_D"},
-                                           std::pair{"map_e.txt", "visit 5 Map_E"},
-                                           std::pair{"map_f.txt", "visit 6 Map_F"}));
+                         ::testing::Values(TSolution{"map_a.txt", "visit 1 Map_A"}, TSolution{"map_b.txt", "visit 2 Map_B"},
+                                           TSolution{"map_c.txt", "visit 3 Map_C"}, TSolution{"map_d.txt", "visit 4 Map_D"},
+                                           TSolution{"map_e.txt", "visit 5 Map_E"},
+                                           TSolution{"map_f.txt", "visit 6 Map_F"}));
 
 }  // namespace
 }  // namespace zorbin::e2e

@@ -44,8 +44,8 @@ TEST_P(MapSetupFindings, PlaysOrStopsInOrder) {
 INSTANTIATE_TEST_SUITE_P(
     Inputs, MapSetupFindings,
     ::testing::Values(TFinding{"fuzz_map_setup-rotator-lists-itself", "Objects nested too deeply (Object=Spin)"}),
-    [](const ::testing::TestParamInfo<TFinding>& info) {
-      std::string name = std::string(info.param.File).substr(std::string("fuzz_map_setup-").size());
+    [](const ::testing::TestParamInfo<TFinding>& finding) {
+      std::string name = std::string(finding.param.File).substr(std::string("fuzz_map_setup-").size());
       for (char& c : name)
         if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
       return name;

@@ -171,6 +171,12 @@ TEST(MAD4LowLevel, HostileChunkSizesEndTheScan) {
   // Seven stray bytes after the last chunk are not a chunk.
   WriteFileText(file, Archive(Chunk("RAWD", "ab"), false) + "1234567");
   EXPECT_EQ(MountedChunks(file), (std::vector<ChunkView>{{"RAWD", 8, 2}}));
+
+  // Eight are: an empty chunk whose header ends exactly at the end of the file.
+  WriteFileText(file, Archive(Chunk("RAWD", "ab") + Chunk("NULL", ""), false));
+  EXPECT_EQ(MountedChunks(file), (std::vector<ChunkView>{{"RAWD", 8, 2}, {"NULL", 18, 0}}));
+  WriteFileText(file, Archive(Chunk("NULL", ""), false));
+  EXPECT_EQ(MountedChunks(file), (std::vector<ChunkView>{{"NULL", 8, 0}}));
 }
 
 TEST(MAD4LowLevel, ReadOnlyMountNeverChangesTheFile) {

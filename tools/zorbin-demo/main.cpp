@@ -2,11 +2,13 @@
 // input and screenshots. Standard output reports each map visit and, as the
 // last line however the process ends, the frames presented and the exit code.
 #include "DemoScript.h"
+#include "FrameChecksums.h"
 
 #include "app/Units.h"
 #include "app/Zorbin.h"
 #include "game/ZORBPlayMapPackUnit.h"
 #include "log/Logger.h"
+#include "pictures/ImageUnit.h"
 #include "shell/ClockUnit.h"
 #include "shell/QX_SDL.h"
 #include "util/ProcessExit.h"
@@ -17,11 +19,18 @@
 #include <cstdlib>
 #include <exception>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 namespace {
 
 using namespace zorbin;
+
+// Frames between two checksum lines of --checksums.
+constexpr uint32_t kChecksumEvery = 50;
+
+// The exit hook is a plain function, so what it completes lives here.
+std::unique_ptr<demo::TFrameChecksums> gChecksums;
 
 void PrintLastLine(int code) {
   std::printf("frames %u exit %d\n", QX_SDL::FrameCount(), code);
@@ -32,7 +41,7 @@ void PrintLastLine(int code) {
   std::fprintf(stderr, "zorbin-demo: %s\n", message.c_str());
   std::fprintf(stderr,
                "usage: zorbin-demo [--seed N] [--input FILE] [--shot FRAME:FILE ...] [--max-frames N] "
-               "[log switches]\n");
+               "[--checksums FILE] [log switches]\n");
   PrintLastLine(1);
   std::exit(1);
 }
@@ -76,6 +85,8 @@ int main(int argc, char** argv) {
       size_t colon = shot.find(':');
       if (colon == std::string::npos) FailEarly("--shot needs FRAME:FILE");
       shots.push_back(demo::TShot{ParseCount(arg, shot.substr(0, colon)), shot.substr(colon + 1)});
+    } else if (arg == "--checksums") {
+      gChecksums = std::make_unique<demo::TFrameChecksums>(kChecksumEvery, value());
     } else {
       params.push_back(arg);  // the log switches and their values
     }
@@ -85,6 +96,14 @@ int main(int argc, char** argv) {
   SetClock(&clock);
   demo::TDemoScript script(events, shots, maxFrames);
   script.Install();
+  if (gChecksums) {
+    std::string error;
+    if (!gChecksums->Open(error)) FailEarly(error);
+    QX_SDL::AfterFlipHook = [scriptHook = QX_SDL::AfterFlipHook] {
+      scriptHook();
+      gChecksums->AfterFlip(QX_SDL::BackImage ? QX_SDL::BackImage->Surface : nullptr, QX_SDL::FrameCount());
+    };
+  }
   PlayMapVisitHook = [](int index, const std::string& dir) {
     std::printf("visit %d %s\n", index, dir.c_str());
     std::fflush(stdout);
@@ -93,6 +112,7 @@ int main(int argc, char** argv) {
   InitializeUnits(params);
   SetExitHook([](int code) {
     FinalizeUnits();
+    if (gChecksums && !gChecksums->Finish()) std::fprintf(stderr, "zorbin-demo: the frame checksums are incomplete\n");
     PrintLastLine(code);
   });
   int code = 0;
