@@ -91,7 +91,8 @@ std::map<std::string, Bytes> GamePackFiles() {
     files[dir + "mover.tga"] = bench::TrueColourTga(SpritePixels(32, 16, 4, uint32_t(300 + m)), 128, 16, {4, 0x70});
     files[dir + "crater.tga"] = bench::TrueColourTga(SpritePixels(64, 32, 1, uint32_t(400 + m)), 64, 32);
     files[dir + "tile.tga"] = bench::TrueColourTga(bench::GamePixels(16, 64, uint32_t(500 + m)), 16, 64);
-    files[dir + "scenery.tga"] = bench::TrueColourTga(bench::GamePixels(128, 64 + 8 * m, uint32_t(600 + m)), 128, 64 + 8 * m);
+    files[dir + "scenery.tga"] =
+        bench::TrueColourTga(bench::GamePixels(128, 64 + 8 * m, uint32_t(600 + m)), 128, 64 + 8 * m);
   }
   files["$main$.ini"] = Bytes(index.begin(), index.end());
   Bytes airId(16, 0);
@@ -144,8 +145,8 @@ const TPack& Pack(int which) {
   if (found != packs.end()) return found->second;
   UseLog(false);
   TPack pack;
-  pack.fileName = which == 0 ? PackArchive("game.data", GamePackFiles())
-                             : (fs::path(ZORBIN_BIN_DIR) / "Zorbin.data").string();
+  pack.fileName =
+      which == 0 ? PackArchive("game.data", GamePackFiles()) : (fs::path(ZORBIN_BIN_DIR) / "Zorbin.data").string();
   TMAD4MidLevel archive;
   archive.Mount(pack.fileName, true);
   for (int i = 0; i < archive.FileCount(); ++i) {
@@ -180,7 +181,8 @@ void BM_ArchiveOpenEveryFile(benchmark::State& state) {
       benchmark::DoNotOptimize(file->Memory());
     }
   CountPack(state, pack);
-  for (const auto& [flag, count] : pack.flags) state.counters["flag_" + (flag < 0 ? std::string("none") : IntToHex(uint64_t(flag), 2))] = count;
+  for (const auto& [flag, count] : pack.flags)
+    state.counters["flag_" + (flag < 0 ? std::string("none") : IntToHex(uint64_t(flag), 2))] = count;
 }
 
 // zlib's own inflation of every decoded file, each deflated at level 9.

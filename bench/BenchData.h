@@ -79,8 +79,8 @@ inline Bytes GamePixels(int width, int height, uint32_t seed) {
 inline Bytes ObjectText(size_t size, uint32_t seed) {
   RandSeed(seed);
   static const char* const kTypes[] = {"LinearMover", "PathMover", "Runner", "Volcano", "Bridge", "Boxes"};
-  static const char* const kImages[] = {"..\\common\\lift.tga", "mover.tga", "..\\common\\box.tga[1]",
-                                        "crater.tga", "bird.tga[0..3]"};
+  static const char* const kImages[] = {"..\\common\\lift.tga", "mover.tga", "..\\common\\box.tga[1]", "crater.tga",
+                                        "bird.tga[0..3]"};
   std::string s = "[*Objects]\r\n";
   for (int i = 0; s.size() < size; ++i) {
     s += "[Object" + IntToStr(i) + "]\r\nType=" + kTypes[Random(6)] + "\r\nImage=" + kImages[Random(5)] +
@@ -94,8 +94,23 @@ inline Bytes ObjectText(size_t size, uint32_t seed) {
 // A TGA file of body bytes behind its 18-byte header (24-bit pixels) and
 // ID field; the body is left zero.
 inline Bytes TgaFile(uint8_t type, int width, int height, uint8_t descriptor, const Bytes& id, size_t body) {
-  const uint8_t header[18] = {uint8_t(id.size()), 0, type, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                              uint8_t(width),     uint8_t(width >> 8), uint8_t(height), uint8_t(height >> 8), 24,
+  const uint8_t header[18] = {uint8_t(id.size()),
+                              0,
+                              type,
+                              0,
+                              0,
+                              0,
+                              0,
+                              0,
+                              0,
+                              0,
+                              0,
+                              0,
+                              uint8_t(width),
+                              uint8_t(width >> 8),
+                              uint8_t(height),
+                              uint8_t(height >> 8),
+                              24,
                               descriptor};
   Bytes out(sizeof header + id.size() + body);
   std::memcpy(out.data(), header, sizeof header);

@@ -145,8 +145,7 @@ BENCHMARK(BM_Memcpy)->DenseRange(0, 2);
 BENCHMARK(BM_ZlibUncompress)->DenseRange(0, 2);
 BENCHMARK(BM_Stage)->ArgsProduct({{0, 1, 2}, {0, 1, 2, 3, 4}})->ArgNames({"sample", "stage"});
 BENCHMARK(BM_Decompress)
-    ->ArgsProduct({{0, 1, 2},
-                   {0x00, 0x40, 0x08, 0x20, 0x10, 0x01, 0x02, 0x03, 0x04, 0x07, 0x46, 0x24, 0x63}})
+    ->ArgsProduct({{0, 1, 2}, {0x00, 0x40, 0x08, 0x20, 0x10, 0x01, 0x02, 0x03, 0x04, 0x07, 0x46, 0x24, 0x63}})
     ->ArgNames({"sample", "flags"});
 BENCHMARK(BM_CompressBest)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 

@@ -118,12 +118,19 @@ void PackSeeds(const fs::path& scratch) {
     loaded.Load(mapStream);
     for (char mode : std::string("ABTWX")) {
       TMemoryStream out;
-      if (loaded.Save(out, mode)) Seed("fuzz_xmap", (text == map ? "map-" : text == plain ? "plain-" : "port-") + std::string(1, mode), out.Data());
+      if (loaded.Save(out, mode))
+        Seed("fuzz_xmap",
+             (text == map     ? "map-"
+              : text == plain ? "plain-"
+                              : "port-") +
+                 std::string(1, mode),
+             out.Data());
     }
   }
   Seed("fuzz_xmap", "map-written", map);
 
-  for (const char* tga : {"logo.tga", "airm.tga", "player.tga", "swirl.tga"}) Seed("fuzz_tga", tga, Read(scratch / tga));
+  for (const char* tga : {"logo.tga", "airm.tga", "player.tga", "swirl.tga"})
+    Seed("fuzz_tga", tga, Read(scratch / tga));
   Bytes qxr = Read(scratch / "npi69.qxr");
   Seed("fuzz_fonts", "qxr", Cat({0}, qxr));
   Seed("fuzz_fonts", "tga-digits", Cat({1}, Read(scratch / "lilnums.tga")));
@@ -146,7 +153,8 @@ void TgaSeeds() {
   };
   Seed("fuzz_tga", "mapped", Cat(header(0, 1, 1, 2, 24, 2, 2, 8, 0), {10, 20, 30, 40, 50, 60, 0, 1, 1, 0}));
   Seed("fuzz_tga", "grey", Cat(header(0, 0, 3, 0, 0, 2, 2, 8, 0x20), {0, 80, 160, 240}));
-  Seed("fuzz_tga", "rle24", Cat(header(0, 0, 10, 0, 0, 4, 2, 24, 0x20), {0x83, 1, 2, 3, 0x02, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+  Seed("fuzz_tga", "rle24",
+       Cat(header(0, 0, 10, 0, 0, 4, 2, 24, 0x20), {0x83, 1, 2, 3, 0x02, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
   Seed("fuzz_tga", "rle-grey", Cat(header(0, 0, 11, 0, 0, 4, 1, 8, 0), {0x81, 7, 0x01, 8, 9}));
   Seed("fuzz_tga", "rle-mapped", Cat(header(0, 1, 9, 2, 24, 3, 1, 8, 0), {1, 2, 3, 4, 5, 6, 0x82, 1}));
   Seed("fuzz_tga", "bgra", Cat(header(2, 0, 2, 0, 0, 1, 2, 32, 0), {3, 0x30, 1, 2, 3, 4, 5, 6, 7, 8}));
@@ -165,7 +173,10 @@ void ArchiveSeeds() {
   Seed("fuzz_archive_mount", "every-kind", archive);
   Seed("fuzz_archive_mount", "no-trailer", Archive(chunks, false));
   Seed("fuzz_archive_mount", "empty", Archive(""));
-  Seed("fuzz_archive_mount", "appended", "\x7f" "ELF host program bytes" + archive);
+  Seed("fuzz_archive_mount", "appended",
+       "\x7f"
+       "ELF host program bytes" +
+           archive);
 }
 
 // Packed blocks of every stage combination, and ".ZL" files.
@@ -207,8 +218,10 @@ void PictureSeeds() {
   Bytes cel = Cat(Le16({0x9119, 2, 1}), Bytes(26, 0));
   cel = Cat(Cat(cel, Bytes(768, 7)), {1, 0});
   Seed("fuzz_pictures", "cel", Cat({1}, cel));
-  Seed("fuzz_pictures", "mi-24", Cat({2}, Cat(Cat({'M', 'I'}, Le16({256})), Cat({'2', '4'}, Cat(Le16({0, 1, 2}), {1, 2, 3, 4, 5, 6})))));
-  Seed("fuzz_pictures", "mi-grey", Cat({2}, Cat(Cat({'M', 'I'}, Le16({256})), Cat({'G', 'S'}, Cat(Le16({0, 2, 1}), {0, 127})))));
+  Seed("fuzz_pictures", "mi-24",
+       Cat({2}, Cat(Cat({'M', 'I'}, Le16({256})), Cat({'2', '4'}, Cat(Le16({0, 1, 2}), {1, 2, 3, 4, 5, 6})))));
+  Seed("fuzz_pictures", "mi-grey",
+       Cat({2}, Cat(Cat({'M', 'I'}, Le16({256})), Cat({'G', 'S'}, Cat(Le16({0, 2, 1}), {0, 127})))));
   Seed("fuzz_pictures", "kep", Cat({3}, Cat(Le16({3, 3}), Bytes(16, 2))));
   Seed("fuzz_pictures", "k16", Cat({4}, Le16({1, 0, 0x001F, 0x07E0})));
   Seed("fuzz_pictures", "gsd", Cat({5}, Cat(Le16({1, 2}), {1, 2, 3, 4})));
@@ -216,7 +229,8 @@ void PictureSeeds() {
 
 void ImageListSeeds() {
   Seed("fuzz_image_list", "v1", std::string("a.tga,t1\r\n\r\ns.tga[2],b2\n!END\na.tga,after\n"));
-  Seed("fuzz_image_list", "v2", std::string("[*gfxlist]\n.s.tga[0],b0\na.tga:HV,t\ns.tga[1-3]:R,r\n[other]\nkey=a.tga,x\n"));
+  Seed("fuzz_image_list", "v2",
+       std::string("[*gfxlist]\n.s.tga[0],b0\na.tga:HV,t\ns.tga[1-3]:R,r\n[other]\nkey=a.tga,x\n"));
 }
 
 }  // namespace

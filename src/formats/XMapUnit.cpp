@@ -114,8 +114,7 @@ void TXMap::Load(TStream& stream) {
       Log->Warning(std::string("The MAP") + magic[3] + " and other compressed formats are no longer supported.",
                    kLoadContext);
       break;
-    default:
-      Log->Warning(std::string("XMAP.Load: Unknown DFS byte! (") + magic[3] + ")", kLoadContext);
+    default: Log->Warning(std::string("XMAP.Load: Unknown DFS byte! (") + magic[3] + ")", kLoadContext);
   }
 }
 
@@ -308,7 +307,8 @@ bool TXMap::CanWrite(char mode) {
   if (binary) {
     if (Width() > 255 || Height() > 255) return refuse("the map is larger than 255 x 255");
     for (const auto& [name, text] : texts)
-      if (IsGiven(*text) && text->size() > 255) return refuse(std::string("the ") + name + " is longer than 255 characters");
+      if (IsGiven(*text) && text->size() > 255)
+        return refuse(std::string("the ") + name + " is longer than 255 characters");
     size_t maxWraps = mode == 'B' ? 255 : 65535;
     if (Wraps().size() > maxWraps) return refuse("more than " + IntToStr(int64_t(maxWraps)) + " logical wraps");
     for (const std::string& extra : ExtraLines) {
@@ -319,7 +319,8 @@ bool TXMap::CanWrite(char mode) {
   } else {
     // A line feed would split a line of the text file.
     for (const auto& [name, text] : texts)
-      if (IsGiven(*text) && text->find('\n') != std::string::npos) return refuse(std::string("the ") + name + " holds a line feed");
+      if (IsGiven(*text) && text->find('\n') != std::string::npos)
+        return refuse(std::string("the ") + name + " holds a line feed");
     for (const std::string& extra : ExtraLines)
       if (extra.find('\n') != std::string::npos) return refuse("an extra line holds a line feed");
     if (mode == 'T') {

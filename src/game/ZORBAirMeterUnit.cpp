@@ -84,15 +84,13 @@ void TAirMeter::Update() {
         Segments = 0;
       }
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
 void TAirMeter::Draw() {
   QX_SDL::DrawImage(kLabelX, kMeterY, FrameImage.get());
-  if (BarWidth > 0)
-    QX_SDL::DrawImageRect(kBarX, kMeterY, 0, 0, int16_t(BarWidth), 23, BarImage.get());
+  if (BarWidth > 0) QX_SDL::DrawImageRect(kBarX, kMeterY, 0, 0, int16_t(BarWidth), 23, BarImage.get());
   for (int32_t i = Segments; i < kSegmentCount; ++i)
     QX_SDL::DrawImage(int16_t(kBarX + kSegmentWidth * i), kMeterY, CoverImage.get());
 }

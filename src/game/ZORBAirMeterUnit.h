@@ -21,8 +21,7 @@ class TAirMeter final {
   // raises out of here.
   TAirMeter();
   // Takes images already loaded (any may be without a surface).
-  TAirMeter(std::unique_ptr<TImage> barImage, std::unique_ptr<TImage> frameImage,
-            std::unique_ptr<TImage> coverImage);
+  TAirMeter(std::unique_ptr<TImage> barImage, std::unique_ptr<TImage> frameImage, std::unique_ptr<TImage> coverImage);
   ~TAirMeter();
   TAirMeter(const TAirMeter&) = delete;
   TAirMeter& operator=(const TAirMeter&) = delete;

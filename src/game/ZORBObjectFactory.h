@@ -54,8 +54,8 @@ class TObjectFactory final {
                    int32_t dx, int32_t dy);
   void CreateRepeater(TSpriteEngine& engine, TIniFile& ini, const std::string& section, int32_t dx, int32_t dy);
   void CreateMacro(TSpriteEngine& engine, TIniFile& ini, const std::string& section, int32_t dx, int32_t dy);
-  void CreateKind(TSpriteEngine& engine, TIniFile& ini, const std::string& section, const std::string& type,
-                  int32_t dx, int32_t dy);
+  void CreateKind(TSpriteEngine& engine, TIniFile& ini, const std::string& section, const std::string& type, int32_t dx,
+                  int32_t dy);
 
   // The object types by name; a new kind is one line.
   static const TObjectKind kKinds[];

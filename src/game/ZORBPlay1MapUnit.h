@@ -20,8 +20,8 @@ class TPlayer;
 class TTGAFont;
 
 enum class TPlayCode : int32_t {
-  Escape = -1,     // the player pressed Escape
-  Completed = 0,   // the map was completed
+  Escape = -1,    // the player pressed Escape
+  Completed = 0,  // the map was completed
 };
 
 struct TPlayResult {

@@ -275,8 +275,6 @@ void TPlayer::Appear() {
   SetSilhouetteAlpha(255);
 }
 
-uint8_t TPlayer::PortBelow() const {
-  return uint8_t((uint32_t(CellAt(TileX, int64_t(TileY) + 2)) >> 8) & 0xFF);
-}
+uint8_t TPlayer::PortBelow() const { return uint8_t((uint32_t(CellAt(TileX, int64_t(TileY) + 2)) >> 8) & 0xFF); }
 
 }  // namespace zorbin

@@ -60,8 +60,7 @@ bool LogPatternMatches(const std::string& pattern, const std::string& context) {
   if (pattern == "*") return true;
   if (pattern.size() > context.size()) return SameText(pattern, context);
   if (!pattern.empty() && pattern.front() == '*') return EndsText(pattern.substr(1), context);
-  if (!pattern.empty() && pattern.back() == '*')
-    return StartsText(pattern.substr(0, pattern.size() - 1), context);
+  if (!pattern.empty() && pattern.back() == '*') return StartsText(pattern.substr(0, pattern.size() - 1), context);
   return SameText(pattern, context);
 }
 
@@ -94,8 +93,7 @@ void TLogger::Status(const std::string& message, const std::string& context) {
 }
 
 void TLogger::Warning(const std::string& message, const std::string& context) {
-  if (active_ && warningEnabled_ && ContextPasses(context))
-    Put("[" + context + "] " + message, "Warning: " + message);
+  if (active_ && warningEnabled_ && ContextPasses(context)) Put("[" + context + "] " + message, "Warning: " + message);
 }
 
 void TLogger::Error(const std::string& message, const std::string& context) {

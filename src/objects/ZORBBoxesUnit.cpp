@@ -84,11 +84,8 @@ void TBox::FinishMotion() {
       Col += Dir == Left ? -4 : 4;
       MarkSolid();
       break;
-    case Sinking:
-      State = Delivered;
-      break;
-    default:
-      break;
+    case Sinking: State = Delivered; break;
+    default: break;
   }
 }
 

@@ -97,7 +97,8 @@ void TBridge::Crumble() {
       order = DissolveMap[size_t(x + y * columns)];
     } while (order >= threshold || order == kGone);
     if (ParticleEngine)
-      ParticleEngine->Spawn(X + x - 1, Y + y - 1, X + x - 1, Y + y + 32 + Random(32), 32, PixelAnims[(x % 32) * 16 + y]);
+      ParticleEngine->Spawn(X + x - 1, Y + y - 1, X + x - 1, Y + y + 32 + Random(32), 32,
+                            PixelAnims[(x % 32) * 16 + y]);
     DissolveImage->PutPixelRaw(x, y, 0);
     DissolveMap[size_t(x + y * columns)] = kGone;
     rowStanding_[size_t(y)] -= 1;

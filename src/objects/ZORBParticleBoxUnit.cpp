@@ -25,8 +25,7 @@ std::string CompleteColourItem(const std::string& item) {
 // that is not hexadecimal reads as black.
 static void ParseColour(const std::string& text, uint8_t& r, uint8_t& g, uint8_t& b) {
   std::string s = text.size() < 6 ? std::string(6 - text.size(), '0') + text : text.substr(text.size() - 6);
-  if (text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos || !HexToColor(s, r, g, b))
-    r = g = b = 0;
+  if (text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos || !HexToColor(s, r, g, b)) r = g = b = 0;
 }
 
 static const char* const kContext = "ZORBParticleBoxUnit, TParticleBox.Create";

@@ -56,9 +56,7 @@ bool TRunner::FloorBelow() const { return ((Logic(Col, Row + 2) | Logic(Col + 1,
 
 void TRunner::FaceDirection() { SetImage(SpeedX >= 0 ? ImageRight.get() : ImageLeft.get()); }
 
-void TRunner::DirectionFromRow() {
-  SpeedX = (Row % 2 != 0) ? -std::abs(SpeedX) : std::abs(SpeedX);
-}
+void TRunner::DirectionFromRow() { SpeedX = (Row % 2 != 0) ? -std::abs(SpeedX) : std::abs(SpeedX); }
 
 void TRunner::UpdateScreenPosition() {
   X = FloorDiv(FineX, 4) + 64;

@@ -43,8 +43,7 @@ static SDL_Surface* CreateSurfaceOrRaise(int64_t width, int64_t height, int64_t 
 // temporary 24-bit surface, converting to dst's depth.
 static void BlitBGR(const uint8_t* data, int width, int height, SDL_Surface* dst) {
   if (width <= 0 || height <= 0) return;
-  SDL_Surface* tmp =
-      SDL_CreateRGBSurfaceFrom(const_cast<uint8_t*>(data), width, height, 24, width * 3, 0, 0, 0, 0);
+  SDL_Surface* tmp = SDL_CreateRGBSurfaceFrom(const_cast<uint8_t*>(data), width, height, 24, width * 3, 0, 0, 0, 0);
   if (!tmp) return;
   SDL_BlitSurface(tmp, nullptr, dst, nullptr);
   SDL_FreeSurface(tmp);
@@ -151,7 +150,8 @@ void TImage::Tile(const TImage* src) {
   if (!Surface || !src || !src->Surface || src->Surface->w <= 0 || src->Surface->h <= 0) return;
   int cw = src->Surface->w, ch = src->Surface->h;
   for (int x = 0; x < Surface->w; x += cw)
-    for (int y = 0; y < Surface->h; y += ch) DrawPart(x, y, 0, 0, std::min(cw, Surface->w - x), std::min(ch, Surface->h - y), src);
+    for (int y = 0; y < Surface->h; y += ch)
+      DrawPart(x, y, 0, 0, std::min(cw, Surface->w - x), std::min(ch, Surface->h - y), src);
 }
 
 void TImage::ApplyColorKey() {
@@ -318,8 +318,8 @@ void TImage::ClipFrames(const TFrameList& list) {
   // The selection is text from a data file, which no picture data backs:
   // its strip gets no more pixel memory than the strip it cuts from, or
   // than a picture without pixel data may have (as the readers count it).
-  const int64_t limit = std::max(int64_t(TRawPicture::kMaxUndecodedBytes),
-                                 oldWidth * height * std::max(1, (ImageDepth() + 7) / 8));
+  const int64_t limit =
+      std::max(int64_t(TRawPicture::kMaxUndecodedBytes), oldWidth * height * std::max(1, (ImageDepth() + 7) / 8));
   SDL_Surface* strip = CreateSurfaceOrRaise(total <= INT64_MAX / fw ? fw * total : INT64_MAX, height, limit);
 
   // Each cut is clipped to the old strip here, in 64-bit numbers, so that

@@ -42,8 +42,10 @@ int32_t TFont::TextWidth(const std::string& s) const {
 template <typename TDrawGlyph>
 void TFont::Walk(const std::string& s, int x, int align, TDrawGlyph drawGlyph) const {
   int64_t pos = x;
-  if (align == 1) pos -= TextWidth(s) / 2;
-  else if (align == 2) pos -= TextWidth(s);
+  if (align == 1)
+    pos -= TextWidth(s) / 2;
+  else if (align == 2)
+    pos -= TextWidth(s);
   const int64_t picW = Image ? Image->Width() : 0;
   const int64_t picH = Image ? Image->Height() : 0;
   for (char ch : s) {
@@ -58,7 +60,8 @@ void TFont::Walk(const std::string& s, int x, int align, TDrawGlyph drawGlyph) c
     int64_t left = std::max<int64_t>(g.Left, 0), top = std::max<int64_t>(g.Top, 0);
     int64_t right = std::min<int64_t>(g.Right, picW - 1), bottom = std::min<int64_t>(g.Bottom, picH - 1);
     if (right >= left && bottom >= top)
-      drawGlyph(int(pos + (left - g.Left)), int(top), int(left), int(top), int(right - left + 1), int(bottom - top + 1));
+      drawGlyph(int(pos + (left - g.Left)), int(top), int(left), int(top), int(right - left + 1),
+                int(bottom - top + 1));
     pos += int64_t(g.Right) - g.Left + 1 + Spacing;
   }
 }
@@ -77,9 +80,8 @@ void TFont::TextOut(const std::string& s, int x, int y, int align) const {
 void TFont::TextOutOn(TImage* dest, const std::string& s, int x, int y, int align) const {
   if (!dest) return;
   const TImage* image = Image.get();
-  Walk(s, x, align, [&](int dx, int dy, int left, int top, int w, int h) {
-    dest->DrawPart(dx, y + dy, left, top, w, h, image);
-  });
+  Walk(s, x, align,
+       [&](int dx, int dy, int left, int top, int w, int h) { dest->DrawPart(dx, y + dy, left, top, w, h, image); });
 }
 
 void TFont::ApplyColorKey() {

@@ -502,8 +502,7 @@ void PutIndexed(uint8_t* out, int32_t x, const TColourTable& table, uint8_t inde
 }
 
 // Rows bottom to top, each padded to 4 bytes.
-void ReadBMPRows(TStream& stream, TRawPicture& picture, const TColourTable& table, uint16_t bitCount,
-                 size_t rowBytes) {
+void ReadBMPRows(TStream& stream, TRawPicture& picture, const TColourTable& table, uint16_t bitCount, size_t rowBytes) {
   const int32_t w = picture.Width;
   if (bitCount == 1) {
     ReadRows(stream, picture, rowBytes, true, [&](const uint8_t* row, uint8_t* out) {

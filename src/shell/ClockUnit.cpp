@@ -13,7 +13,8 @@ namespace zorbin {
 // platform is (it wraps after 49.7 days).
 uint32_t TClock::Ticks() {
   return uint32_t(
-      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch()).count());
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+          .count());
 }
 
 void TClock::Delay(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }

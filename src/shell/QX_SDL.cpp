@@ -180,11 +180,8 @@ void PollEvents() {
         if (symbol < 512) Keys[symbol] = event.type == SDL_KEYDOWN;
         break;
       }
-      case SDL_QUIT:
-        SDL_Quit();
-        HaltProcess(2);
-      default:
-        break;
+      case SDL_QUIT: SDL_Quit(); HaltProcess(2);
+      default: break;
     }
   }
 }

@@ -36,8 +36,8 @@ int TParticleAnims::AddAnim(std::unique_ptr<TImage> image, const std::string& na
 }
 
 int TParticleAnims::GetFade(uint8_t r1, uint8_t g1, uint8_t b1, uint8_t r2, uint8_t g2, uint8_t b2, int32_t steps) {
-  std::string name = IntToStr(r1) + "," + IntToStr(g1) + "," + IntToStr(b1) + "," + IntToStr(r2) + "," +
-                     IntToStr(g2) + "," + IntToStr(b2) + "," + IntToStr(steps);
+  std::string name = IntToStr(r1) + "," + IntToStr(g1) + "," + IntToStr(b1) + "," + IntToStr(r2) + "," + IntToStr(g2) +
+                     "," + IntToStr(b2) + "," + IntToStr(steps);
   int found = IndexOf(name);
   if (found >= 0) return found;
   // A fade of no steps has no frames: an image without a surface, which

@@ -55,9 +55,18 @@ void DecodeStageC(std::vector<uint8_t>& data, unsigned code) {
     case 2: data = InterleaveRestoreBytes(data, 3); break;
     case 3: DeltaDecodeInPlace(data); break;
     case 4: MTFDecodeInPlace(data); break;
-    case 5: DeltaDecodeInPlace(data); data = InterleaveRestoreBytes(data, 2); break;
-    case 6: DeltaDecodeInPlace(data); data = InterleaveRestoreBytes(data, 3); break;
-    case 7: MTFDecodeInPlace(data); DeltaDecodeInPlace(data); break;
+    case 5:
+      DeltaDecodeInPlace(data);
+      data = InterleaveRestoreBytes(data, 2);
+      break;
+    case 6:
+      DeltaDecodeInPlace(data);
+      data = InterleaveRestoreBytes(data, 3);
+      break;
+    case 7:
+      MTFDecodeInPlace(data);
+      DeltaDecodeInPlace(data);
+      break;
     default: break;
   }
 }
@@ -68,8 +77,14 @@ std::vector<uint8_t> EncodeStageC(const std::vector<uint8_t>& data, unsigned cod
   switch (code) {
     case 1: return InterleaveSplitBytes(data, 2);
     case 2: return InterleaveSplitBytes(data, 3);
-    case 5: out = InterleaveSplitBytes(data, 2); DeltaEncodeInPlace(out); return out;
-    case 6: out = InterleaveSplitBytes(data, 3); DeltaEncodeInPlace(out); return out;
+    case 5:
+      out = InterleaveSplitBytes(data, 2);
+      DeltaEncodeInPlace(out);
+      return out;
+    case 6:
+      out = InterleaveSplitBytes(data, 3);
+      DeltaEncodeInPlace(out);
+      return out;
     default: break;
   }
   out = data;

@@ -252,8 +252,7 @@ int64_t TMAD4LowLevel::FillPartOfNull(uint32_t fourCC, TStream& data) {
 int64_t TMAD4LowLevel::AddAtEnd(uint32_t fourCC, TStream& data) {
   const int64_t d = data.Size();
   size_t first = chunks_.size();
-  while (first > 0 && (chunks_[first - 1].FourCC == kFourCCNull || chunks_[first - 1].FourCC == kFourCCEnds))
-    --first;
+  while (first > 0 && (chunks_[first - 1].FourCC == kFourCCNull || chunks_[first - 1].FourCC == kFourCCEnds)) --first;
   int64_t start;
   if (first < chunks_.size()) {
     start = chunks_[first].Start;

@@ -32,8 +32,8 @@ constexpr int64_t kTrailerSize = 12;
 
 struct TMAD4ChunkData {
   uint32_t FourCC = 0;
-  uint32_t Size = 0;   // payload bytes
-  int64_t Start = 0;   // absolute position of the tag in the file
+  uint32_t Size = 0;  // payload bytes
+  int64_t Start = 0;  // absolute position of the tag in the file
 };
 
 class TMAD4LowLevel {

@@ -63,11 +63,11 @@ TEST_P(DefaultPack, SolutionCompletesTheMap) {
   EXPECT_EQ(log.find("\n{"), std::string::npos) << "no Error lines";
 }
 
-INSTANTIATE_TEST_SUITE_P(Maps, DefaultPack,
-                         ::testing::Values(TSolution{"map_a.txt", "visit 1 Map_A"}, TSolution{"map_b.txt", "visit 2 Map_B"},
-                                           TSolution{"map_c.txt", "visit 3 Map_C"}, TSolution{"map_d.txt", "visit 4 Map_D"},
-                                           TSolution{"map_e.txt", "visit 5 Map_E"},
-                                           TSolution{"map_f.txt", "visit 6 Map_F"}));
+INSTANTIATE_TEST_SUITE_P(
+    Maps, DefaultPack,
+    ::testing::Values(TSolution{"map_a.txt", "visit 1 Map_A"}, TSolution{"map_b.txt", "visit 2 Map_B"},
+                      TSolution{"map_c.txt", "visit 3 Map_C"}, TSolution{"map_d.txt", "visit 4 Map_D"},
+                      TSolution{"map_e.txt", "visit 5 Map_E"}, TSolution{"map_f.txt", "visit 6 Map_F"}));
 
 }  // namespace
 }  // namespace zorbin::e2e
@@ -81,11 +81,12 @@ TEST(SingleFileGame, AppendedPackPlaysWithoutADataFile) {
   test::TTempDir build, play;
   std::string bin = ZORBIN_BIN_DIR;
   std::string out = play.File("zorbin-demo");
-  std::string command = "'" + bin + "/zorbin-tool' append '" + bin + "/zorbin-demo' '" + bin + "/Zorbin.data' '" + out +
-                        "' 2>/dev/null";
+  std::string command =
+      "'" + bin + "/zorbin-tool' append '" + bin + "/zorbin-demo' '" + bin + "/Zorbin.data' '" + out + "' 2>/dev/null";
   ASSERT_EQ(std::system(command.c_str()), 0);
   std::filesystem::copy_file(std::string(ZORBIN_SOURCE_DIR) + "/data/solutions/map_a.txt", play.File("input.txt"));
-  std::string run = "cd '" + play.Path() + "' && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy ./zorbin-demo --seed 5 "
+  std::string run = "cd '" + play.Path() +
+                    "' && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy ./zorbin-demo --seed 5 "
                     "--input input.txt -mainlog demo.log > out.txt 2>/dev/null";
   int status = std::system(run.c_str());
   ASSERT_TRUE(WIFEXITED(status));

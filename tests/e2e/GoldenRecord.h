@@ -19,7 +19,7 @@ struct TFrameChecksum {
 struct TGoldenRecord {
   std::vector<std::string> Visits;  // "visit INDEX DIR" lines
   std::vector<TFrameChecksum> Frames;
-  std::string LastLine;             // "frames N exit CODE"
+  std::string LastLine;  // "frames N exit CODE"
 
   // A record file: "#" comment lines, visit lines, "FRAME CRC" lines, the final line.
   static TGoldenRecord Parse(const std::string& text);

@@ -32,7 +32,8 @@ void ExpectOrderlyEnd(const TRunResult& run, const std::string& what) {
   std::vector<std::string> lines = run.Lines();
   ASSERT_FALSE(lines.empty()) << what;
   EXPECT_TRUE(std::regex_match(lines.back(), std::regex("frames [0-9]+ exit " + std::to_string(run.ExitStatus))))
-      << what << ": " << lines.back() << "\n" << run.Errors;
+      << what << ": " << lines.back() << "\n"
+      << run.Errors;
 }
 
 std::vector<std::string> Visits(const TRunResult& run) {
@@ -101,7 +102,7 @@ TEST_F(HostilePack, MissingTilePictureStopsTheMapWithCodeOne) {
 }
 
 TEST_F(HostilePack, EveryObjectPictureMissingPlaysOnWithPlaceholders) {
-  const std::vector<std::string> kept = {"logo.tga", "air.tga",   "airm.tga", "font.tga",
+  const std::vector<std::string> kept = {"logo.tga",    "air.tga",   "airm.tga", "font.tga",
                                          "lilnums.tga", "floor.tga", "brick.tga"};
   for (const auto& entry : fs::recursive_directory_iterator(dir.Path())) {
     std::string name = entry.path().filename().string();
@@ -225,7 +226,9 @@ TEST_F(HostilePack, ObjectFilesOfBinaryJunkPlayOnUntilTheWindowCloses) {
 }
 
 TEST_F(HostilePack, IndexOfJunkIsAnUnknownMapZero) {
-  pack.WriteText("$main$.ini", std::string("\x7f" "ELF\x02\x01[*M\r\n\0\xff=]", 15));
+  pack.WriteText("$main$.ini", std::string("\x7f"
+                                           "ELF\x02\x01[*M\r\n\0\xff=]",
+                                           15));
   TRunResult run = RunDemo(dir.Path(), kArgs);
   ExpectOrderlyEnd(run, "junk index");
   EXPECT_EQ(run.ExitStatus, 1);
@@ -266,8 +269,8 @@ TEST_F(HostilePack, TruncatedBinaryMapsStopWithCodeOne) {
   // The tool saves a map without extra lines (which only the text formats
   // hold) as MAPW and MAPB; cut, each is a short binary file, which the map
   // reader reports by an exception.
-  pack.WriteText("plain.mpt", std::string("MAPT\r\nWI32\r\nHE22\r\nMNPlain\r\nAUTests\r\nLW 000#015\r\n") +
-                                  "MP" + std::string(32, '#') + "\r\nXX\r\n");
+  pack.WriteText("plain.mpt", std::string("MAPT\r\nWI32\r\nHE22\r\nMNPlain\r\nAUTests\r\nLW 000#015\r\n") + "MP" +
+                                  std::string(32, '#') + "\r\nXX\r\n");
   for (const char* mode : {"W", "B"}) {
     std::string command = "cd '" + dir.Path() + "' && '" + ZORBIN_BIN_DIR +
                           "/zorbin-tool' map plain.mpt --save bin.mp " + mode + " >/dev/null 2>&1";
@@ -315,8 +318,8 @@ TEST_F(HostileArchive, IntactArchivePlaysTheChain) {
 
 TEST_F(HostileArchive, CutOrScribbledArchivesEndInOrder) {
   std::vector<std::pair<std::string, std::string>> cases;
-  for (size_t cut : {size_t(0), size_t(10), archive.size() / 3, archive.size() / 2, archive.size() - 12,
-                     archive.size() - 1})
+  for (size_t cut :
+       {size_t(0), size_t(10), archive.size() / 3, archive.size() / 2, archive.size() - 12, archive.size() - 1})
     cases.emplace_back("cut at " + std::to_string(cut), archive.substr(0, cut));
   for (size_t at : {archive.size() / 5, archive.size() / 4, archive.size() / 2, archive.size() * 3 / 4}) {
     std::string scribbled = archive;

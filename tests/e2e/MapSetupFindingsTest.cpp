@@ -36,20 +36,21 @@ TEST_P(MapSetupFindings, PlaysOrStopsInOrder) {
   std::vector<std::string> lines = run.Lines();
   ASSERT_FALSE(lines.empty());
   EXPECT_TRUE(std::regex_match(lines.back(), std::regex("frames [0-9]+ exit " + std::to_string(run.ExitStatus))))
-      << lines.back() << "\n" << run.Errors;
-  EXPECT_NE(test::ReadFileText(dir.File("demo.log")).find(GetParam().LogLine), std::string::npos)
-      << GetParam().LogLine;
+      << lines.back() << "\n"
+      << run.Errors;
+  EXPECT_NE(test::ReadFileText(dir.File("demo.log")).find(GetParam().LogLine), std::string::npos) << GetParam().LogLine;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Inputs, MapSetupFindings,
-    ::testing::Values(TFinding{"fuzz_map_setup-rotator-lists-itself", "Objects nested too deeply (Object=Spin)"}),
-    [](const ::testing::TestParamInfo<TFinding>& finding) {
-      std::string name = std::string(finding.param.File).substr(std::string("fuzz_map_setup-").size());
-      for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-      return name;
-    });
+INSTANTIATE_TEST_SUITE_P(Inputs, MapSetupFindings,
+                         ::testing::Values(TFinding{"fuzz_map_setup-rotator-lists-itself",
+                                                    "Objects nested too deeply (Object=Spin)"}),
+                         [](const ::testing::TestParamInfo<TFinding>& finding) {
+                           std::string name =
+                               std::string(finding.param.File).substr(std::string("fuzz_map_setup-").size());
+                           for (char& c : name)
+                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                           return name;
+                         });
 
 }  // namespace
 }  // namespace zorbin::e2e

@@ -226,11 +226,12 @@ void BuildChainPack(TPackBuilder& pack) {
   std::vector<std::string> placing = tiles;
   placing.insert(placing.end(), {"", "sStar"});
   pack.WriteMap("Map_C", "Crowd", Rows({{2, "  s   s   s"}}), placing);
-  pack.WriteText("Map_C/objects.ini",
-                 "[*Objects]\r\nPlayer\r\nGoal\r\nRow\r\nSwarm\r\n\r\n" + ChainCore(0) +
-                     "[Row]\r\nType=Repeater\r\nRepeatObject=Star\r\nDeltaX=32\r\nDeltaY=0\r\nTimes=4\r\n\r\n"
-                     "[Star]\r\nType=LinearMover\r\nPositionX=16\r\nPositionY=200\r\nSpeedX=1\r\nImage=\\bee.tga\r\n\r\n"
-                     "[Swarm]\r\nType=Macro\r\nName=bees.ini\r\nValues=64,96,-1\r\n");
+  pack.WriteText(
+      "Map_C/objects.ini",
+      "[*Objects]\r\nPlayer\r\nGoal\r\nRow\r\nSwarm\r\n\r\n" + ChainCore(0) +
+          "[Row]\r\nType=Repeater\r\nRepeatObject=Star\r\nDeltaX=32\r\nDeltaY=0\r\nTimes=4\r\n\r\n"
+          "[Star]\r\nType=LinearMover\r\nPositionX=16\r\nPositionY=200\r\nSpeedX=1\r\nImage=\\bee.tga\r\n\r\n"
+          "[Swarm]\r\nType=Macro\r\nName=bees.ini\r\nValues=64,96,-1\r\n");
   pack.WriteText("Map_C/bees.ini",
                  "[*Objects]\r\nA\r\nB\r\n\r\n[A]\r\nType=LinearMover\r\nPositionX=%1\r\nPositionY=%2\r\n"
                  "SpeedX=%3\r\nImage=..\\bee.tga\r\n\r\n[B]\r\nType=LinearMover\r\nPositionX=%2\r\n"

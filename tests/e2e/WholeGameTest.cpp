@@ -77,8 +77,9 @@ TEST(WholeGame, PortIntoAMapCompleteItComeBackAndLeave) {
   std::vector<std::string> log = test::SplitLines(test::ReadFileText(dir.File("demo.log")));
   ASSERT_FALSE(log.empty());
   EXPECT_EQ(log.back().rfind("(..system..) Terminating Application. ", 0), 0u);
-  EXPECT_NE(std::find(log.begin(), log.end(), "(ZORBPlayMapPackUnit, TPlayMapPack.Create) Map pack filename: <internal>"),
-            log.end());
+  EXPECT_NE(
+      std::find(log.begin(), log.end(), "(ZORBPlayMapPackUnit, TPlayMapPack.Create) Map pack filename: <internal>"),
+      log.end());
 }
 
 }  // namespace
@@ -200,8 +201,9 @@ TEST(WholeGame, MapSelectRemembersWhereThePlayerLeft) {
   pack.WriteText("input.txt",
                  "0 space down\n100 right down\n131 right up\n140 space down\n141 space up\n"
                  "99990 space down\n99991 space up\n99992 space down\n");
-  TRunResult run = RunDemo(dir.Path(), "--seed 3 --input input.txt --max-frames 1200 -nolog --shot 1150:back.bmp "
-                                       "--shot 90:start.bmp");
+  TRunResult run = RunDemo(dir.Path(),
+                           "--seed 3 --input input.txt --max-frames 1200 -nolog --shot 1150:back.bmp "
+                           "--shot 90:start.bmp");
   ASSERT_EQ(run.ExitStatus, 2);
   std::string start = test::ReadFileText(dir.File("start.bmp"));
   std::string back = test::ReadFileText(dir.File("back.bmp"));
@@ -209,9 +211,9 @@ TEST(WholeGame, MapSelectRemembersWhereThePlayerLeft) {
   // The figure is drawn from x = 4 to 11 of its 16-pixel cell, facing right;
   // row 24 of it lies below the port's swirl.
   auto isFigure = [](TRGB c) { return c.R == 240 && c.G == 200 && c.B == 160; };
-  EXPECT_TRUE(isFigure(BmpPixel(start, 144 + 6, 336 + 24)));   // the object file's place
+  EXPECT_TRUE(isFigure(BmpPixel(start, 144 + 6, 336 + 24)));  // the object file's place
   EXPECT_FALSE(isFigure(BmpPixel(start, 176 + 6, 336 + 24)));
-  EXPECT_TRUE(isFigure(BmpPixel(back, 176 + 6, 336 + 24)));    // the port it left by
+  EXPECT_TRUE(isFigure(BmpPixel(back, 176 + 6, 336 + 24)));  // the port it left by
   EXPECT_FALSE(isFigure(BmpPixel(back, 144 + 6, 336 + 24)));
 }
 

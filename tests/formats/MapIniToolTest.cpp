@@ -60,7 +60,7 @@ TEST(MapIniTool, MapPrintsAndSaves) {
   std::filesystem::create_directory(dir.File("Sub"));
   test::WriteFileText(dir.File("Sub/Map01.MPT"), "MAPB\1\1Q");
   run = RunTool(dir, "map sub/map01.mpt");  // "/" and letter case as the game's names
-  EXPECT_EQ(run.code, 1);  // the short file leaves with the read error
+  EXPECT_EQ(run.code, 1);                   // the short file leaves with the read error
   EXPECT_EQ(run.err, "zorbin-tool: Stream read error\n");
 }
 
@@ -100,8 +100,9 @@ TEST(MapIniTool, MapFailuresAndRefusals) {
 
 TEST(MapIniTool, IniPrintsSectionsAsStored) {
   test::TTempDir dir;
-  test::WriteFileText(dir.File("objects.ini"),
-                      "; comment\r\n[Info]\r\nLooped\r\nKey = 5\r\n\r\n[*Objects]\r\nbee\r\n\r\nant\r\n\r\n[Info]\r\nx=1\r\n");
+  test::WriteFileText(
+      dir.File("objects.ini"),
+      "; comment\r\n[Info]\r\nLooped\r\nKey = 5\r\n\r\n[*Objects]\r\nbee\r\n\r\nant\r\n\r\n[Info]\r\nx=1\r\n");
   TRun run = RunTool(dir, "ini objects.ini");
   EXPECT_EQ(run.code, 0) << run.err;
   EXPECT_EQ(run.out, "[Info]\n  Looped=1\n  Key = 5\n  x=1\n[*Objects]\n  bee\n  \n  ant\n[Info]\n");

@@ -27,24 +27,24 @@ struct TOpenerScope {
 };
 
 TEST(IniFile, LoadingKeepsKeysAndValuesAndTrimsOnlyBracketLines) {
-  auto ini = Ini(
-      "Speed=1\r\n"            // before any header: ignored
-      "; comment\r\n"
-      "   [Comet]   \r\n"       // indented header
-      "Key = 5\r\n"             // key and value keep their blanks
-      "Looped\r\n"              // key only
-      "   \r\n"                 // blank line in a normal section: ignored
-      "\tTab=x\r\n"             // a tab is not a blank
-      "  Image1=Boxes.tga[0]  \r\n"
-      "a=b=c\n"
-      "[*Objects]\r\n"
-      "  bee  \r\n"
-      "\r\n"
-      ";skipped\r\n"
-      "   \r\n"
-      "ant\r\n"
-      "\r\n"
-      "\r\n");
+  auto ini =
+      Ini("Speed=1\r\n"  // before any header: ignored
+          "; comment\r\n"
+          "   [Comet]   \r\n"  // indented header
+          "Key = 5\r\n"        // key and value keep their blanks
+          "Looped\r\n"         // key only
+          "   \r\n"            // blank line in a normal section: ignored
+          "\tTab=x\r\n"        // a tab is not a blank
+          "  Image1=Boxes.tga[0]  \r\n"
+          "a=b=c\n"
+          "[*Objects]\r\n"
+          "  bee  \r\n"
+          "\r\n"
+          ";skipped\r\n"
+          "   \r\n"
+          "ant\r\n"
+          "\r\n"
+          "\r\n");
   ASSERT_EQ(ini->Sections().size(), 2u);
   EXPECT_EQ(ini->Sections()[0].Name, "Comet");
   EXPECT_EQ(Lines(*ini, 0),
@@ -90,11 +90,11 @@ TEST(IniFile, RepeatedHeadersJoinTheFirstSection) {
 }
 
 TEST(IniFile, ReadWithDefaultsAndFallbacks) {
-  auto ini = Ini(
-      "[Defaults]\nSpeed=3\nLooped=yes\n"
-      "[Comet]\nEmpty=\nLooped\nOff=false\nOn=TRUE\nTwo=2\nBad=12a\n"
-      "[Slow]\nSpeed=1\n"
-      "[*List]\nSpeed=9\n");
+  auto ini =
+      Ini("[Defaults]\nSpeed=3\nLooped=yes\n"
+          "[Comet]\nEmpty=\nLooped\nOff=false\nOn=TRUE\nTwo=2\nBad=12a\n"
+          "[Slow]\nSpeed=1\n"
+          "[*List]\nSpeed=9\n");
   EXPECT_EQ(ini->ReadInteger("Comet", "Speed", 7, "Defaults"), 3);
   EXPECT_EQ(ini->ReadInteger("Slow", "Speed", 7, "Defaults"), 1);
   EXPECT_EQ(ini->ReadInteger("Comet", "Speed", 7, "Nothing"), 7);
@@ -130,15 +130,16 @@ TEST(IniFile, ListReadsWarnOnWrongUse) {
   EXPECT_EQ(ini->ReadListItem("List", -1), "");
   EXPECT_EQ(ini->ListItemCount("Normal"), 0);
   EXPECT_EQ(ini->ListItemCount("Nope"), 0);
-  EXPECT_EQ(log.Lines(), (std::vector<std::string>{
-                             "[QXINIFile, TIniFile.ReadListItem] ReadListItem is not allowed on stNormal type Sections!",
-                             "[QXINIFile, TIniFile.ReadListItem] Section: Normal Index: 0",
-                             "[QXINIFile, TIniFile.ReadListItem] Section not found! (Nope)",
-                             "[QXINIFile, TIniFile.ReadListItem] Index is out of range! (2)",
-                             "[QXINIFile, TIniFile.ReadListItem] Index is out of range! (-1)",
-                             "[QXINIFile, TIniFile.ListItemCount] ListItemCount is only allowed on List type Sections! (Normal)",
-                             "[QXINIFile, TIniFile.ListItemCount] Section not found! (Nope)",
-                         }));
+  EXPECT_EQ(log.Lines(),
+            (std::vector<std::string>{
+                "[QXINIFile, TIniFile.ReadListItem] ReadListItem is not allowed on stNormal type Sections!",
+                "[QXINIFile, TIniFile.ReadListItem] Section: Normal Index: 0",
+                "[QXINIFile, TIniFile.ReadListItem] Section not found! (Nope)",
+                "[QXINIFile, TIniFile.ReadListItem] Index is out of range! (2)",
+                "[QXINIFile, TIniFile.ReadListItem] Index is out of range! (-1)",
+                "[QXINIFile, TIniFile.ListItemCount] ListItemCount is only allowed on List type Sections! (Normal)",
+                "[QXINIFile, TIniFile.ListItemCount] Section not found! (Nope)",
+            }));
 }
 
 TEST(IniFile, WritingChangesMemory) {
@@ -171,16 +172,17 @@ TEST(IniFile, WritingChangesMemory) {
   EXPECT_EQ(ini->ReadString("A2", "n", ""), "4");
   EXPECT_EQ(ini->SectionType("X"), -1);
 
-  EXPECT_EQ(log.Lines(), (std::vector<std::string>{
-                             "[QXINIFile, TIniFile.WriteString] WriteString is not allowed on List type Sections!",
-                             "[QXINIFile, TIniFile.WriteString] Section: L, Key: z, Value: 5",
-                             "[QXINIFile, TIniFile.WriteListItem] WriteListItem is not allowed on Normal type Sections!",
-                             "[QXINIFile, TIniFile.WriteListItem] Section: A, Item: no",
-                             "[QXINIFile, TIniFile.WriteListItem] Section not found!",
-                             "[QXINIFile, TIniFile.WriteListItem] Section: , Item: no",
-                             "[QXINIFile, TIniFile.WriteListItem] Section not found!",
-                             "[QXINIFile, TIniFile.WriteListItem] Section: L, Item: ",
-                         }));
+  EXPECT_EQ(log.Lines(),
+            (std::vector<std::string>{
+                "[QXINIFile, TIniFile.WriteString] WriteString is not allowed on List type Sections!",
+                "[QXINIFile, TIniFile.WriteString] Section: L, Key: z, Value: 5",
+                "[QXINIFile, TIniFile.WriteListItem] WriteListItem is not allowed on Normal type Sections!",
+                "[QXINIFile, TIniFile.WriteListItem] Section: A, Item: no",
+                "[QXINIFile, TIniFile.WriteListItem] Section not found!",
+                "[QXINIFile, TIniFile.WriteListItem] Section: , Item: no",
+                "[QXINIFile, TIniFile.WriteListItem] Section not found!",
+                "[QXINIFile, TIniFile.WriteListItem] Section: L, Item: ",
+            }));
 }
 
 TEST(IniFile, EmptyValueDeletesTheFirstLineOfTheKeyInAListSectionToo) {
@@ -188,7 +190,7 @@ TEST(IniFile, EmptyValueDeletesTheFirstLineOfTheKeyInAListSectionToo) {
   test::TCapturedLog log;
   ini->WriteString("Objects", "BEE", "");  // keys are compared ignoring case
   EXPECT_EQ(Lines(*ini, 0), (std::vector<std::string>{"Ant", "bee", "Pos=3"}));
-  ini->WriteString("Objects", "pos", "");  // an item's key ends at its first "="
+  ini->WriteString("Objects", "pos", "");   // an item's key ends at its first "="
   ini->WriteString("Objects", "Wasp", "");  // no such line: nothing changes
   EXPECT_EQ(Lines(*ini, 0), (std::vector<std::string>{"Ant", "bee"}));
   EXPECT_TRUE(log.Lines().empty());

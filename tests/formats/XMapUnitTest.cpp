@@ -151,7 +151,8 @@ TEST(XMap, SizeLinesAfterRowsReallocateAndNeverWriteOutside) {
 TEST(XMap, HugeOrNegativeSizesAreRefused) {
   TXMap map;
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-      {{"MAPT", "WI2000000000", "HE2000000000", "MPa", "XX"}, "LoadMAPT] Map size is out of range! (2000000000 x 2000000000)"},
+      {{"MAPT", "WI2000000000", "HE2000000000", "MPa", "XX"},
+       "LoadMAPT] Map size is out of range! (2000000000 x 2000000000)"},
       {{"MAPT", "HE-3", "XX"}, "LoadMAPT] Map size is out of range! (0 x -3)"},
       {{"MAPX", "WI2000000", "MP 0041", "XX"}, "LoadMAPX] Map size is out of range! (2000000 x 20)"},
       {{"MAPT", "WI70000", "HE70000", "XX"}, "LoadMAPT] Map size is out of range! (70000 x 70000)"}};
@@ -202,9 +203,9 @@ TEST(XMap, LogicalWrapLines) {
   EXPECT_EQ(map.Wraps()[1].Source, 97);
   EXPECT_EQ(map.Wraps()[1].Logical, 15);
   EXPECT_EQ(map.Wraps()[2].Logical, -1);
-  EXPECT_EQ(Warnings(log), (std::vector<std::string>{
-                               "[XMapUnit, TXMap.LoadMAPT] Incomplete logical wrap entry in MAPT mode. (b01)",
-                               "[XMapUnit, TXMap.LoadMAPT] Incomplete logical wrap entry in MAPT mode. (d)"}));
+  EXPECT_EQ(Warnings(log),
+            (std::vector<std::string>{"[XMapUnit, TXMap.LoadMAPT] Incomplete logical wrap entry in MAPT mode. (b01)",
+                                      "[XMapUnit, TXMap.LoadMAPT] Incomplete logical wrap entry in MAPT mode. (d)"}));
   EXPECT_THROW(LoadFrom(map, Crlf({"MAPT", "LWa0x5", "XX"})), EConvertError);
   EXPECT_THROW(LoadFrom(map, Crlf({"MAPT", "WIabc", "XX"})), EConvertError);
   EXPECT_THROW(LoadFrom(map, Crlf({"MAPX", "LW0003200x15", "XX"})), EConvertError);
@@ -426,7 +427,9 @@ TEST(XMap, ModeChoiceAndItsWarnings) {
     std::string text = SaveTo(port, 'T');
     EXPECT_EQ(text.substr(0, 4), "MAPT");
     EXPECT_TRUE(Warnings(log).empty());
-    EXPECT_NE(text.find("1271" "2783"), std::string::npos);
+    EXPECT_NE(text.find("1271"
+                        "2783"),
+              std::string::npos);
     TXMap back;
     LoadFrom(back, text);
     ExpectSameMap(port, back);
@@ -477,11 +480,21 @@ TEST(XMap, WritersRefuseWhatTheirFormatCannotHold) {
   const std::string ctx = "[XMapUnit, TXMap.Save] The map cannot be saved in ";
   std::vector<Case> cases = {
       {'B', [](TXMap& m) { m.Author = std::string(256, 'x'); }, "MAPB mode: the author is longer than 255 characters."},
-      {'W', [](TXMap& m) { m.ThirdText = std::string(300, 'x'); }, "MAPW mode: the third text is longer than 255 characters."},
-      {'B', [](TXMap& m) { for (int i = 0; i < 256; ++i) m.AddLogicalWrap(i, 1); }, "MAPB mode: more than 255 logical wraps."},
-      {'W', [](TXMap& m) { for (int i = 0; i < 65536; ++i) m.AddLogicalWrap(300, 1); }, "MAPW mode: more than 65535 logical wraps."},
+      {'W', [](TXMap& m) { m.ThirdText = std::string(300, 'x'); },
+       "MAPW mode: the third text is longer than 255 characters."},
+      {'B',
+       [](TXMap& m) {
+         for (int i = 0; i < 256; ++i) m.AddLogicalWrap(i, 1);
+       },
+       "MAPB mode: more than 255 logical wraps."},
+      {'W',
+       [](TXMap& m) {
+         for (int i = 0; i < 65536; ++i) m.AddLogicalWrap(300, 1);
+       },
+       "MAPW mode: more than 65535 logical wraps."},
       {'B', [](TXMap& m) { m.ExtraLines.push_back(""); }, "MAPB mode: an empty extra line."},
-      {'W', [](TXMap& m) { m.ExtraLines.push_back(std::string(256, 'e')); }, "MAPW mode: an extra line longer than 255 characters."},
+      {'W', [](TXMap& m) { m.ExtraLines.push_back(std::string(256, 'e')); },
+       "MAPW mode: an extra line longer than 255 characters."},
       {'B', [](TXMap& m) { m.SetSize(256, 1); }, "MAPB mode: the map is larger than 255 x 255."},
       {'W', [](TXMap& m) { m.SetRaw(0, 0, 70000); }, "MAPW mode: a tile value outside 0..65535."},
       {'X', [](TXMap& m) { m.AddLogicalWrap(-1, 5); }, "MAPX mode: a logical wrap value outside 0..65535."},

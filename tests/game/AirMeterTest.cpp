@@ -44,16 +44,18 @@ class AirMeter : public ::testing::Test {
     std::string out;
     for (int i = 0; i < 48; ++i) {
       uint32_t left = back->GetPixel(50 + 12 * i, 440), right = back->GetPixel(61 + 12 * i, 463);
-      char c = left != right ? '?'
+      char c = left != right                     ? '?'
                : left == back->MapRGB(0, 255, 0) ? 'G'
                : left == back->MapRGB(0, 0, 255) ? 'B'
-               : left == 0 ? '.'
-                           : '?';
+               : left == 0                       ? '.'
+                                                 : '?';
       out += c;
     }
     return out;
   }
-  static std::string Bar(int green, int blue) { return std::string(size_t(green), 'G') + std::string(size_t(blue), 'B'); }
+  static std::string Bar(int green, int blue) {
+    return std::string(size_t(green), 'G') + std::string(size_t(blue), 'B');
+  }
   void ExpectState(uint8_t mode, int air, int width, int segments) {
     EXPECT_EQ(meter->Mode, mode);
     EXPECT_EQ(meter->Air, air);
@@ -185,7 +187,7 @@ TEST_F(AirMeter, LoadsItsPicturesFromTheDataRoot) {
     EXPECT_EQ(back->GetPixel(14, 440), back->MapRGB(0, 0, 200));
     EXPECT_EQ(back->GetPixel(49, 463), back->MapRGB(0, 0, 200));
     EXPECT_EQ(back->GetPixel(50, 440), back->MapRGB(0, 100, 0));
-    EXPECT_EQ(back->GetPixel(613, 463), back->MapRGB(0, 146, 0));  // frame 46
+    EXPECT_EQ(back->GetPixel(613, 463), back->MapRGB(0, 146, 0));    // frame 46
     EXPECT_EQ(back->GetPixel(614, 440), back->MapRGB(255, 148, 0));  // the cover, frame 48
     EXPECT_EQ(back->GetPixel(625, 463), back->MapRGB(255, 148, 0));
     EXPECT_EQ(back->GetPixel(626, 440), 0u);

@@ -113,18 +113,17 @@ const char* kMover = "Type=LinearMover\r\nSpeedX=0\r\nImage=\\mover.tga\r\n";
 
 TEST_F(MapSetUp, FactoryRepeaterMacroAndPlacedObjects) {
   pack_.WriteMap("M", "Test Map", Rows("m"), {" ", "#\\tile.tga", "", "mPlaced"});
-  pack_.WriteText("M/bee.ini", "[*Objects]\r\nBee\r\n[Bee]\r\nType=LinearMover\r\nSpeedX=0\r\nPositionX=%1\r\n"
-                               "PositionY=%2\r\nImage=\\mover.tga\r\n");
+  pack_.WriteText("M/bee.ini",
+                  "[*Objects]\r\nBee\r\n[Bee]\r\nType=LinearMover\r\nSpeedX=0\r\nPositionX=%1\r\n"
+                  "PositionY=%2\r\nImage=\\mover.tga\r\n");
   pack_.WriteText("M/objects.ini",
                   std::string("[*Objects]\r\nPlayer\r\nRow\r\nNone\r\nBees\r\nHot\r\nOdd\r\n\r\n") +
                       "[Player]\r\nType=Player\r\nPositionX=16\r\nPositionY=272\r\nImage=\\player.tga\r\n" +
                       "[Row]\r\nType=Repeater\r\nRepeatObject=Mover\r\nTimes=3\r\nDeltaY=16\r\n" +
-                      "[None]\r\nType=Repeater\r\nRepeatObject=Mover\r\nTimes=0\r\n" +
-                      "[Mover]\r\n" + kMover + "PositionY=32\r\n" +
-                      "[Bees]\r\nType=Macro\r\nName=bee.ini\r\nValues=100,200\r\n" +
-                      "[Hot]\r\nType=volcano\r\nPosition=16\r\n" +
-                      "[Odd]\r\nType=Teapot\r\n" +
-                      "[Placed]\r\n" + kMover);
+                      "[None]\r\nType=Repeater\r\nRepeatObject=Mover\r\nTimes=0\r\n" + "[Mover]\r\n" + kMover +
+                      "PositionY=32\r\n" + "[Bees]\r\nType=Macro\r\nName=bee.ini\r\nValues=100,200\r\n" +
+                      "[Hot]\r\nType=volcano\r\nPosition=16\r\n" + "[Odd]\r\nType=Teapot\r\n" + "[Placed]\r\n" +
+                      kMover);
   test::TCapturedLog log;
   auto map = std::make_unique<TPlay1Map>("M", -1, -1);
   EXPECT_EQ(QX_SDL::FrameCount(), 64u);  // the title card's frames
@@ -167,8 +166,8 @@ TEST_F(MapSetUp, RotatorTakesItsMembersInListOrder) {
   pack_.WriteText("M/objects.ini",
                   std::string("[*Objects]\r\nPlayer\r\nTurns\r\nEmpty\r\n") +
                       "[Player]\r\nType=Player\r\nPositionX=16\r\nPositionY=272\r\nImage=\\player.tga\r\n" +
-                      "[Turns]\r\nType=Rotator\r\nList=Members\r\n[*Members]\r\nFirst\r\nSecond\r\n" +
-                      "[First]\r\n" + kMover + "PositionX=10\r\n[Second]\r\n" + kMover + "PositionX=20\r\n" +
+                      "[Turns]\r\nType=Rotator\r\nList=Members\r\n[*Members]\r\nFirst\r\nSecond\r\n" + "[First]\r\n" +
+                      kMover + "PositionX=10\r\n[Second]\r\n" + kMover + "PositionX=20\r\n" +
                       "[Empty]\r\nType=Rotator\r\nList=*\r\n");
   auto map = std::make_unique<TPlay1Map>("M", -1, -1);
   std::vector<TSprite*> groups = Named("Turns");
@@ -183,8 +182,9 @@ TEST_F(MapSetUp, RotatorTakesItsMembersInListOrder) {
 
 TEST_F(MapSetUp, RememberedPositionPlaysTheAppearEffect) {
   pack_.WriteMap("M", "Back", Rows(), {" "});
-  pack_.WriteText("M/objects.ini", "[*Objects]\r\nPlayer\r\n[Player]\r\nType=Player\r\nPositionX=16\r\n"
-                                   "PositionY=272\r\nImage=\\player.tga\r\n");
+  pack_.WriteText("M/objects.ini",
+                  "[*Objects]\r\nPlayer\r\n[Player]\r\nType=Player\r\nPositionX=16\r\n"
+                  "PositionY=272\r\nImage=\\player.tga\r\n");
   auto map = std::make_unique<TPlay1Map>("M", 176, 64);
   EXPECT_EQ(map->Player->X, 176);
   EXPECT_EQ(map->Player->Y, 64);
@@ -193,8 +193,9 @@ TEST_F(MapSetUp, RememberedPositionPlaysTheAppearEffect) {
 
 TEST_F(MapSetUp, PlayEndsWithEscapeDuringTheReveal) {
   pack_.WriteMap("M", "Quit", Rows(), {" "});
-  pack_.WriteText("M/objects.ini", "[*Objects]\r\nPlayer\r\n[Player]\r\nType=Player\r\nPositionX=16\r\n"
-                                   "PositionY=272\r\nImage=\\player.tga\r\n");
+  pack_.WriteText("M/objects.ini",
+                  "[*Objects]\r\nPlayer\r\n[Player]\r\nType=Player\r\nPositionX=16\r\n"
+                  "PositionY=272\r\nImage=\\player.tga\r\n");
   auto map = std::make_unique<TPlay1Map>("M", -1, -1);
   QX_SDL::BeforePollHook = [] {
     if (QX_SDL::FrameCount() == 64 + 10) {
@@ -244,8 +245,8 @@ TEST_F(MapSetUp, EveryObjectOfABigMapIsCreated) {
   pack_.WriteMap("M", "Crowded", rows, {" ", "", "mPlaced"});
   pack_.WriteText("M/objects.ini",
                   std::string("[*Objects]\r\nRow\r\nTurns\r\nPlayer\r\n") +
-                      "[Row]\r\nType=Repeater\r\nRepeatObject=Mover\r\nTimes=1300\r\nDeltaY=0\r\n" +
-                      "[Mover]\r\n" + kMover + "[Placed]\r\n" + kMover +
+                      "[Row]\r\nType=Repeater\r\nRepeatObject=Mover\r\nTimes=1300\r\nDeltaY=0\r\n" + "[Mover]\r\n" +
+                      kMover + "[Placed]\r\n" + kMover +
                       "[Turns]\r\nType=Rotator\r\nList=Members\r\n[*Members]\r\nMover\r\nMover\r\n" +
                       "[Player]\r\nType=Player\r\nPositionX=16\r\nPositionY=272\r\nImage=\\player.tga\r\n");
   test::TCapturedLog log;

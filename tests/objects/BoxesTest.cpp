@@ -72,7 +72,7 @@ TEST_F(BoxesTest, SetUpMarksTheFirstBoxAndSlotAndPlacesTheLamps) {
   EXPECT_EQ(Cell(12, 19), 15);
   EXPECT_EQ(Cell(4, 17), kSolid);
   EXPECT_EQ(Cell(5, 17), kSolid);
-  EXPECT_EQ(Cell(4, 18), 0);  // only the top row is marked
+  EXPECT_EQ(Cell(4, 18), 0);   // only the top row is marked
   EXPECT_EQ(Cell(20, 17), 0);  // boxes not in play are not in the grid
   for (int i = 0; i < 3; ++i) {
     EXPECT_EQ(b->Lamps[i]->X, 224 + 32 * i);
@@ -204,9 +204,10 @@ TEST_P(BoxesHopTest, AgainstAWallOrTheEdgeItHopsFourTilesOverThePlayer) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Walls, BoxesHopTest,
-                         ::testing::Values(HopCase{"wall-left", 5, 9, TPlayer::kKeyLeft, 4, 9},     // wall on the left
-                                           HopCase{"column-0", 0, 4, TPlayer::kKeyLeft, -1, 4},    // column 0
-                                           HopCase{"wall-right", 20, 16, TPlayer::kKeyRight, 22, 16},  // wall on the right
+                         ::testing::Values(HopCase{"wall-left", 5, 9, TPlayer::kKeyLeft, 4, 9},  // wall on the left
+                                           HopCase{"column-0", 0, 4, TPlayer::kKeyLeft, -1, 4},  // column 0
+                                           HopCase{"wall-right", 20, 16, TPlayer::kKeyRight, 22,
+                                                   16},  // wall on the right
                                            HopCase{"column-30", 30, 26, TPlayer::kKeyRight, -1, 26}));  // column 30
 
 TEST_F(BoxesTest, PushedOverAnEdgeItFallsARowEveryEightFrames) {
@@ -305,7 +306,7 @@ TEST_F(BoxesTest, MissingPicturesAreLoggedAndReplaced) {
   EXPECT_TRUE(log.Contains("{ZORBBoxesUnit, TBox.Create} Box image not found. (nobox.tga)"));
   EXPECT_TRUE(log.Contains("{ZORBBoxesUnit, TBoxes.Create} Image not found. (nolamp.tga)"));
   EXPECT_EQ(b.TargetImages[2]->Width(), 32);  // the placeholder
-  EXPECT_EQ(b.TargetCol, 17);                  // TargetX 272
+  EXPECT_EQ(b.TargetCol, 17);                 // TargetX 272
 }
 
 }  // namespace

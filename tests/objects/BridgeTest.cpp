@@ -155,8 +155,9 @@ TEST_F(BridgeTest, OneFadePerDistinctColour) {
   auto again = Make("Width=1\n");
   EXPECT_EQ(anims_.Count(), 2);
   // A colour-keyed tile picture is read after it has been tiled (blitted).
-  std::string keyed = Picture("keyed.tga", test::TgaOf(32, 16, [](int x, int) { return x < 8 ? 0u : kRed; },
-                                                         std::string("\x00\x40", 2)));
+  std::string keyed =
+      Picture("keyed.tga", test::TgaOf(
+                               32, 16, [](int x, int) { return x < 8 ? 0u : kRed; }, std::string("\x00\x40", 2)));
   ini_ = Ini("[K]\nImage=" + keyed + "\nWidth=2\n");
   TBridge k(*ini_, "K");
   EXPECT_EQ(anims_.GetAnim(k.PixelAnims[8 * 16])->Name, "255,0,0,0,0,0,16");

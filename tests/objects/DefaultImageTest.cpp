@@ -51,14 +51,14 @@ TEST_F(DefaultImageTest, ObjectsWithoutAPictureShowTheirStandIns) {
   EXPECT_EQ(bridge.TileImage->Width(), 32);  // the white and grey tile
   EXPECT_EQ(bridge.TileImage->GetPixel(0, 3), Rgb(0x808080));
 
-  for (const char* line : {"{ZORBLinearMoverUnit, TLinearMover.Create} LinearMover image not found. (*)",
-                           "{ZORBPathMoverUnit, TPathMover.Create} Image not found. (*)",
-                           "{ZORBSpriteUnit, LoadObjectImage} Image not found! (*)",
-                           "{ZORBMapSelectPortUnit, TMapSelectPort.Create} Image not found. (*)",
-                           "{ZORBBoxesUnit, TBox.Create} Box image not found. (*)",
-                           "{ZORBBoxesUnit, TBoxes.Create} Image not found. (*)",
-                           "{ZORBVolcanoUnit, TVolcano.Create} Crater image not found. (*)",
-                           "{ZORBBridgeUnit, TBridge.Create} Bridge image not found. (*)"})
+  for (const char* line :
+       {"{ZORBLinearMoverUnit, TLinearMover.Create} LinearMover image not found. (*)",
+        "{ZORBPathMoverUnit, TPathMover.Create} Image not found. (*)",
+        "{ZORBSpriteUnit, LoadObjectImage} Image not found! (*)",
+        "{ZORBMapSelectPortUnit, TMapSelectPort.Create} Image not found. (*)",
+        "{ZORBBoxesUnit, TBox.Create} Box image not found. (*)", "{ZORBBoxesUnit, TBoxes.Create} Image not found. (*)",
+        "{ZORBVolcanoUnit, TVolcano.Create} Crater image not found. (*)",
+        "{ZORBBridgeUnit, TBridge.Create} Bridge image not found. (*)"})
     EXPECT_TRUE(log.Contains(line)) << line;
 }
 

@@ -45,7 +45,7 @@ TEST_F(LinearMoverTest, WrapsAtTheRightEdgeCarriedInByTheOvershoot) {
 struct EdgeCase {
   const char* edge;
   const char* keys;
-  int frames;        // the Move that kills
+  int frames;            // the Move that kills
   int32_t fineX, fineY;  // after the correction of that Move
 };
 
@@ -122,8 +122,8 @@ TEST_F(LinearMoverTest, MoveByShiftsTheQuarterPixelPosition) {
 TEST_F(LinearMoverTest, AnimationKeysReplaceThePicturesValues) {
   // Four 8-pixel frames, looped, random start; frame delay 3, loop delay 5.
   std::string id = std::string("\x04\x30\x03\x05", 4) + std::string(12, '\0');
-  std::string strip =
-      Picture("strip.tga", test::TgaOf(32, 8, [](int x, int) { return 0x101010u * uint32_t(x / 8 + 1); }, id));
+  std::string strip = Picture("strip.tga", test::TgaOf(
+                                               32, 8, [](int x, int) { return 0x101010u * uint32_t(x / 8 + 1); }, id));
   ini_ = Ini("[A]\nImage=" + strip + "\n[B]\nImage=" + strip + "\nFrameDelay=7\nLoopDelay=0\nAnimPos=2\n");
   TLinearMover a(*ini_, "A");
   EXPECT_EQ(a.FrameWidth, 8);
@@ -161,8 +161,9 @@ TEST_F(LinearMoverTest, MissingPictureAndBadBounds) {
 TEST_F(LinearMoverTest, AbsurdNumbersAreHeldInRange) {
   test::TCapturedLog log;
   auto m = Make("PositionX=2000000000\nSpeedX=-2147483648\nBounds=-2147483648,0,2147483647,383\n");
-  EXPECT_TRUE(log.Contains("[ZORBLinearMoverUnit, TLinearMover.Create] Value out of range, using 1048576. (Object: M, "
-                           "Key: PositionX)"));
+  EXPECT_TRUE(
+      log.Contains("[ZORBLinearMoverUnit, TLinearMover.Create] Value out of range, using 1048576. (Object: M, "
+                   "Key: PositionX)"));
   EXPECT_EQ(m->FineX, 4 * 1048576);
   EXPECT_EQ(m->SpeedX, -1048576);
   EXPECT_EQ(m->BoundLeft, -4 * 1048576);

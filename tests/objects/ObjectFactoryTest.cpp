@@ -53,7 +53,8 @@ TEST_F(ObjectFactoryTest, RepeatersGroupsThePlayerAndTheNestingLimit) {
   std::string image = Plain("thing.tga", 16, 16, 0x808080);
   auto ini = Ini("[*Objects]\nHero\nRow\nTurns\nSelf\n[Hero]\nType=Player\nImage=" + image +
                  "\n[Row]\nType=Repeater\nRepeatObject=Mover\nTimes=3\nDeltaX=16\n"
-                 "[Mover]\nType=LinearMover\nSpeedX=0\nImage=" + image +
+                 "[Mover]\nType=LinearMover\nSpeedX=0\nImage=" +
+                 image +
                  "\n[Turns]\nType=Rotator\nList=TurnList\n[*TurnList]\nMover\nMover\n"
                  "[Self]\nType=Repeater\nRepeatObject=Self\nTimes=1\n");
   test::TCapturedLog log;

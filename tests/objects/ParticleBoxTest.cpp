@@ -70,8 +70,8 @@ TEST_F(ParticleBoxTest, EachDirectionCrossesTheRectangle) {
 TEST_F(ParticleBoxTest, AnUnknownDirectionIsLoggedAndStreamsRight) {
   test::TCapturedLog log;
   auto box = Make("Direction=Sideways\n");
-  EXPECT_TRUE(log.Contains(
-      "{ZORBParticleBoxUnit, TParticleBox.Create} Invalid direction. (Object: Shaft ,Data: Sideways)"));
+  EXPECT_TRUE(
+      log.Contains("{ZORBParticleBoxUnit, TParticleBox.Create} Invalid direction. (Object: Shaft ,Data: Sideways)"));
   EXPECT_EQ(box->Direction, TParticleBox::TDirection::Right);
   // The defaults: up, one particle every 15 frames of 16 steps over the play area.
   auto plain = Make("");
@@ -129,7 +129,8 @@ TEST_F(ParticleBoxTest, RateAndLifeCycle) {
 TEST_F(ParticleBoxTest, ParticlesLiveAtMostTenMinutes) {
   test::TCapturedLog log;
   auto box = Make("Steps=2000000000\nRate=1\n");
-  EXPECT_TRUE(log.Contains("[ZORBParticleBoxUnit, TParticleBox.Create] Steps out of range, using 60000. (Object: Shaft)"));
+  EXPECT_TRUE(
+      log.Contains("[ZORBParticleBoxUnit, TParticleBox.Create] Steps out of range, using 60000. (Object: Shaft)"));
   EXPECT_EQ(box->Steps, 60000);
 }
 

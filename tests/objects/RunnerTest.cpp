@@ -62,8 +62,9 @@ TEST_F(RunnerTest, OriginalModeStartsRelativeToTheOriginAndWalksByRowParity) {
   // Landing on an even row turns it right, whatever the sign of SpeedX.
   Row(5, 0);
   Row(6, kRunFloor);
-  auto even = Make("PositionX=16\nPositionY=16\nSpeedX=-4\nSpeedY=16\nPositioning=RELATIVE\nOrigin=Dispenser\n"
-                   "Mode=ORIGINAL\n");
+  auto even = Make(
+      "PositionX=16\nPositionY=16\nSpeedX=-4\nSpeedY=16\nPositioning=RELATIVE\nOrigin=Dispenser\n"
+      "Mode=ORIGINAL\n");
   EXPECT_EQ(even->SpeedX, -4);  // row 1 at the start: odd
   EXPECT_TRUE(FacesLeft(*even));
   Run(*even, 12);

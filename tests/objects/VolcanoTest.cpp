@@ -15,8 +15,8 @@ class VolcanoTest : public test::TObjectTest {
   void SetUp() override {
     TObjectTest::SetUp();
     // A crater of 64 x 32 in orange with a black (transparent) top-left pixel.
-    crater_ = Picture("crater.tga",
-                      test::TgaOf(64, 32, [](int x, int y) { return x == 0 && y == 0 ? 0u : 0xC06020u; }));
+    crater_ =
+        Picture("crater.tga", test::TgaOf(64, 32, [](int x, int y) { return x == 0 && y == 0 ? 0u : 0xC06020u; }));
   }
   std::unique_ptr<TVolcano> Make(int position) {
     ini_ = Ini("[V]\nType=Volcano\nImage=" + crater_ + "\nPosition=" + std::to_string(position) + "\n");
@@ -79,8 +79,7 @@ TEST_F(VolcanoTest, LiftCellsAndCraterFollowThePosition) {
     a->Move();
     b->Move();
   }
-  for (int col = 0; col < 32; ++col)
-    EXPECT_EQ(Lift(col), col == 2 || col == 3 || col == 26 || col == 27) << col;
+  for (int col = 0; col < 32; ++col) EXPECT_EQ(Lift(col), col == 2 || col == 3 || col == 26 || col == 27) << col;
   back_->FillRect(0, 0, 640, 480, 0, 0, 255);
   a->Draw();
   EXPECT_EQ(Pixel(80, 384), Rgb(0x0000FF));  // black is transparent

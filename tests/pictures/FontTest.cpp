@@ -29,7 +29,8 @@ std::string GameFont() {
 
 // A top-down 24-bit TGA font: pixels 0xRRGGBB, the glyph bitmap as the ID
 // and one record per set bit behind the pixels.
-std::string TgaFont(int w, int h, const std::vector<uint32_t>& rgb, const std::vector<std::pair<int, TGlyphRect>>& glyphs) {
+std::string TgaFont(int w, int h, const std::vector<uint32_t>& rgb,
+                    const std::vector<std::pair<int, TGlyphRect>>& glyphs) {
   std::string id(32, '\0'), table;
   for (const auto& [code, r] : glyphs) {
     id[size_t(code) >> 3] = char(uint8_t(id[size_t(code) >> 3]) | (0x80 >> (code & 7)));
@@ -220,8 +221,8 @@ TEST_F(Fonts, TgaFontTablesOfManyGlyphsAndNone) {
 TEST_F(Fonts, HostileTgaFontRectanglesStayInThePicture) {
   std::vector<uint32_t> px(12 * 5, 0);
   px[10] = 0x00FF00, px[11] = 0x0000FF;
-  TMemoryStream file(TgaFont(12, 5, px,
-                             {{'A', {10, 0, 60000, 65535}}, {'B', {65535, 65535, 0, 0}}, {'C', {40000, 0, 40010, 4}}}));
+  TMemoryStream file(
+      TgaFont(12, 5, px, {{'A', {10, 0, 60000, 65535}}, {'B', {65535, 65535, 0, 0}}, {'C', {40000, 0, 40010, 4}}}));
   TTGAFont font(file);
   TImage dest(40, 8);
   dest.FillRect(0, 0, 40, 8, 9, 9, 9);

@@ -109,8 +109,9 @@ TEST_F(ImageCollectionFiles, LinesThatAddNothingOrAnEmptyEntry) {
   EXPECT_FALSE(c.AddImageEx("   \t"));
   EXPECT_FALSE(c.AddImageEx("?script"));
   EXPECT_FALSE(c.AddImageEx(".?script"));
-  EXPECT_TRUE(log.Contains("[ImageCollectionUnit, TImageCollection.AddImageEx] QXScript not supported. Use "
-                           "TImageCollectionIP to access QXScript."));
+  EXPECT_TRUE(
+      log.Contains("[ImageCollectionUnit, TImageCollection.AddImageEx] QXScript not supported. Use "
+                   "TImageCollectionIP to access QXScript."));
   EXPECT_EQ(c.Count(), 0);
   // No comma: the empty file name, which decodes to nothing, under the whole line.
   EXPECT_TRUE(c.AddImageEx("tile.tga"));
@@ -170,9 +171,10 @@ TEST_F(ImageCollectionFiles, ListingAndSaving) {
   c.Add("boxes.tga", "anim", nullptr);
   c.ListItems();
   auto lines = log.Lines();
-  std::vector<std::string> listing(std::find(lines.begin(), lines.end(),
-                                             "(ImageCollectionUnit, TImageCollection.ListItems) Imagecollection listing starts..."),
-                                   lines.end());
+  std::vector<std::string> listing(
+      std::find(lines.begin(), lines.end(),
+                "(ImageCollectionUnit, TImageCollection.ListItems) Imagecollection listing starts..."),
+      lines.end());
   ASSERT_GE(listing.size(), 5u);
   EXPECT_EQ(listing[1], "< Trace >   0. a (16x16,Anim=0)");
   EXPECT_EQ(listing[2], "< Trace >   1. none (0x0,Anim=0)");

@@ -40,8 +40,7 @@ TEST_F(PictureTool, WritesTheSelectedFramesAndDescribesThem) {
   test::WriteFileText(dir_.File("strip.tga"), Tga(8, 1, {1, 1, 0xFF0000, 0xFF0000, 3, 3, 0x00FF00, 0x00FF00}, id));
   TRun run = Run("'strip.tga[3][1]' out.png");
   EXPECT_EQ(run.code, 0) << run.err;
-  EXPECT_EQ(run.out,
-            "4x1 frames=2 animated=1 looped=1 paused=0 colorkeyed=1 randomstart=1 framedelay=5 loopdelay=6\n");
+  EXPECT_EQ(run.out, "4x1 frames=2 animated=1 looped=1 paused=0 colorkeyed=1 randomstart=1 framedelay=5 loopdelay=6\n");
   std::string png = test::ReadFileText(dir_.File("out.png"));
   ASSERT_GT(png.size(), 24u);
   EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
@@ -61,7 +60,8 @@ TEST_F(PictureTool, WritesTheSelectedFramesAndDescribesThem) {
 TEST_F(PictureTool, TakesAbsoluteAndRelativePathsOnDisk) {
   std::filesystem::create_directories(dir_.File("sub"));
   test::WriteFileText(dir_.File("sub/x.tga"), Tga(3, 2, {1, 2, 3, 4, 5, 6}));
-  const std::string info = "3x2 frames=0 animated=0 looped=0 paused=0 colorkeyed=0 randomstart=0 framedelay=0 loopdelay=0\n";
+  const std::string info =
+      "3x2 frames=0 animated=0 looped=0 paused=0 colorkeyed=0 randomstart=0 framedelay=0 loopdelay=0\n";
   TRun run = Run("'" + dir_.File("sub/x.tga") + "' abs.png");
   EXPECT_EQ(run.code, 0) << run.err;
   EXPECT_EQ(run.out, info);
@@ -92,8 +92,9 @@ TEST_F(PictureTool, NamesThatYieldNoPictureExitOne) {
   test::WriteFileText(dir_.File("odd.tga"), bad);
   run = Run("odd.tga out.png");
   EXPECT_EQ(run.code, 0) << run.err;
-  EXPECT_EQ(run.out, "RTGA: Illegal Image Pixel Size!\n"
-                     "2x1 frames=0 animated=0 looped=0 paused=0 colorkeyed=0 randomstart=0 framedelay=0 loopdelay=0\n");
+  EXPECT_EQ(run.out,
+            "RTGA: Illegal Image Pixel Size!\n"
+            "2x1 frames=0 animated=0 looped=0 paused=0 colorkeyed=0 randomstart=0 framedelay=0 loopdelay=0\n");
 }
 
 }  // namespace

@@ -56,7 +56,6 @@ void Read(TRawPicture& p, const Bytes& file, Reader reader) {
   (p.*reader)(s);
 }
 
-
 TEST(OtherFormats, Bmp24BitPaddedBottomUpRows) {
   // 3 x 2: 9 bytes per row padded to 12; the pixel offset skips a gap.
   Bytes pixels = Bgr({D, E, F}) + Bytes{0, 0, 0} + Bgr({A, B, C}) + Bytes{0, 0, 0};
@@ -98,8 +97,8 @@ TEST(OtherFormats, BmpRle8) {
   // Absolute run of 3 with its pad byte, a run past the right edge (cut),
   // end of line, a delta up into the top row, a run there, and a delta past
   // the top that ends decoding without an end-of-bitmap mark.
-  Bytes rle{0x00, 0x03, 1, 2, 3, 0x00, 0x06, 0x04, 0x00, 0x00, 0x00, 0x02, 0x01, 0x01,
-            0x02, 0x07, 0x00, 0x02, 0x00, 0x05};
+  Bytes rle{0x00, 0x03, 1,    2,    3,    0x00, 0x06, 0x04, 0x00, 0x00,
+            0x00, 0x02, 0x01, 0x01, 0x02, 0x07, 0x00, 0x02, 0x00, 0x05};
   Read(p, Bmp(4, 3, 8, 1, 0, palette, rle), &TRawPicture::ReadBMPStream);
   EXPECT_EQ(p.Data, Bgr({0, 7, 7, 0, 0, 0, 0, 0, 1, 2, 3, 4}));
 
@@ -244,8 +243,7 @@ TEST(OtherFormats, K16AndGsd) {
   test::TCapturedLog log;
   Read(p, TBuilder().U16(0xFFFF).U16(0).b, &TRawPicture::ReadK16Stream);
   EXPECT_TRUE(log.Contains("[RawPictureUnit, TRawPicture.ReadK16] Unsupported picture size! (65536x1)"));
-  EXPECT_THROW(Read(p, TBuilder().U16(1000).U16(1000).Add(Bytes(999, 0)).b, &TRawPicture::ReadGSDStream),
-               EStreamError);
+  EXPECT_THROW(Read(p, TBuilder().U16(1000).U16(1000).Add(Bytes(999, 0)).b, &TRawPicture::ReadGSDStream), EStreamError);
   EXPECT_EQ(p.Width, 1) << "a refused file leaves the picture as it was";
 }
 

@@ -19,7 +19,7 @@ namespace {
 std::string Tga1x1(uint8_t g) { return std::string("\0\0\3\0\0\0\0\0\0\0\0\0\1\0\1\0\x08\x20", 18) + char(g); }
 std::string Gsd1x1(uint8_t g) { return std::string("\1\0\1\0", 4) + char(g); }
 std::string K16of1x1() { return std::string("\0\0\0\0\xE0\x07", 6); }  // green
-std::string Kep1x1() { return std::string("\1\0\1\0\1", 5); }           // palette entry 1
+std::string Kep1x1() { return std::string("\1\0\1\0\1", 5); }          // palette entry 1
 std::string Mi1x1(uint8_t g) { return std::string("MI\0\1GS\0\0\1\0\1\0", 12) + char(g); }
 std::string Cel1x1() {
   std::string f = std::string("\x19\x91\1\0\1\0", 6) + std::string(26, '\0');
@@ -63,19 +63,20 @@ class RawPictureFiles : public testing::Test {
     return dir.File(name);
   }
   std::string FirstPixel(const TRawPicture& p) {
-    return p.Data.size() < 3 ? "none" : std::to_string(p.Data[0]) + "," + std::to_string(p.Data[1]) + "," +
-                                            std::to_string(p.Data[2]);
+    return p.Data.size() < 3
+               ? "none"
+               : std::to_string(p.Data[0]) + "," + std::to_string(p.Data[1]) + "," + std::to_string(p.Data[2]);
   }
   test::TTempDir dir;
 };
 
 TEST_F(RawPictureFiles, ExtensionSelectsTheReader) {
   const std::vector<std::pair<std::string, std::string>> files = {
-      {"a.tga", Tga1x1(1)},   {"b.GSD", Gsd1x1(2)},  {"c.mi", Mi1x1(3)}, {"d.k16", K16of1x1()},
-      {"e.Kep", Kep1x1()},    {"f.cel", Cel1x1()},   {"g.bmp", Bmp1x1()},
+      {"a.tga", Tga1x1(1)}, {"b.GSD", Gsd1x1(2)}, {"c.mi", Mi1x1(3)},  {"d.k16", K16of1x1()},
+      {"e.Kep", Kep1x1()},  {"f.cel", Cel1x1()},  {"g.bmp", Bmp1x1()},
   };
-  const std::vector<std::string> expected = {"1,1,1", "2,2,2", "3,3,3", "0,252,0", "252,252,252", "40,40,40",
-                                             "17,34,51"};
+  const std::vector<std::string> expected = {"1,1,1",       "2,2,2",    "3,3,3",   "0,252,0",
+                                             "252,252,252", "40,40,40", "17,34,51"};
   for (size_t i = 0; i < files.size(); ++i) {
     TRawPicture p;
     p.ReadFile(Put(files[i].first, files[i].second));

@@ -66,7 +66,6 @@ std::string Read(TRawPicture& picture, const Bytes& file) {
   return testing::internal::GetCapturedStdout();
 }
 
-
 TEST(TgaReader, TrueColourRowOrderAndDepths) {
   TgaHeader h;
   h.width = 3;

@@ -159,10 +159,10 @@ TEST_F(Particles, ParticlesOffTheSurfaceAreClipped) {
   back->FillRect(0, 0, 40, 30, 0, 0, 255);
   int fade = anims.GetFade(255, 255, 255, 0, 0, 0, 1);
   TParticleEngine engine;
-  engine.Spawn(-1, -1, -1, -1, 2, fade);     // only its (1, 1) lands, at (0, 0)
-  engine.Spawn(39, 28, 39, 28, 2, fade);     // only its (0, 1) lands, at (39, 29)
-  engine.Spawn(-500, 900, 0, 0, 2, fade);    // wholly outside
-  engine.Spawn(65546, 65546, 0, 0, 2, fade); // beyond 16 bits: must not wrap to (10, 10)
+  engine.Spawn(-1, -1, -1, -1, 2, fade);      // only its (1, 1) lands, at (0, 0)
+  engine.Spawn(39, 28, 39, 28, 2, fade);      // only its (0, 1) lands, at (39, 29)
+  engine.Spawn(-500, 900, 0, 0, 2, fade);     // wholly outside
+  engine.Spawn(65546, 65546, 0, 0, 2, fade);  // beyond 16 bits: must not wrap to (10, 10)
   engine.Draw();
   EXPECT_EQ(Drawn(), (Points{{0, 0}, {39, 29}}));
 }

@@ -210,11 +210,11 @@ TEST(Placeholder, BodyCrossAndLetters) {
   EXPECT_EQ(img->Width(), 32);
   EXPECT_EQ(img->Height(), 16);
   uint32_t white = img->MapRGB(255, 255, 255), red = img->MapRGB(255, 0, 0);
-  EXPECT_EQ(img->GetPixel(31, 0), 0u);   // right edge
-  EXPECT_EQ(img->GetPixel(0, 15), 0u);   // bottom edge
+  EXPECT_EQ(img->GetPixel(31, 0), 0u);  // right edge
+  EXPECT_EQ(img->GetPixel(0, 15), 0u);  // bottom edge
   EXPECT_EQ(img->GetPixel(0, 0), white);
   EXPECT_EQ(img->GetPixel(1, 1), red);
-  EXPECT_EQ(img->GetPixel(4, 4), red);   // centre of the cross
+  EXPECT_EQ(img->GetPixel(4, 4), red);  // centre of the cross
   EXPECT_EQ(img->GetPixel(3, 1), white);
   EXPECT_EQ(img->GetPixel(16, 10), 0u);  // N
   EXPECT_EQ(img->GetPixel(17, 10), white);

@@ -12,7 +12,8 @@ namespace {
 
 // Fills the raw grid row by row from text, one character per cell.
 void FillRaw(TTileMap& map, const std::string& text) {
-  for (int32_t i = 0; i < int32_t(text.size()); ++i) map.SetRaw(i % map.Width(), i / map.Width(), uint8_t(text[size_t(i)]));
+  for (int32_t i = 0; i < int32_t(text.size()); ++i)
+    map.SetRaw(i % map.Width(), i / map.Width(), uint8_t(text[size_t(i)]));
 }
 
 std::string Raws(const TTileMap& map) {

@@ -22,7 +22,8 @@ Bytes BlockDecode(const Bytes& block) {
 Bytes Text() {
   std::string s;
   for (int i = 0; i < 200; ++i)
-    s += "[Mover" + IntToStr(i) + "]\r\nType=LinearMover\r\nImage=..\\common\\lift.tga\r\nX=" + IntToStr(i * 16) + "\r\n";
+    s += "[Mover" + IntToStr(i) + "]\r\nType=LinearMover\r\nImage=..\\common\\lift.tga\r\nX=" + IntToStr(i * 16) +
+         "\r\n";
   return Bytes(s.begin(), s.end());
 }
 
@@ -30,8 +31,9 @@ Bytes Text() {
 // little noise: the kind of file the transforms are made for.
 Bytes Picture(int width, int height) {
   RandSeed(42);
-  Bytes out{0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, uint8_t(width), uint8_t(width >> 8), uint8_t(height),
-            uint8_t(height >> 8), 24, 0};
+  Bytes out{
+      0,  0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, uint8_t(width), uint8_t(width >> 8), uint8_t(height), uint8_t(height >> 8),
+      24, 0};
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) {
       out.push_back(uint8_t(x * 2 + Random(3)));
@@ -64,8 +66,8 @@ std::vector<uint8_t> AllFlags() {
 }
 
 TEST(Compressor, EveryFlagCombinationRoundTrips) {
-  const std::vector<Bytes> samples{Text(), Picture(40, 30), Sprite(), Noise(3000), Bytes{}, Bytes{0xC3},
-                                   Bytes{1, 2}, Bytes(40000, 0x80)};
+  const std::vector<Bytes> samples{Text(),  Picture(40, 30), Sprite(),    Noise(3000),
+                                   Bytes{}, Bytes{0xC3},     Bytes{1, 2}, Bytes(40000, 0x80)};
   for (const Bytes& data : samples) {
     for (uint8_t flags : AllFlags()) {
       Bytes block = TCompressor::Compress(data, flags);

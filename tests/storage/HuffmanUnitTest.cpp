@@ -49,7 +49,7 @@ TEST(HuffmanUnit, DecodesHandBuiltBlocks) {
   Bytes stream = Header(7, 0x99);  // the method byte is not checked
   AddBlock(stream, 4, kTreeABC + " 0 10 11 0");
   AddBlock(stream, 3, "1 01011010");  // a single leaf: codes without bits
-  stream.push_back(0xEE);            // not part of the stream
+  stream.push_back(0xEE);             // not part of the stream
   size_t consumed = 0;
   EXPECT_EQ(HuffmanDecode(stream, &consumed), (Bytes{'A', 'B', 'C', 'A', 'Z', 'Z', 'Z'}));
   EXPECT_EQ(consumed, stream.size() - 1);
@@ -194,7 +194,8 @@ TEST(HuffmanUnit, TableDecodingMatchesTheBitWalkOverVariedAndDamagedStreams) {
   std::vector<Bytes> samples;
   // Fibonacci weights give codes of up to 19 bits, far past the table.
   Bytes fibonacci;
-  for (uint32_t a = 1, b = 1, v = 0; v < 20; ++v, b = a + b, a = b - a) fibonacci.insert(fibonacci.end(), a, uint8_t(v));
+  for (uint32_t a = 1, b = 1, v = 0; v < 20; ++v, b = a + b, a = b - a)
+    fibonacci.insert(fibonacci.end(), a, uint8_t(v));
   for (size_t i = fibonacci.size(); i > 1; --i) std::swap(fibonacci[i - 1], fibonacci[size_t(Random(int32_t(i)))]);
   samples.push_back(fibonacci);
   std::string text;
@@ -217,7 +218,8 @@ TEST(HuffmanUnit, TableDecodingMatchesTheBitWalkOverVariedAndDamagedStreams) {
       Bytes cut(stream.begin(), stream.begin() + Random(int32_t(stream.size())));
       ExpectSameAsWalk(cut);
       Bytes flipped = stream;
-      for (int f = 0; f < 1 + i % 3; ++f) flipped[size_t(5 + Random(int32_t(stream.size() - 5)))] ^= uint8_t(1 << Random(8));
+      for (int f = 0; f < 1 + i % 3; ++f)
+        flipped[size_t(5 + Random(int32_t(stream.size() - 5)))] ^= uint8_t(1 << Random(8));
       ExpectSameAsWalk(flipped);
     }
     Bytes shorter = stream;

@@ -103,9 +103,9 @@ TEST(MAD4HighLevel, ListingAndRejectedMounts) {
   v.Mount(file, 100, true);
   auto lines = log.Lines();
   std::vector<std::string> listing(lines.end() - 4, lines.end());
-  EXPECT_EQ(listing, (std::vector<std::string>{"----== MAD4 High Level - Volume listing ==----",
-                                               "Number of volumes mounted: 1", "  1. (100) " + file,
-                                               "- -- --- --- Volume listing ends. --- --- -- -"}));
+  EXPECT_EQ(listing,
+            (std::vector<std::string>{"----== MAD4 High Level - Volume listing ==----", "Number of volumes mounted: 1",
+                                      "  1. (100) " + file, "- -- --- --- Volume listing ends. --- --- -- -"}));
   size_t before = log.Lines().size();
   v.Mount(dir.File("text.txt"), 5, true);
   EXPECT_EQ(v.VolumeCount(), 1);

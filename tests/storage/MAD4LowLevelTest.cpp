@@ -244,7 +244,8 @@ TEST(MAD4LowLevel, AddSplitsLargerFreeChunk) {
   EXPECT_EQ(a.Add(MakeFourCC("COMP"), data), 8);
   EXPECT_TRUE(log.Contains(kAddLog + "  Overwrite partial NULL (Start=8, Size=100)"));
   EXPECT_TRUE(log.Contains("<MAD4LowLevelUnit, TMAD4LowLevel.WriteNull> Start: 116, Size: 12"));
-  EXPECT_EQ(ChunksOf(a), (std::vector<ChunkView>{{"COMP", 8, 100}, {"NULL", 116, 12}, {"RAWD", 136, 1}, {"ENDS", 145, 4}}));
+  EXPECT_EQ(ChunksOf(a),
+            (std::vector<ChunkView>{{"COMP", 8, 100}, {"NULL", 116, 12}, {"RAWD", 136, 1}, {"ENDS", 145, 4}}));
   EXPECT_EQ(a.ChunkKey(1), "      116");
   a.Unmount();
   EXPECT_EQ(ReadFileText(file), Archive(Chunk("COMP", std::string(100, 'D')) + NullChunk(12) + after));
@@ -262,8 +263,8 @@ TEST(MAD4LowLevel, AddPutsChunkAtTheEndWhenNoFreeChunkFits) {
   int64_t trailerStart = int64_t(8 + chunks.size());
   EXPECT_EQ(a.Add(MakeFourCC("COMP"), data), trailerStart);
   EXPECT_TRUE(log.Contains(kAddLog + "  Put at the end (Start=" + std::to_string(trailerStart) + ", Size=100)"));
-  EXPECT_TRUE(log.Contains(kAddLog + "Start=" + std::to_string(trailerStart) + ", Size=100, Streamsize=" +
-                           std::to_string(trailerStart + 108)));
+  EXPECT_TRUE(log.Contains(kAddLog + "Start=" + std::to_string(trailerStart) +
+                           ", Size=100, Streamsize=" + std::to_string(trailerStart + 108)));
   std::string expected = Archive(chunks + Chunk("COMP", std::string(100, 'D')));
   EXPECT_EQ(ReadFileText(file), expected);  // written at once, not only at unmount
   a.Unmount();
@@ -315,8 +316,9 @@ TEST(MAD4LowLevel, InvalidFourCCAndUntypedDataAreRefused) {
   EXPECT_TRUE(log.Contains("{MAD4LowLevelUnit, TMAD4LowLevel.Add} Invalid FourCC! (53444E45)"));
   EXPECT_EQ(a.Add(kFourCCNull, "abcd", 4), -1);
   EXPECT_EQ(a.Add(MakeFourCC("RAWD"), "abcd", 4), -1);
-  EXPECT_TRUE(log.Contains("[MAD4LowLevelUnit, TMAD4LowLevel.Add] Add untyped data currently only supported with "
-                           "WriteOnly archives!"));
+  EXPECT_TRUE(
+      log.Contains("[MAD4LowLevelUnit, TMAD4LowLevel.Add] Add untyped data currently only supported with "
+                   "WriteOnly archives!"));
   a.Unmount();
   EXPECT_EQ(ReadFileText(file), content);
 }
@@ -337,8 +339,9 @@ TEST(MAD4LowLevel, NeighbouringFreeChunksMergeOnUnmount) {
   // The merged chunk's old inner headers are zero, so it reads as one free
   // chunk of 76 zero bytes.
   EXPECT_EQ(ReadFileText(file), Archive(head + NullChunk(76) + tail + NullChunk(3)));
-  EXPECT_EQ(MountedChunks(file), (std::vector<ChunkView>{
-                                     {"RAWD", 8, 1}, {"NULL", 17, 76}, {"RAWD", 101, 1}, {"NULL", 110, 3}, {"ENDS", 121, 4}}));
+  EXPECT_EQ(
+      MountedChunks(file),
+      (std::vector<ChunkView>{{"RAWD", 8, 1}, {"NULL", 17, 76}, {"RAWD", 101, 1}, {"NULL", 110, 3}, {"ENDS", 121, 4}}));
 }
 
 TEST(MAD4LowLevel, TornChunksAreNeverReusedOrWrittenPast) {

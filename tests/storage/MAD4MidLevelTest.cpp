@@ -61,8 +61,8 @@ TEST(MAD4MidLevel, LinksVersionsAndEmptyFiles) {
   std::string file = dir.File("host.exe");
   // Appended to a host: a link's offset counts from the archive start.
   std::string host(50, 'h');
-  std::string a = Chunk("RAWD", Named("a.tga", "AAAA"));                     // archive offset 8
-  std::string link = Chunk("LINK", Named("b.tga", U32(8)));                  // 8 + 18 = 26
+  std::string a = Chunk("RAWD", Named("a.tga", "AAAA"));     // archive offset 8
+  std::string link = Chunk("LINK", Named("b.tga", U32(8)));  // 8 + 18 = 26
   std::string linkToLink = Chunk("LINK", Named("c.tga", U32(26)));
   std::string broken = Chunk("LINK", Named("d.tga", U32(3)));
   std::string version = Chunk("FVER", Named("1.0", "") + Named("build 7", ""));
@@ -93,10 +93,10 @@ TEST(MAD4MidLevel, LinksVersionsAndEmptyFiles) {
 TEST(MAD4MidLevel, NamesPastThePayloadEndAreSkipped) {
   test::TTempDir dir;
   std::string file = dir.File("a.mad");
-  std::string chunks = Chunk("COMP", "") +                        // no length byte
+  std::string chunks = Chunk("COMP", "") +                                // no length byte
                        Chunk("RAWD", std::string(1, char(200)) + "ab") +  // name longer than the payload
-                       Chunk("LINK", Named("l", "12")) +          // offset cut short
-                       Chunk("FVER", Named("v", "") + "\x05") +   // second text missing
+                       Chunk("LINK", Named("l", "12")) +                  // offset cut short
+                       Chunk("FVER", Named("v", "") + "\x05") +           // second text missing
                        Chunk("RAWD", Named("ok", "fine"));
   WriteFileText(file, Archive(chunks));
   test::TCapturedLog log;
@@ -114,8 +114,8 @@ TEST(MAD4MidLevel, TornAndCorruptFilesGiveNothingOrRaise) {
   test::TTempDir dir;
   std::string file = dir.File("a.mad");
   // The last chunk claims 1000 bytes; the file ends after 6.
-  WriteFileText(file, "MAD4" + U32(0) + Chunk("COMP", Named("bad", "\x40xyz")) + "RAWD" + U32(1000) +
-                          Named("torn", "x"));
+  WriteFileText(file,
+                "MAD4" + U32(0) + Chunk("COMP", Named("bad", "\x40xyz")) + "RAWD" + U32(1000) + Named("torn", "x"));
   TMAD4MidLevel a;
   a.Mount(file, true);
   ASSERT_EQ(a.FileCount(), 2);
@@ -149,7 +149,9 @@ TEST(MAD4MidLevel, RemoveFileFreesItsChunkAndLinksBreak) {
 
 TEST(MAD4MidLevel, FilePayloadRefusesLongNames) {
   auto p = TMAD4MidLevel::FilePayload("ab", {'x'});
-  EXPECT_EQ(std::string(p.begin(), p.end()), "\x02" "abx");
+  EXPECT_EQ(std::string(p.begin(), p.end()),
+            "\x02"
+            "abx");
   EXPECT_NO_THROW(TMAD4MidLevel::FilePayload(std::string(255, 'n'), {}));
   EXPECT_THROW(TMAD4MidLevel::FilePayload(std::string(256, 'n'), {}), std::invalid_argument);
 }

@@ -105,8 +105,8 @@ TEST(RLEUnit, OutputStopsAtTheSizeLimit) {
 TEST(RLEUnit, EncodersRoundTripAndPickTheShorterMethod) {
   Bytes mixed;
   for (int i = 0; i < 300; ++i) mixed.push_back(uint8_t(i * 7));  // literals past 128
-  mixed.insert(mixed.end(), 1000, 0x42);                            // runs past 128 and 256
-  mixed.insert(mixed.end(), {1, 1, 2, 2, 2, 3, 1, 1});              // short runs inside literals
+  mixed.insert(mixed.end(), 1000, 0x42);                          // runs past 128 and 256
+  mixed.insert(mixed.end(), {1, 1, 2, 2, 2, 3, 1, 1});            // short runs inside literals
   Bytes seven;
   for (uint8_t b : mixed) seven.push_back(b & 0x7F);
   for (const Bytes& data : {Bytes{}, Bytes{7}, Bytes{7, 7}, mixed, seven}) {

@@ -125,8 +125,7 @@ TEST(ArchiveCommands, ExtractRefusesNamesLeavingTheFolder) {
   std::string chunks = good + Chunk("RAWD", Named("..\\evil.txt", "x")) + Chunk("RAWD", Named("\\abs.txt", "x")) +
                        Chunk("RAWD", Named("C:\\drive.txt", "x")) + Chunk("RAWD", Named("a\\..\\..\\up.txt", "x")) +
                        Chunk("RAWD", Named("a/../../up2.txt", "x")) + Chunk("LINK", Named("link.txt", U32(8))) +
-                       Chunk("FVER", Named("1", "") + Named("2", "")) +
-                       Chunk("RAWD", Named("GOOD\\F.TXT", "second"));
+                       Chunk("FVER", Named("1", "") + Named("2", "")) + Chunk("RAWD", Named("GOOD\\F.TXT", "second"));
   WriteFileText(archive, Archive(chunks));
   std::string bytes = ReadFileText(archive);
   std::string out = dir.File("box/out");

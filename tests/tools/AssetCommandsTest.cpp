@@ -44,11 +44,14 @@ std::vector<uint8_t> ReadBytes(const std::string& fileName) {
 }
 
 std::vector<uint8_t> Header(int idLength, int width, int height) {
-  return {uint8_t(idLength), 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-          uint8_t(width), uint8_t(width >> 8), uint8_t(height), uint8_t(height >> 8), 24, 0x20};
+  return {
+      uint8_t(idLength),    0,  2,   0, 0, 0, 0, 0, 0, 0, 0, 0, uint8_t(width), uint8_t(width >> 8), uint8_t(height),
+      uint8_t(height >> 8), 24, 0x20};
 }
 
-void Append(std::vector<uint8_t>& to, const std::vector<uint8_t>& bytes) { to.insert(to.end(), bytes.begin(), bytes.end()); }
+void Append(std::vector<uint8_t>& to, const std::vector<uint8_t>& bytes) {
+  to.insert(to.end(), bytes.begin(), bytes.end());
+}
 
 TEST(AssetTga, HeaderIdFieldAndPixelsAreExact) {
   TTempDir dir;
@@ -82,12 +85,16 @@ TEST(AssetTga, VerticalStackPutsFrameZeroOnTop) {
   EXPECT_EQ(ReadBytes(dir.File("s.tga")), want);
 
   // Bit 7 of byte 6 given in the ID itself stacks the same way.
-  ASSERT_EQ(ToolExitCode(dir, "tga " + dir.File("s.xpm") + " " + dir.File("t.tga") + " --id 03000200000080000000000000000000"), 0);
+  ASSERT_EQ(ToolExitCode(
+                dir, "tga " + dir.File("s.xpm") + " " + dir.File("t.tga") + " --id 03000200000080000000000000000000"),
+            0);
   EXPECT_EQ(ReadBytes(dir.File("t.tga")), want);
 
   // A strip that does not split into the frame count, and --vstack without a
   // 16-byte ID, are refused without writing anything.
-  EXPECT_EQ(ToolExitCode(dir, "tga " + dir.File("s.xpm") + " " + dir.File("u.tga") + " --id 04000000000080000000000000000000"), 1);
+  EXPECT_EQ(ToolExitCode(
+                dir, "tga " + dir.File("s.xpm") + " " + dir.File("u.tga") + " --id 04000000000080000000000000000000"),
+            1);
   EXPECT_EQ(ToolExitCode(dir, "tga " + dir.File("s.xpm") + " " + dir.File("u.tga") + " --id 0300 --vstack"), 1);
   EXPECT_FALSE(test::FileExists(dir.File("u.tga")));
 }
@@ -95,9 +102,11 @@ TEST(AssetTga, VerticalStackPutsFrameZeroOnTop) {
 TEST(AssetTga, GlyphFontBytes) {
   TTempDir dir;
   // Columns: 0 = glyph 'B', 1 = separator, 2..3 = glyph 'A'.
-  test::WriteFileText(dir.File("f.xpm"), "\"4 2 3 1\",\n\"m c #FF00FF\",\n\"w c #FFFFFF\",\n\". c None\",\n\"wmww\",\n\"wm.w\"\n");
+  test::WriteFileText(dir.File("f.xpm"),
+                      "\"4 2 3 1\",\n\"m c #FF00FF\",\n\"w c #FFFFFF\",\n\". c None\",\n\"wmww\",\n\"wm.w\"\n");
   test::WriteFileText(dir.File("f.txt"), "B A\n");
-  ASSERT_EQ(ToolExitCode(dir, "tga " + dir.File("f.xpm") + " " + dir.File("f.tga") + " --glyphs " + dir.File("f.txt")), 0);
+  ASSERT_EQ(ToolExitCode(dir, "tga " + dir.File("f.xpm") + " " + dir.File("f.tga") + " --glyphs " + dir.File("f.txt")),
+            0);
   std::vector<uint8_t> want = Header(32, 4, 2);
   std::vector<uint8_t> bitmap(32, 0);
   bitmap[8] = 0x60;  // codes 65 and 66: bits 6 and 5 of byte 8
@@ -109,23 +118,28 @@ TEST(AssetTga, GlyphFontBytes) {
   EXPECT_EQ(ReadBytes(dir.File("f.tga")), want);
 
   test::WriteFileText(dir.File("three.txt"), "ABC");
-  EXPECT_EQ(ToolExitCode(dir, "tga " + dir.File("f.xpm") + " " + dir.File("d.tga") + " --glyphs " + dir.File("three.txt")), 1);
+  EXPECT_EQ(
+      ToolExitCode(dir, "tga " + dir.File("f.xpm") + " " + dir.File("d.tga") + " --glyphs " + dir.File("three.txt")),
+      1);
   test::WriteFileText(dir.File("dup.txt"), "AA");
-  EXPECT_EQ(ToolExitCode(dir, "tga " + dir.File("f.xpm") + " " + dir.File("d.tga") + " --glyphs " + dir.File("dup.txt")), 1);
-  EXPECT_EQ(ToolExitCode(dir, "tga " + dir.File("f.xpm") + " " + dir.File("d.tga") + " --glyphs " + dir.File("f.txt") + " --id 00"), 1);
+  EXPECT_EQ(
+      ToolExitCode(dir, "tga " + dir.File("f.xpm") + " " + dir.File("d.tga") + " --glyphs " + dir.File("dup.txt")), 1);
+  EXPECT_EQ(ToolExitCode(dir, "tga " + dir.File("f.xpm") + " " + dir.File("d.tga") + " --glyphs " + dir.File("f.txt") +
+                                  " --id 00"),
+            1);
   EXPECT_FALSE(test::FileExists(dir.File("d.tga")));
 }
 
 TEST(AssetTga, BrokenXpmIsRefused) {
   TTempDir dir;
   const char* bad[] = {
-      "\"2 1 1 1\",\n\"a c #FFFFFF\",\n\"aaa\"\n",        // row too long
-      "\"2 1 1 1\",\n\"a c #FFFFFF\",\n\"ab\"\n",         // undefined pixel
-      "\"2 1 1 1\",\n\"a c #FFFFFF\"\n",                  // missing row
-      "\"2 1 1 1\",\n\"a c lightblue\",\n\"aa\"\n",       // unknown colour name
-      "\"0 1 1 1\",\n\"a c #FFFFFF\",\n\"\"\n",           // no width
-      "\"2 1 1 1\",\n\"a c #FFFFFF\",\n\"aa\n",           // unclosed string
-      "\"99999 1 1 1\",\n\"a c #FFFFFF\",\n\"aa\"\n",     // wider than a TGA side
+      "\"2 1 1 1\",\n\"a c #FFFFFF\",\n\"aaa\"\n",     // row too long
+      "\"2 1 1 1\",\n\"a c #FFFFFF\",\n\"ab\"\n",      // undefined pixel
+      "\"2 1 1 1\",\n\"a c #FFFFFF\"\n",               // missing row
+      "\"2 1 1 1\",\n\"a c lightblue\",\n\"aa\"\n",    // unknown colour name
+      "\"0 1 1 1\",\n\"a c #FFFFFF\",\n\"\"\n",        // no width
+      "\"2 1 1 1\",\n\"a c #FFFFFF\",\n\"aa\n",        // unclosed string
+      "\"99999 1 1 1\",\n\"a c #FFFFFF\",\n\"aa\"\n",  // wider than a TGA side
   };
   for (const char* text : bad) {
     test::WriteFileText(dir.File("bad.xpm"), text);
@@ -171,15 +185,15 @@ TEST(AssetQxr, SparseSetAndWideRows) {
 TEST(AssetQxr, BrokenSourcesAreRefused) {
   TTempDir dir;
   const char* bad[] = {
-      "width 6\nheight 2\nglyph 65\n#.....\n",            // missing row
-      "width 6\nheight 1\nglyph 65\n#....\n",             // short row
-      "width 6\nheight 1\nglyph 65\n#....?\n",            // bad pixel
-      "width 6\nheight 1\nglyph 256\n......\n",           // code out of range
+      "width 6\nheight 2\nglyph 65\n#.....\n",                  // missing row
+      "width 6\nheight 1\nglyph 65\n#....\n",                   // short row
+      "width 6\nheight 1\nglyph 65\n#....?\n",                  // bad pixel
+      "width 6\nheight 1\nglyph 256\n......\n",                 // code out of range
       "width 6\nheight 1\nglyph 1\n......\nglyph 1\n......\n",  // twice
-      "glyph 1\n......\n",                                // no size
-      "width 0\nheight 1\n",                              // zero width
-      "width 6\nheight 1\nflags 4\n",                     // unknown flag
-      "width 6\nheight 1\ncolour 3\n",                    // unknown keyword
+      "glyph 1\n......\n",                                      // no size
+      "width 0\nheight 1\n",                                    // zero width
+      "width 6\nheight 1\nflags 4\n",                           // unknown flag
+      "width 6\nheight 1\ncolour 3\n",                          // unknown keyword
   };
   for (const char* text : bad) {
     test::WriteFileText(dir.File("bad.txt"), text);
@@ -241,7 +255,8 @@ TEST(DefaultPack, RootResourcesHaveTheSizesTheGameNeeds) {
   std::vector<uint8_t> digits = ReadBytes(root + "lilnums.tga");
   ASSERT_GT(digits.size(), 18u + 32u);
   EXPECT_EQ(digits[0], 32);
-  EXPECT_EQ(std::vector<uint8_t>(digits.begin() + 18 + 5, digits.begin() + 18 + 8), (std::vector<uint8_t>{0x04, 0xFF, 0xC0}));
+  EXPECT_EQ(std::vector<uint8_t>(digits.begin() + 18 + 5, digits.begin() + 18 + 8),
+            (std::vector<uint8_t>{0x04, 0xFF, 0xC0}));
   std::vector<uint8_t> title = ReadBytes(root + "font.tga");
   ASSERT_GT(title.size(), 18u + 32u);
   EXPECT_EQ(title[0], 32);
@@ -253,7 +268,8 @@ TEST(DefaultPack, MapsLoadAndNameOnlyPicturesThatExist) {
   TTempDir tmp;
   std::string root = StagingDir();
   std::vector<std::string> maps = ListItems(test::ReadFileText(root + "$main$.ini"), "Maps");
-  ASSERT_EQ(maps, (std::vector<std::string>{"Map_Select,1", "Map_A,0", "Map_B,0", "Map_C,0", "Map_D,0", "Map_E,0", "Map_F,0"}));
+  ASSERT_EQ(maps, (std::vector<std::string>{"Map_Select,1", "Map_A,0", "Map_B,0", "Map_C,0", "Map_D,0", "Map_E,0",
+                                            "Map_F,0"}));
   for (const std::string& item : maps) {
     std::string name = item.substr(0, item.find(','));
     std::string dir = root + name + "/";
@@ -300,7 +316,8 @@ TEST(DefaultPack, MapsLoadAndNameOnlyPicturesThatExist) {
         if (eq == std::string::npos || line[0] == ';') continue;
         std::string key = line.substr(0, eq), value = line.substr(eq + 1);
         if (key.find("Image") != std::string::npos) {
-          EXPECT_EQ(PictureInfo(tmp, root, name + "\\" + value).rfind("failed", 0), std::string::npos) << entry.path() << ": " << line;
+          EXPECT_EQ(PictureInfo(tmp, root, name + "\\" + value).rfind("failed", 0), std::string::npos)
+              << entry.path() << ": " << line;
         }
         players += line == "Type=Player";
         boxes += line == "Type=Boxes";

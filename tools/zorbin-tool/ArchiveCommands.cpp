@@ -183,10 +183,14 @@ int ArchivePack(const TArgs& args) {
   TPackMode mode = TPackMode::Best;
   std::vector<std::string> positional;
   for (const std::string& a : args) {
-    if (a == "--store") mode = TPackMode::Store;
-    else if (a == "--zlib") mode = TPackMode::Zlib;
-    else if (a == "--best") mode = TPackMode::Best;
-    else positional.push_back(a);
+    if (a == "--store")
+      mode = TPackMode::Store;
+    else if (a == "--zlib")
+      mode = TPackMode::Zlib;
+    else if (a == "--best")
+      mode = TPackMode::Best;
+    else
+      positional.push_back(a);
   }
   if (positional.size() != 2) return Fail("usage: pack ARCHIVE DIR [--store|--zlib|--best]");
   const std::string& fileName = positional[0];
@@ -209,7 +213,8 @@ int ArchivePack(const TArgs& args) {
     archive.Mount(fileName, false);
     if (archive.State() != TMAD4LowLevel::kStateMounted) return Fail("cannot create " + fileName);
     for (const auto& [name, path] : files)
-      if (AddFile(archive, name, ReadWholeFile(path.string()), mode) < 0) throw std::runtime_error("cannot add " + name);
+      if (AddFile(archive, name, ReadWholeFile(path.string()), mode) < 0)
+        throw std::runtime_error("cannot add " + name);
     archive.Unmount();
   } catch (const std::exception& e) {
     fs::remove(fileName, ec);  // no half-written archive stays behind
@@ -267,8 +272,8 @@ int ArchiveAppend(const TArgs& args) {
     uint32_t tag = check.ReadDWord();
     uint32_t size = check.ReadDWord();
     uint32_t length = check.ReadDWord();
-    standalone = (magic == "MAD4" || magic == "MADU") && tag == kFourCCEnds && size == 4 &&
-                 length == archiveBytes.size();
+    standalone =
+        (magic == "MAD4" || magic == "MADU") && tag == kFourCCEnds && size == 4 && length == archiveBytes.size();
   }
   if (!standalone) return Fail("not a standalone archive ending with its trailer: " + archiveFile);
 

@@ -135,7 +135,8 @@ TPixelArt ReadXpm(const std::string& fileName) {
       throw std::runtime_error("XPM: row " + IntToStr(y) + " has the wrong length in " + fileName);
     for (int32_t x = 0; x < w; ++x) {
       auto it = palette.find(row.substr(size_t(x) * size_t(cpp), size_t(cpp)));
-      if (it == palette.end()) throw std::runtime_error("XPM: undefined pixel in row " + IntToStr(y) + " of " + fileName);
+      if (it == palette.end())
+        throw std::runtime_error("XPM: undefined pixel in row " + IntToStr(y) + " of " + fileName);
       art.Rgb.insert(art.Rgb.end(), it->second.begin(), it->second.end());
     }
   }
@@ -201,8 +202,8 @@ void PutWord(std::vector<uint8_t>& out, unsigned v) {
 std::vector<uint8_t> TgaBytes(const TPixelArt& art, const std::vector<uint8_t>& id, const std::vector<TGlyph>& glyphs) {
   std::vector<uint8_t> out;
   out.push_back(uint8_t(id.size()));
-  out.push_back(0);  // no colour map
-  out.push_back(2);  // true colour
+  out.push_back(0);                              // no colour map
+  out.push_back(2);                              // true colour
   for (int i = 0; i < 5; ++i) out.push_back(0);  // colour-map fields
   PutWord(out, 0);
   PutWord(out, 0);
@@ -264,9 +265,7 @@ TRasterSource ReadRasterSource(const std::string& fileName) {
   TRasterSource src;
   std::string line;
   int lineNo = 0;
-  auto fail = [&](const std::string& why) {
-    throw std::runtime_error(fileName + ":" + IntToStr(lineNo) + ": " + why);
-  };
+  auto fail = [&](const std::string& why) { throw std::runtime_error(fileName + ":" + IntToStr(lineNo) + ": " + why); };
   std::vector<std::string>* rows = nullptr;
   while (ReadLine(s, line)) {
     ++lineNo;

@@ -11,9 +11,7 @@
 
 namespace zorbin::tool {
 
-std::string ResourceName(const std::string& name) {
-  return !name.empty() && name[0] == '/' ? name : ArchiveName(name);
-}
+std::string ResourceName(const std::string& name) { return !name.empty() && name[0] == '/' ? name : ArchiveName(name); }
 
 bool TakeArchiveOptions(TArgs& args) {
   for (size_t i = 0; i < args.size();) {

@@ -29,10 +29,11 @@ int PictureCommand(const TArgs& argList) {
   if (!image.Surface || image.Width() == 0) return Fail("no picture in " + name);
   if (!SaveSurfaceFile(image.Surface, out)) return Fail("cannot write " + out);
   auto flag = [](bool b) { return b ? 1 : 0; };
-  std::printf("%dx%d frames=%d animated=%d looped=%d paused=%d colorkeyed=%d randomstart=%d framedelay=%d loopdelay=%d\n",
-              image.Width(), image.Height(), int(image.FrameCount), flag(image.Animated), flag(image.Looped),
-              flag(image.Paused), flag(image.ColorKeyed), flag(image.RandomStartFrame), int(image.FrameDelay),
-              int(image.LoopDelay));
+  std::printf(
+      "%dx%d frames=%d animated=%d looped=%d paused=%d colorkeyed=%d randomstart=%d framedelay=%d loopdelay=%d\n",
+      image.Width(), image.Height(), int(image.FrameCount), flag(image.Animated), flag(image.Looped),
+      flag(image.Paused), flag(image.ColorKeyed), flag(image.RandomStartFrame), int(image.FrameDelay),
+      int(image.LoopDelay));
   return 0;
 }
 

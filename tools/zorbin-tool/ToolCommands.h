@@ -43,6 +43,7 @@ class TWarningEcho {
   ~TWarningEcho();
   TWarningEcho(const TWarningEcho&) = delete;
   TWarningEcho& operator=(const TWarningEcho&) = delete;
+
  private:
   std::unique_ptr<TLogger> saved_;
 };
