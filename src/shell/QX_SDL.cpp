@@ -5,6 +5,8 @@
 #include "pictures/ImageUnit.h"
 #include "shell/BassAudio.h"
 #include "shell/ClockUnit.h"
+#include "shell/Presentation.h"
+#include "shell/Screenshot.h"
 #include "util/ProcessExit.h"
 #include "util/Streams.h"
 
@@ -52,6 +54,25 @@ TMouseObjects* MouseObjects = nullptr;
 bool AudioReady = false;
 std::function<void()> AfterFlipHook;
 std::function<void()> BeforePollHook;
+std::function<void(bool)> FullscreenChangedHook;
+
+// The player's presentation, the desktop's size before the first mode was
+// set, where the frame lies on the screen (scaled only when it is not 1:1
+// at the origin), and the player's requests waiting for the next Flip.
+static TPresentation gPresentation;
+static uint32_t gVideoOptions = 0;
+static int gDesktopWidth = 0;
+static int gDesktopHeight = 0;
+static TLayout gLayout;
+static bool gScaled = false;
+static bool gFullscreen = false;
+static bool gHadFocus = false;
+static bool gPaused = false;
+static bool gPausedByFocus = false;
+static bool gScreenshotWanted = false;
+
+void SetPresentation(const TPresentation& presentation) { gPresentation = presentation; }
+bool Paused() { return gPaused; }
 
 // Frame timing: the period (25 ms until SetFrameRate), the tick at which the
 // current frame may be presented, the frames presented and the ms left
@@ -68,6 +89,120 @@ void RestartSchedule() { gNextDeadline = 0; }
 
 static const char* kInitContext = "QX_SDL, Initialize";
 
+static TLayout ChosenLayout(bool fullscreen) {
+  if (fullscreen) return FullscreenLayout(gDesktopWidth, gDesktopHeight, int(Width), int(Height));
+  int scale =
+      gPresentation.Scale > 0 ? gPresentation.Scale : AutoScale(gDesktopWidth, gDesktopHeight, int(Width), int(Height));
+  return WindowLayout(scale, int(Width), int(Height));
+}
+
+// Sets the mode for layout; the screen starts black around the frame.
+static SDL_Surface* SetMode(const TLayout& layout, bool fullscreen) {
+  SDL_Surface* screen = SDL_SetVideoMode(layout.ScreenWidth, layout.ScreenHeight, int(Depth),
+                                         gVideoOptions | (fullscreen ? SDL_FULLSCREEN : 0u));
+  gScaled = fullscreen || layout.Scale != 1 || layout.OffsetX != 0 || layout.OffsetY != 0;
+  if (screen && gScaled) SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 0, 0, 0));
+  return screen;
+}
+
+// Shows frame on the screen: 1:1 the way it always was, or scaled.
+static void Present(SDL_Surface* frame) {
+  if (!Screen || !frame) return;
+  if (!gScaled) {
+    if (SDL_UpperBlit(frame, nullptr, Screen, nullptr) != 0) Log->Warning("Flip Blit failed...", "QX_SDL, Flip");
+    return;
+  }
+  if (PresentScaled(frame, Screen, gLayout)) return;
+  // A screen of another pixel format gets the frame converted first.
+  if (SDL_Surface* converted = SDL_ConvertSurface(frame, Screen->format, SDL_SWSURFACE)) {
+    PresentScaled(converted, Screen, gLayout);
+    SDL_FreeSurface(converted);
+  }
+}
+
+static void ToggleFullscreen() {
+  bool fullscreen = !gFullscreen;
+  TLayout layout = ChosenLayout(fullscreen);
+  SDL_Surface* screen = SetMode(layout, fullscreen);
+  if (!screen) {
+    Log->Warning(std::string("Could not switch fullscreen: ") + SDL_GetError(), "QX_SDL, ToggleFullscreen");
+    Screen = SetMode(gLayout, gFullscreen);
+    if (ScreenImage) ScreenImage->SetSurface(Screen, false);
+    if (!Screen) HaltProcess(1);
+    return;
+  }
+  Screen = screen;
+  if (ScreenImage) ScreenImage->SetSurface(Screen, false);
+  gLayout = layout;
+  gFullscreen = fullscreen;
+  Present(BackBuffer);
+  SDL_Flip(Screen);
+  if (FullscreenChangedHook) FullscreenChangedHook(fullscreen);
+}
+
+static void TakeScreenshot() {
+  gScreenshotWanted = false;
+  std::string name = SaveScreenshot(BackBuffer, ScreenshotFolder());
+  if (name.empty())
+    Log->Warning("Screenshot could not be saved in " + ScreenshotFolder(), "QX_SDL, Screenshot");
+  else
+    Log->Status("Screenshot saved: " + name, "QX_SDL, Screenshot");
+}
+
+// The last frame, dimmed and labelled, until the player goes on. No frame
+// is handed out meanwhile, so the play loop simply waits.
+static void WaitWhilePaused() {
+  SDL_Surface* still = SDL_ConvertSurface(BackBuffer, BackBuffer->format, SDL_SWSURFACE);
+  if (still) {
+    DimSurface(still);
+    DrawPausedLabel(still);
+    Present(still);
+    SDL_Flip(Screen);
+  }
+  while (gPaused) {
+    PollEvents();
+    if (gScreenshotWanted) TakeScreenshot();
+    if (gPaused) Clock().Delay(10);
+  }
+  if (still) SDL_FreeSurface(still);
+  Present(BackBuffer);
+  SDL_Flip(Screen);
+}
+
+// The player's own keys and the window's focus; true when the event is
+// used up here.
+static bool HandlePlayerEvent(const SDL_Event& event) {
+  if (!gPresentation.PlayerKeys) return false;
+  if (event.type == SDL_ACTIVEEVENT && (event.active.state & SDL_APPINPUTFOCUS)) {
+    // A window that never had the focus is not losing it (a window opened
+    // under a bare X server may never get it).
+    if (event.active.gain) {
+      gHadFocus = true;
+      if (gPausedByFocus) gPaused = gPausedByFocus = false;
+    } else if (gHadFocus && gPresentation.PauseOnFocusLoss && !gPaused) {
+      gPaused = gPausedByFocus = true;
+    }
+    return false;
+  }
+  if (event.type != SDL_KEYDOWN) return false;
+  SDLKey key = event.key.keysym.sym;
+  bool alt = (event.key.keysym.mod & KMOD_ALT) != 0;
+  if (key == SDLK_F11 || (alt && (key == SDLK_RETURN || key == SDLK_KP_ENTER))) {
+    ToggleFullscreen();
+    return true;
+  }
+  if (key == SDLK_F12) {
+    gScreenshotWanted = true;
+    return true;
+  }
+  if (key == SDLK_p) {
+    gPaused = !gPaused;
+    gPausedByFocus = false;
+    return true;
+  }
+  return false;
+}
+
 void Initialize(uint16_t width, uint16_t height, uint16_t depth, uint32_t options) {
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     Log->Error(std::string("Could not initialize SDL : ") + SDL_GetError(), kInitContext);
@@ -77,10 +212,18 @@ void Initialize(uint16_t width, uint16_t height, uint16_t depth, uint32_t option
   Width = width;
   Height = height;
   Depth = depth;
-  Screen = SDL_SetVideoMode(width, height, depth, options);
+  gVideoOptions = options;
+  gFullscreen = gPresentation.Fullscreen;
+  gHadFocus = gPaused = gPausedByFocus = gScreenshotWanted = false;
+  if (const SDL_VideoInfo* info = SDL_GetVideoInfo()) {
+    gDesktopWidth = info->current_w;
+    gDesktopHeight = info->current_h;
+  }
+  gLayout = ChosenLayout(gFullscreen);
+  Screen = SetMode(gLayout, gFullscreen);
   if (!Screen) {
-    Log->Error("Couldn't set " + std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth) +
-                   " video mode : " + SDL_GetError(),
+    Log->Error("Couldn't set " + std::to_string(gLayout.ScreenWidth) + "x" + std::to_string(gLayout.ScreenHeight) +
+                   "x" + std::to_string(depth) + " video mode : " + SDL_GetError(),
                kInitContext);
     SDL_Quit();
     HaltProcess(1);
@@ -159,19 +302,43 @@ uint32_t TimeLeft() {
 }
 
 void Flip() {
-  if (Screen && BackBuffer && SDL_UpperBlit(BackBuffer, nullptr, Screen, nullptr) != 0)
-    Log->Warning("Flip Blit failed...", "QX_SDL, Flip");
+  if (BackBuffer) Present(BackBuffer);
+  if (gScreenshotWanted) TakeScreenshot();
   gRemainingSum += TimeLeft();
   for (uint32_t left = TimeLeft(); left > 0; left = TimeLeft()) Clock().Delay(left);
   if (Screen) SDL_Flip(Screen);
   gFrameCount += 1;
   if (AfterFlipHook) AfterFlipHook();
+  if (gPaused && Screen && BackBuffer) WaitWhilePaused();
+}
+
+// Mouse positions on a scaled screen are given in frame pixels.
+static void MapMouseToFrame(SDL_Event& event) {
+  int x = 0;
+  int y = 0;
+  if (event.type == SDL_MOUSEMOTION) {
+    x = event.motion.x;
+    y = event.motion.y;
+    ScreenToFrame(gLayout, int(Width), int(Height), x, y);
+    event.motion.x = Uint16(x);
+    event.motion.y = Uint16(y);
+    event.motion.xrel = Sint16(event.motion.xrel / gLayout.Scale);
+    event.motion.yrel = Sint16(event.motion.yrel / gLayout.Scale);
+  } else if (event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) {
+    x = event.button.x;
+    y = event.button.y;
+    ScreenToFrame(gLayout, int(Width), int(Height), x, y);
+    event.button.x = Uint16(x);
+    event.button.y = Uint16(y);
+  }
 }
 
 void PollEvents() {
   if (BeforePollHook) BeforePollHook();
   SDL_Event event;
   while (SDL_PollEvent(&event)) {
+    if (HandlePlayerEvent(event)) continue;
+    if (gScaled) MapMouseToFrame(event);
     if (MouseObjects && MouseObjects->HandleEvent(event)) continue;
     switch (event.type) {
       case SDL_KEYDOWN:

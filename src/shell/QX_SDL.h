@@ -61,6 +61,21 @@ extern bool AudioReady;
 extern std::function<void()> AfterFlipHook;
 extern std::function<void()> BeforePollHook;
 
+// How the player wants the frame shown; set before Initialize. The default
+// shows the frame 1:1 in a window of its size, without player keys.
+struct TPresentation {
+  int Scale = 1;  // 0 picks the largest that fits the desktop
+  bool Fullscreen = false;
+  // Alt+Enter and F11 (fullscreen), F12 (screenshot), P (pause).
+  bool PlayerKeys = false;
+  // With PlayerKeys: losing the window's focus, after having had it, pauses.
+  bool PauseOnFocusLoss = true;
+};
+void SetPresentation(const TPresentation& presentation);
+// Called with the new state after the player toggled fullscreen.
+extern std::function<void(bool)> FullscreenChangedHook;
+bool Paused();
+
 void Initialize(uint16_t width, uint16_t height, uint16_t depth, uint32_t options);
 void Finalize();
 void SetFrameRate(uint32_t rate);

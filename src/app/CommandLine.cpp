@@ -1,0 +1,93 @@
+// CommandLine: recognising the switches; the help lists them all.
+#include "app/CommandLine.h"
+
+#include "app/Settings.h"
+#include "log/Logger.h"
+#include "util/QXToolbox.h"
+
+namespace zorbin {
+
+namespace {
+
+// "-name" or "--name", any case.
+bool IsSwitch(const std::string& arg, const std::string& name) {
+  return SameText(arg, "-" + name) || SameText(arg, "--" + name);
+}
+
+void Warn(const std::string& message) {
+  if (Log) Log->Warning(message, "CommandLine");
+}
+
+}  // namespace
+
+bool WantsHelp(const std::vector<std::string>& args) {
+  for (size_t i = 1; i < args.size(); ++i)
+    if (IsSwitch(args[i], "help") || SameText(args[i], "-h")) return true;
+  return false;
+}
+
+std::string HelpText() {
+  std::string settings = TSettings::DefaultFileName();
+  if (settings.empty()) settings = "$XDG_CONFIG_HOME/zorbin/zorbin.ini";
+  return "Usage: zorbin [switches]\n"
+         "\n"
+         "Switches:\n"
+         "  -help, --help, -h  print this help and exit\n"
+         "  -scale N|auto      show the 640 x 480 frame N times as big (1 to 4), or as big as fits\n"
+         "  -fullscreen        play fullscreen\n"
+         "  -config FILE       read the settings from FILE\n"
+         "  -version           (not built yet)\n"
+         "  -seed N            (not built yet)\n"
+         "  -record FILE       (not built yet)\n"
+         "  -replay FILE       (not built yet)\n"
+         "  -map NAME          (not built yet)\n"
+         "  -watch             (not built yet)\n"
+         "  -edit FOLDER       (not built yet)\n"
+         "Log switches:\n"
+         "  -nolog             write no log\n"
+         "  -mainlog FILE      write the log to FILE\n"
+         "  -appendlog         add to the log instead of starting it anew\n"
+         "  -safelog           write the log to run.log beside the program\n"
+         "  -waitlog           wait a second before opening the log\n"
+         "\n"
+         "Settings file: " +
+         settings +
+         "\n"
+         "  [Video] Scale = 1..4 or auto, Fullscreen = 0/1, PauseOnFocusLoss = 0/1\n"
+         "\n"
+         "Keys:\n"
+         "  Left, Right        move\n"
+         "  Space              act\n"
+         "  Tab                show the values\n"
+         "  Q                  appear\n"
+         "  Escape             quit\n"
+         "  P                  pause and go on\n"
+         "  F11, Alt+Enter     fullscreen on and off\n"
+         "  F12                screenshot\n";
+}
+
+TPlayerSwitches ReadPlayerSwitches(const std::vector<std::string>& args) {
+  TPlayerSwitches switches;
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    bool hasValue = i + 1 < args.size();
+    if (IsSwitch(arg, "fullscreen")) {
+      switches.Fullscreen = true;
+    } else if (IsSwitch(arg, "scale")) {
+      int scale = 1;
+      if (hasValue && ParseScale(args[i + 1], scale))
+        switches.Scale = scale;
+      else
+        Warn(arg + " needs 1 to 4 or auto; it is ignored");
+      if (hasValue) ++i;
+    } else if (IsSwitch(arg, "config")) {
+      if (hasValue)
+        switches.ConfigFile = args[++i];
+      else
+        Warn(arg + " needs a file name; it is ignored");
+    }
+  }
+  return switches;
+}
+
+}  // namespace zorbin

@@ -1,0 +1,25 @@
+// CommandLine: the player's switches of the game program and its help text.
+// Switches start with "-" or "--"; names are matched without regard to case.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zorbin {
+
+struct TPlayerSwitches {
+  std::string ConfigFile;    // -config FILE; empty: the default place
+  std::optional<int> Scale;  // -scale N|auto (0 stands for auto)
+  bool Fullscreen = false;   // -fullscreen
+};
+
+// -help, --help or -h anywhere after the program name.
+bool WantsHelp(const std::vector<std::string>& args);
+// Every switch, the settings file's place and the keys.
+std::string HelpText();
+// args[0] is the program. A bad or missing value gets a Warning line in the
+// log and the switch is ignored; other arguments are not looked at.
+TPlayerSwitches ReadPlayerSwitches(const std::vector<std::string>& args);
+
+}  // namespace zorbin
