@@ -1,0 +1,219 @@
+// The game program in a real window on a virtual X display: -scale 2 shows
+// the 1x frame's pixels doubled, Alt+Enter switches fullscreen and back (and
+// writes the choice to the settings file), F12 saves a PNG, P pauses. Also
+// -help, which opens no window at all.
+#include "PackBuilder.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+
+namespace zorbin::e2e {
+namespace player_window {
+
+// Standard output of a shell command.
+std::string Shell(const std::string& command) {
+  std::string out;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buf[4096];
+    for (size_t n; (n = fread(buf, 1, sizeof buf, pipe)) > 0;) out.append(buf, n);
+    pclose(pipe);
+  }
+  return out;
+}
+
+bool HaveCommands() {
+  for (const char* command : {"Xvfb", "xdotool", "xwd"})
+    if (Shell(std::string("command -v ") + command).empty()) return false;
+  return true;
+}
+
+// Retries check every 50 ms for at most 15 s: the window and the X server
+// answer when they are ready, not at a fixed time.
+bool Eventually(const std::function<bool()>& check) {
+  for (int i = 0; i < 300; ++i) {
+    if (check()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return check();
+}
+
+// A window's picture as 0xRRGGBB pixels, read from xwd's dump (32-bit
+// ZPixmap, which Xvfb at depth 24 gives).
+struct TWindowPicture {
+  int Width = 0;
+  int Height = 0;
+  std::vector<uint32_t> Pixels;
+  uint32_t At(int x, int y) const { return Pixels[size_t(y) * size_t(Width) + size_t(x)]; }
+};
+
+uint32_t BigEndian32(const std::string& d, size_t at) {
+  return uint32_t(uint8_t(d[at])) << 24 | uint32_t(uint8_t(d[at + 1])) << 16 | uint32_t(uint8_t(d[at + 2])) << 8 |
+         uint32_t(uint8_t(d[at + 3]));
+}
+
+TWindowPicture Grab(const std::string& display, const std::string& window) {
+  std::string d = Shell("DISPLAY=" + display + " xwd -silent -id " + window + " 2>/dev/null");
+  TWindowPicture picture;
+  if (d.size() < 100 || BigEndian32(d, 44) != 32) return picture;
+  size_t start = BigEndian32(d, 0) + size_t(BigEndian32(d, 76)) * 12;
+  size_t perLine = BigEndian32(d, 48);
+  bool lsbFirst = BigEndian32(d, 28) == 0;
+  int w = int(BigEndian32(d, 16)), h = int(BigEndian32(d, 20));
+  if (start + perLine * size_t(h) > d.size()) return picture;
+  picture.Width = w;
+  picture.Height = h;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      size_t at = start + size_t(y) * perLine + size_t(x) * 4;
+      uint32_t v =
+          lsbFirst ? uint32_t(uint8_t(d[at])) | uint32_t(uint8_t(d[at + 1])) << 8 | uint32_t(uint8_t(d[at + 2])) << 16
+                   : BigEndian32(d, at) & 0xFFFFFF;
+      picture.Pixels.push_back(v & 0xFFFFFF);
+    }
+  return picture;
+}
+
+// A virtual display, and one run of the game on it.
+class PlayerWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!HaveCommands()) GTEST_SKIP() << "Xvfb, xdotool or xwd is not installed";
+    display_ = ":" + std::to_string(40 + getpid() % 500);
+    xvfb_ = Shell("Xvfb " + display_ + " -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 & echo $!");
+    ASSERT_TRUE(Eventually([&] { return !X("xdotool getdisplaygeometry").empty(); })) << "Xvfb did not start";
+  }
+  void TearDown() override {
+    StopGame();
+    if (!xvfb_.empty()) Shell("kill " + xvfb_);
+  }
+
+  std::string X(const std::string& command) { return Shell("DISPLAY=" + display_ + " " + command + " 2>/dev/null"); }
+
+  // Starts the game from the build folder (beside its data), with its own
+  // settings and data folders; the id of its window.
+  std::string StartGame(const std::string& arguments) {
+    std::string env = "env -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy DISPLAY=" + display_ +
+                      " XDG_CONFIG_HOME=" + dir_.File("config") + " XDG_DATA_HOME=" + dir_.File("data");
+    game_ = Shell(env + " '" + std::string(ZORBIN_BIN_DIR) + "/zorbin' -mainlog '" + dir_.File("game.log") + "' " +
+                  arguments + " >/dev/null 2>&1 & echo $!");
+    std::string window;
+    Eventually([&] {
+      window = X("xdotool search --name Zorbin");
+      return !window.empty();
+    });
+    return window.substr(0, window.find('\n'));
+  }
+  // Ends the game and waits until it is gone, with its window.
+  void StopGame() {
+    if (game_.empty()) return;
+    std::string pid = game_.substr(0, game_.find('\n'));
+    game_.clear();
+    Shell("kill " + pid + " 2>/dev/null");
+    Eventually([&] { return Shell("kill -0 " + pid + " 2>/dev/null && echo alive").empty(); });
+  }
+  void Key(const std::string& window, const std::string& key) {
+    // Held for a while: the title card looks at the key's state between polls.
+    X("xdotool keydown --window " + window + " " + key);
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    X("xdotool keyup --window " + window + " " + key);
+  }
+  std::string Geometry(const std::string& window) {
+    std::string out = X("xdotool getwindowgeometry " + window);
+    size_t at = out.find("Geometry: ");
+    return at == std::string::npos ? std::string() : out.substr(at + 10, out.find('\n', at) - at - 10);
+  }
+  // The picture once it has stopped changing and shows something.
+  TWindowPicture SettledPicture(const std::string& window) {
+    TWindowPicture last;
+    Eventually([&] {
+      TWindowPicture now = Grab(display_, window);
+      bool settled = !now.Pixels.empty() && now.Pixels == last.Pixels &&
+                     std::any_of(now.Pixels.begin(), now.Pixels.end(), [](uint32_t p) { return p != 0; });
+      last = now;
+      return settled;
+    });
+    return last;
+  }
+
+  test::TTempDir dir_;
+  std::string display_, xvfb_, game_;
+};
+
+TEST_F(PlayerWindow, ScaleTwoDoublesTheFramePixels) {
+  std::string window = StartGame("");
+  ASSERT_FALSE(window.empty());
+  EXPECT_EQ(Geometry(window), "640x480");
+  TWindowPicture single = SettledPicture(window);
+  StopGame();
+  ASSERT_EQ(single.Width, 640);
+
+  window = StartGame("-scale 2");
+  ASSERT_FALSE(window.empty());
+  EXPECT_EQ(Geometry(window), "1280x960");
+  TWindowPicture doubled = SettledPicture(window);
+  ASSERT_EQ(doubled.Width, 1280);
+  ASSERT_EQ(doubled.Height, 960);
+  int wrong = 0;
+  for (int y = 0; y < 960; ++y)
+    for (int x = 0; x < 1280; ++x) wrong += doubled.At(x, y) != single.At(x / 2, y / 2);
+  EXPECT_EQ(wrong, 0);
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("config")));  // nothing written without a toggle
+}
+
+TEST_F(PlayerWindow, FullscreenScreenshotAndPauseWhilePlaying) {
+  std::string window = StartGame("-scale 2");
+  ASSERT_FALSE(window.empty());
+  SettledPicture(window);  // the title card, waiting for Space
+  Key(window, "space");    // past it: frames are presented now
+
+  Key(window, "F12");
+  std::string shot = dir_.File("data/zorbin/screenshots/zorbin-0001.png");
+  ASSERT_TRUE(Eventually([&] { return std::filesystem::exists(shot); }));
+  EXPECT_TRUE(Eventually([&] {
+    return test::ReadFileText(dir_.File("game.log")).find("Screenshot saved: " + shot) != std::string::npos;
+  }));
+  std::string png = test::ReadFileText(shot);
+  ASSERT_GT(png.size(), 24u);
+  EXPECT_EQ(png.substr(1, 3), "PNG");
+  EXPECT_EQ((uint8_t(png[18]) << 8) | uint8_t(png[19]), 640);
+
+  // The P of "Paused", its top-left dot, on the doubled screen.
+  Key(window, "p");
+  EXPECT_TRUE(Eventually([&] {
+    TWindowPicture p = Grab(display_, window);
+    return p.Width == 1280 && p.At(432, 440) == 0xFFFFFF;
+  }));
+  Key(window, "p");
+
+  std::string settings = dir_.File("config/zorbin/zorbin.ini");
+  Key(window, "alt+Return");
+  EXPECT_TRUE(Eventually([&] { return Geometry(window) == "1600x1200"; })) << Geometry(window);
+  EXPECT_TRUE(Eventually([&] { return test::ReadFileText(settings) == "[Video]\nFullscreen=1\n"; }));
+  Key(window, "alt+Return");
+  EXPECT_TRUE(Eventually([&] { return Geometry(window) == "1280x960"; })) << Geometry(window);
+  EXPECT_TRUE(Eventually([&] { return test::ReadFileText(settings) == "[Video]\nFullscreen=0\n"; }));
+}
+
+TEST(PlayerHelp, HelpListsEverySwitchAndExitsWithoutAWindowOrLog) {
+  test::TTempDir dir;
+  for (const char* help : {"-help", "--help", "-h"}) {
+    TRunResult run = RunGame(dir.Path(), help);
+    EXPECT_EQ(run.ExitStatus, 0) << help;
+    for (const char* item :
+         {"-version", "-seed N", "-scale N|auto", "-fullscreen", "-config FILE", "-record FILE", "-replay FILE",
+          "-map NAME", "-watch", "-edit FOLDER", "-nolog", "-mainlog FILE", "zorbin.ini", "F12", "Escape"})
+      EXPECT_NE(run.Output.find(item), std::string::npos) << help << ": " << item;
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.File("zorbin.log")));
+}
+
+}  // namespace player_window
+}  // namespace zorbin::e2e
