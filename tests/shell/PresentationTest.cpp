@@ -1,4 +1,4 @@
-// Scaling arithmetic, the nearest-neighbour copy, dimming and screenshot names.
+// Layout arithmetic, the nearest-neighbour copy, dimming and screenshot names.
 #include "shell/Presentation.h"
 #include "shell/Screenshot.h"
 
@@ -40,18 +40,6 @@ TEST(Presentation, LayoutsForWindowAutoAndFullscreen) {
   EXPECT_EQ(tiny.ScreenWidth, 640);
   EXPECT_EQ(tiny.Scale, 1);
   EXPECT_EQ(tiny.OffsetX, 0);
-}
-
-TEST(Presentation, MousePositionsMapBackToTheFrame) {
-  TLayout full = FullscreenLayout(1920, 1080, 640, 480);
-  int x = 320 + 2 * 100 + 1, y = 60 + 2 * 50;
-  ScreenToFrame(full, 640, 480, x, y);
-  EXPECT_EQ(x, 100);
-  EXPECT_EQ(y, 50);
-  x = 5, y = 1079;  // on the black border: the nearest frame edge
-  ScreenToFrame(full, 640, 480, x, y);
-  EXPECT_EQ(x, 0);
-  EXPECT_EQ(y, 479);
 }
 
 TEST(Presentation, ScaledFramePixelsAreTheFramePixelsRepeated) {
