@@ -35,12 +35,13 @@ bool HaveCommands() {
   return true;
 }
 
-// Retries check every 50 ms for at most 15 s: the window and the X server
-// answer when they are ready, not at a fixed time.
+// Retries check every 100 ms for at most a minute (a loaded machine starts
+// the game slowly): the window and the X server answer when they are
+// ready, not at a fixed time.
 bool Eventually(const std::function<bool()>& check) {
-  for (int i = 0; i < 300; ++i) {
+  for (int i = 0; i < 600; ++i) {
     if (check()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
   return check();
 }
@@ -86,9 +87,20 @@ class PlayerWindow : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!HaveCommands()) GTEST_SKIP() << "Xvfb, xdotool or xwd is not installed";
-    display_ = ":" + std::to_string(40 + getpid() % 500);
-    xvfb_ = Shell("Xvfb " + display_ + " -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 & echo $!");
-    ASSERT_TRUE(Eventually([&] { return !X("xdotool getdisplaygeometry").empty(); })) << "Xvfb did not start";
+    // A display number of this process's own; when another server has it,
+    // Xvfb ends at once and the next number is tried.
+    for (int n = 100 + getpid() % 800, tries = 0; tries < 20 && display_.empty(); ++n, ++tries) {
+      std::string candidate = ":" + std::to_string(n);
+      if (!Shell("DISPLAY=" + candidate + " xdotool getdisplaygeometry 2>/dev/null").empty()) continue;
+      xvfb_ = Shell("Xvfb " + candidate + " -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 & echo $!");
+      xvfb_ = xvfb_.substr(0, xvfb_.find('\n'));
+      bool answers = Eventually([&] {
+        return !Shell("DISPLAY=" + candidate + " xdotool getdisplaygeometry 2>/dev/null").empty() ||
+               Shell("kill -0 " + xvfb_ + " 2>/dev/null && echo alive").empty();
+      });
+      if (answers && !Shell("kill -0 " + xvfb_ + " 2>/dev/null && echo alive").empty()) display_ = candidate;
+    }
+    ASSERT_FALSE(display_.empty()) << "Xvfb did not start";
   }
   void TearDown() override {
     StopGame();
@@ -103,7 +115,7 @@ class PlayerWindow : public ::testing::Test {
     std::string env = "env -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy DISPLAY=" + display_ +
                       " XDG_CONFIG_HOME=" + dir_.File("config") + " XDG_DATA_HOME=" + dir_.File("data");
     game_ = Shell(env + " '" + std::string(ZORBIN_BIN_DIR) + "/zorbin' -mainlog '" + dir_.File("game.log") + "' " +
-                  arguments + " >/dev/null 2>&1 & echo $!");
+                  arguments + " >'" + dir_.File("game.out") + "' 2>&1 & echo $!");
     std::string window;
     Eventually([&] {
       window = X("xdotool search --name Zorbin");
@@ -149,14 +161,16 @@ class PlayerWindow : public ::testing::Test {
 
 TEST_F(PlayerWindow, ScaleTwoDoublesTheFramePixels) {
   std::string window = StartGame("");
-  ASSERT_FALSE(window.empty());
+  ASSERT_FALSE(window.empty()) << test::ReadFileText(dir_.File("game.out"))
+                               << test::ReadFileText(dir_.File("game.log")).size();
   EXPECT_EQ(Geometry(window), "640x480");
   TWindowPicture single = SettledPicture(window);
   StopGame();
   ASSERT_EQ(single.Width, 640);
 
   window = StartGame("-scale 2");
-  ASSERT_FALSE(window.empty());
+  ASSERT_FALSE(window.empty()) << test::ReadFileText(dir_.File("game.out"))
+                               << test::ReadFileText(dir_.File("game.log")).size();
   EXPECT_EQ(Geometry(window), "1280x960");
   TWindowPicture doubled = SettledPicture(window);
   ASSERT_EQ(doubled.Width, 1280);
@@ -170,7 +184,8 @@ TEST_F(PlayerWindow, ScaleTwoDoublesTheFramePixels) {
 
 TEST_F(PlayerWindow, FullscreenScreenshotAndPauseWhilePlaying) {
   std::string window = StartGame("-scale 2");
-  ASSERT_FALSE(window.empty());
+  ASSERT_FALSE(window.empty()) << test::ReadFileText(dir_.File("game.out"))
+                               << test::ReadFileText(dir_.File("game.log")).size();
   SettledPicture(window);  // the title card, waiting for Space
   Key(window, "space");    // past it: frames are presented now
 
