@@ -151,6 +151,8 @@ static void TakeScreenshot() {
 
 // The last frame, dimmed and labelled, until the player goes on. No frame
 // is handed out meanwhile, so the play loop simply waits.
+static void DispatchEvents();
+
 static void WaitWhilePaused() {
   SDL_Surface* still = SDL_ConvertSurface(BackBuffer, BackBuffer->format, SDL_SWSURFACE);
   if (still) {
@@ -160,7 +162,8 @@ static void WaitWhilePaused() {
     SDL_Flip(Screen);
   }
   while (gPaused) {
-    PollEvents();
+    // Not PollEvents: its hook belongs to a frame, and no frame passes here.
+    DispatchEvents();
     if (gScreenshotWanted) TakeScreenshot();
     if (gPaused) Clock().Delay(10);
   }
@@ -335,6 +338,10 @@ static void MapMouseToFrame(SDL_Event& event) {
 
 void PollEvents() {
   if (BeforePollHook) BeforePollHook();
+  DispatchEvents();
+}
+
+static void DispatchEvents() {
   SDL_Event event;
   while (SDL_PollEvent(&event)) {
     if (HandlePlayerEvent(event)) continue;
