@@ -25,8 +25,10 @@ foreach(program IN ITEMS zorbin zorbin-demo zorbin-tool)
   endif()
   list(APPEND install_files ${out})
 endforeach()
-install(PROGRAMS ${install_dir}/bin/zorbin ${install_dir}/bin/zorbin-demo ${install_dir}/bin/zorbin-tool
-        DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Games go to games/ beside bin/, as Debian keeps them; the pack author's
+# tool is an ordinary program.
+install(PROGRAMS ${install_dir}/bin/zorbin ${install_dir}/bin/zorbin-demo DESTINATION games)
+install(PROGRAMS ${install_dir}/bin/zorbin-tool DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # The icon: a 16-pixel picture enlarged by whole factors.
 set(icon_tga ${install_dir}/icon/zorbin.tga)
@@ -53,6 +55,13 @@ foreach(page IN ITEMS zorbin.6 zorbin-demo.1 zorbin-tool.1)
   list(APPEND install_files ${out})
   install(FILES ${out} DESTINATION ${CMAKE_INSTALL_MANDIR}/man${section})
 endforeach()
+# The package's change log, in Debian's format, with the project's version.
+configure_file(${CMAKE_SOURCE_DIR}/data/install/changelog.in ${install_dir}/changelog @ONLY)
+add_custom_command(OUTPUT ${install_dir}/changelog.gz
+  COMMAND ${ZORBIN_GZIP} -9nc ${install_dir}/changelog > ${install_dir}/changelog.gz
+  DEPENDS ${install_dir}/changelog COMMENT "Compressing the change log")
+list(APPEND install_files ${install_dir}/changelog.gz)
+install(FILES ${install_dir}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/zorbin)
 add_custom_target(zorbin_install_files ALL DEPENDS ${install_files})
 
 set(ZORBIN_APP_ID org.example.zorbin)

@@ -51,18 +51,18 @@ TEST_F(Installed, DemoPlaysAKeptSolutionFromThePackInsideItself) {
   test::TTempDir play;
   std::string solution = std::string(ZORBIN_SOURCE_DIR) + "/data/solutions/map_a.txt";
   test::TRun run =
-      Shell("cd '" + play.Path() + "' && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy '" + At("bin/zorbin-demo") +
+      Shell("cd '" + play.Path() + "' && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy '" + At("games/zorbin-demo") +
             "' --seed 5 --input '" + solution + "' --max-frames 10000 -mainlog demo.log 2>/dev/null");
   EXPECT_EQ(run.code, 2);
   std::vector<std::string> lines = test::SplitLines(run.out);
   ASSERT_FALSE(lines.empty());
   EXPECT_NE(std::find(lines.begin(), lines.end(), "visit 1 Map_A"), lines.end()) << run.out;
   EXPECT_EQ(lines.back(), "frames 2304 exit 2");
-  EXPECT_FALSE(std::filesystem::exists(At("bin/Zorbin.data")));
+  EXPECT_FALSE(std::filesystem::exists(At("games/Zorbin.data")));
 }
 
 TEST_F(Installed, ToolListsThePackOfTheInstalledGame) {
-  test::TRun run = Shell("'" + At("bin/zorbin-tool") + "' list '" + At("bin/zorbin") + "' 2>&1");
+  test::TRun run = Shell("'" + At("bin/zorbin-tool") + "' list '" + At("games/zorbin") + "' 2>&1");
   EXPECT_EQ(run.code, 0) << run.out;
   EXPECT_NE(run.out.find("$main$.ini"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("Map_A\\map00.mpt"), std::string::npos) << run.out;
@@ -70,7 +70,7 @@ TEST_F(Installed, ToolListsThePackOfTheInstalledGame) {
 
 TEST_F(Installed, ProgramsTellTheProjectVersion) {
   std::string version = ZORBIN_VERSION;
-  test::TRun game = Shell("cd '" + prefix_->Path() + "' && '" + At("bin/zorbin") + "' -version");
+  test::TRun game = Shell("cd '" + prefix_->Path() + "' && '" + At("games/zorbin") + "' -version");
   EXPECT_EQ(game.code, 0);
   EXPECT_EQ(game.out, "zorbin " + version + "\n");
   test::TRun tool = Shell("'" + At("bin/zorbin-tool") + "' --version");
@@ -79,7 +79,7 @@ TEST_F(Installed, ProgramsTellTheProjectVersion) {
   std::string metainfo = test::ReadFileText(At("share/metainfo/org.example.zorbin.metainfo.xml"));
   EXPECT_NE(metainfo.find("<release version=\"" + version + "\""), std::string::npos);
   // No log and no window: the version is told before anything starts.
-  EXPECT_FALSE(std::filesystem::exists(At("bin/zorbin.log")));
+  EXPECT_FALSE(std::filesystem::exists(At("games/zorbin.log")));
 }
 
 TEST_F(Installed, MenuEntryIconsManPagesAndDocuments) {
