@@ -70,13 +70,13 @@ TEST_F(LoggerTest, MainlogAndSafelog) {
 
 TEST_F(LoggerTest, InstalledProgramLogsInTheStateFolderUnlessMainlogNamesAFile) {
   test::TEnvScope state("XDG_STATE_HOME", dir_.Path().c_str());
-  Open({"/usr/games/zorbin"});
+  Open({"/usr/zorbin-absent/zorbin"});
   Log->Status("a", "c");
   EXPECT_EQ(Log->FileName(), dir_.File("zorbin/zorbin.log"));
   Log.reset();
   EXPECT_EQ(ReadFileText(dir_.File("zorbin/zorbin.log")), "(c) a\r\n");
   std::string named = dir_.File("named.log");
-  Open({"/usr/games/zorbin", "-mainlog", named});
+  Open({"/usr/zorbin-absent/zorbin", "-mainlog", named});
   Log->Status("b", "c");
   Log.reset();
   EXPECT_EQ(ReadFileText(named), "(c) b\r\n");
