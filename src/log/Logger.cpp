@@ -27,7 +27,7 @@ TLogger::TLogger(const std::string& fileName, bool append) {
   std::string name = fileName;
   if (name.empty() && Parameters) Parameters->GetValue("mainlog", false, name);
   if (name.empty()) name = DefaultLogName(exeDir_, exeName_);
-  if (Parameters && Parameters->IndexOf("safelog", false) >= 0) name = exeDir_ + "run.log";
+  if (Parameters && Parameters->IndexOf("safelog", false) >= 0) name = LogFolder(exeDir_) + "run.log";
   fileName_ = name;
 
   try {

@@ -37,11 +37,15 @@ bool MakeFolders(const std::string& dir) {
   return std::filesystem::is_directory(dir, error);
 }
 
-std::string DefaultLogName(const std::string& exeDir, const std::string& exeName) {
-  if (ProgramFolderWritable(exeDir)) return exeDir + exeName.substr(0, exeName.find('.')) + ".log";
+std::string LogFolder(const std::string& exeDir) {
+  if (ProgramFolderWritable(exeDir)) return exeDir;
   std::string folder = UserStateFolder();
   MakeFolders(folder);
-  return folder + exeName.substr(0, exeName.find('.')) + ".log";
+  return folder;
+}
+
+std::string DefaultLogName(const std::string& exeDir, const std::string& exeName) {
+  return LogFolder(exeDir) + exeName.substr(0, exeName.find('.')) + ".log";
 }
 
 }  // namespace zorbin

@@ -20,9 +20,11 @@ std::string UserDataFolder();
 // Creates the folder and its parents; false when that fails.
 bool MakeFolders(const std::string& dir);
 
-// The log file used when no switch names one: beside the program while its
-// folder is writable, else in the user's state folder (created); the game's
-// is zorbin.log in both.
+// The folder of the log: the program's own while it is writable, else the
+// user's state folder (created).
+std::string LogFolder(const std::string& exeDir);
+// The log file used when no switch names one, in LogFolder; the game's is
+// zorbin.log.
 std::string DefaultLogName(const std::string& exeDir, const std::string& exeName);
 
 }  // namespace zorbin

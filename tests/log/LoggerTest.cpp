@@ -80,6 +80,11 @@ TEST_F(LoggerTest, InstalledProgramLogsInTheStateFolderUnlessMainlogNamesAFile) 
   Log->Status("b", "c");
   Log.reset();
   EXPECT_EQ(ReadFileText(named), "(c) b\r\n");
+  // The safe log too stays out of the program's folder.
+  Open({"/usr/zorbin-absent/zorbin", "-safelog"});
+  Log->Status("c", "c");
+  Log.reset();
+  EXPECT_EQ(ReadFileText(dir_.File("zorbin/run.log")), "(c) c\r\n");
 }
 
 TEST_F(LoggerTest, AppendKeepsOldLinesOtherwiseReplaced) {
