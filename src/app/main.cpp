@@ -4,6 +4,7 @@
 #include "log/Logger.h"
 #include "util/ProcessExit.h"
 
+#include <cstdio>
 #include <exception>
 #include <string>
 #include <vector>
@@ -11,6 +12,11 @@
 int main(int argc, char** argv) {
   using namespace zorbin;
   std::vector<std::string> args(argv, argv + argc);
+  // Answered before anything starts: no window and no log.
+  if (args.size() == 2 && args[1] == "-version") {
+    std::printf("zorbin %s\n", ZORBIN_VERSION);
+    return 0;
+  }
   args[0] = ProgramPath(args[0]);
   InitializeUnits(args);
   int code = 0;
