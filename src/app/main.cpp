@@ -1,9 +1,11 @@
 // The game program: units up, the entry sequence, units down.
+#include "app/PlaySwitches.h"
 #include "app/Units.h"
 #include "app/Zorbin.h"
 #include "log/Logger.h"
 #include "util/ProcessExit.h"
 
+#include <cstdio>
 #include <exception>
 #include <string>
 #include <vector>
@@ -12,10 +14,18 @@ int main(int argc, char** argv) {
   using namespace zorbin;
   std::vector<std::string> args(argv, argv + argc);
   args[0] = ProgramPath(args[0]);
+  // Refused before anything starts: a bad switch or recording plays nothing.
+  TPlaySwitches switches;
+  std::optional<uint32_t> seed;
+  std::string error;
+  if (!TakePlaySwitches(args, switches, error) || !StartPlaySwitches(switches, seed, error)) {
+    std::fprintf(stderr, "zorbin: %s\n", error.c_str());
+    return 1;
+  }
   InitializeUnits(args);
   int code = 0;
   try {
-    code = RunZorbin();
+    code = RunZorbin(seed);
   } catch (const std::exception& e) {
     Log->Error(e.what(), "Zorbin");
     code = 1;
