@@ -1,4 +1,5 @@
 // The game program: units up, the entry sequence, units down.
+#include "app/KeySettings.h"
 #include "app/PlaySwitches.h"
 #include "app/Units.h"
 #include "app/Zorbin.h"
@@ -18,7 +19,8 @@ int main(int argc, char** argv) {
   TPlaySwitches switches;
   std::optional<uint32_t> seed;
   std::string error;
-  if (!TakePlaySwitches(args, switches, error) || !StartPlaySwitches(switches, seed, error)) {
+  if (!TakeConfigSwitch(args, error) || !TakePlaySwitches(args, switches, error) ||
+      !StartPlaySwitches(switches, seed, error)) {
     std::fprintf(stderr, "zorbin: %s\n", error.c_str());
     return 1;
   }

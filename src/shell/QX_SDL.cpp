@@ -71,6 +71,18 @@ static void OpenJoystick() {
     SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
 }
 
+void ApplyBindings(const TKeyBindings& bindings) {
+  Bindings = bindings;
+  if (!Screen || Bindings.JoystickEnabled == (gJoystick != nullptr)) return;
+  if (gJoystick) {
+    SDL_JoystickClose(gJoystick);
+    gJoystick = nullptr;
+    SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+  } else {
+    OpenJoystick();
+  }
+}
+
 // Frame timing: the period (25 ms until SetFrameRate), the tick at which the
 // current frame may be presented, the frames presented and the ms left
 // before the deadlines, summed.

@@ -71,6 +71,8 @@ extern std::function<void(int key, bool down)> KeyChangeHook;
 extern TKeyBindings Bindings;
 // While a recording plays, the keyboard and joystick reach only the Quit key.
 extern bool OnlyQuitFromDevices;
+// New bindings once the display is up; opens or closes the joystick to suit.
+void ApplyBindings(const TKeyBindings& bindings);
 // Sets a logical key as an input event would.
 void SetKey(int key, bool down);
 

@@ -4,6 +4,7 @@
 #include "DemoScript.h"
 #include "FrameChecksums.h"
 
+#include "app/KeySettings.h"
 #include "app/Units.h"
 #include "app/Zorbin.h"
 #include "game/ZORBPlayMapPackUnit.h"
@@ -41,7 +42,7 @@ void PrintLastLine(int code) {
   std::fprintf(stderr, "zorbin-demo: %s\n", message.c_str());
   std::fprintf(stderr,
                "usage: zorbin-demo [--seed N] [--input FILE] [--record FILE] [--shot FRAME:FILE ...] [--max-frames N] "
-               "[--checksums FILE] [log switches]\n");
+               "[--checksums FILE] [--config FILE] [log switches]\n");
   PrintLastLine(1);
   std::exit(1);
 }
@@ -63,6 +64,7 @@ int main(int argc, char** argv) {
   std::vector<demo::TShot> shots;
   uint32_t maxFrames = 0;
   std::vector<std::string> params = {ProgramPath(argv[0])};
+  std::string configFile;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     auto value = [&]() -> std::string {
@@ -76,6 +78,8 @@ int main(int argc, char** argv) {
     } else if (arg == "--input") {
       std::string error;
       if (!ReadInputScript(value(), input, error)) FailEarly(error);
+    } else if (arg == "--config") {
+      configFile = value();
     } else if (arg == "--record") {
       recordFile = value();
     } else if (arg == "--shot") {
@@ -90,6 +94,11 @@ int main(int argc, char** argv) {
     }
   }
 
+  if (!configFile.empty()) {
+    std::vector<std::string> config = {"", "--config", configFile};
+    std::string error;
+    if (!TakeConfigSwitch(config, error)) FailEarly(error);
+  }
   // A recording names the seed it was played with; --seed overrides it.
   if (!seed) seed = input.Seed;
   if (!recordFile.empty()) {
