@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 
 namespace zorbin::e2e {
 namespace {
@@ -43,6 +44,33 @@ TEST(Recording, EachKeptSolutionReplaysFromItsRecordingAndRecordsTheSameAgain) {
     EXPECT_EQ(test::ReadFileText(folder.File("second.txt")), first) << name;
   }
   EXPECT_GE(solutions, 6);
+}
+
+TEST(Recording, RemappedKeysWalkAsTheDefaultOnesDid) {
+  test::TTempDir folder;
+  std::string dir = DataFolderWith(folder);
+  std::string solution = test::ReadFileText(std::string(ZORBIN_SOURCE_DIR) + "/data/solutions/map_a.txt");
+  std::string remapped;
+  std::istringstream lines(solution);
+  for (std::string line; std::getline(lines, line);) {
+    for (const auto& [from, to] : {std::pair<std::string, std::string>{" left ", " a "}, {" right ", " d "}})
+      if (size_t at = line.find(from); at != std::string::npos) line.replace(at, from.size(), to);
+    remapped += line + "\n";
+  }
+  ASSERT_NE(remapped, solution);
+  test::WriteFileText(folder.File("keys.ini"), "[Keys]\nLeft=a\nRight=d,k\n");
+  test::WriteFileText(folder.File("remapped.txt"), remapped);
+  // Bounded runs: keys that walked nowhere would never end the game.
+  TRunResult original = RunDemo(dir, "--seed 5 --input '" + std::string(ZORBIN_SOURCE_DIR) +
+                                         "/data/solutions/map_a.txt' --max-frames 3000 -nolog");
+  TRunResult run =
+      RunDemo(dir, "--seed 5 --input remapped.txt --config keys.ini --record rec.txt --max-frames 3000 -nolog");
+  EXPECT_EQ(run.Output, original.Output);
+  EXPECT_NE(run.Output.find("visit 1 Map_A"), std::string::npos) << run.Output;
+  // The recording holds the game's keys, not the physical ones.
+  std::string recording = test::ReadFileText(folder.File("rec.txt"));
+  EXPECT_NE(recording.find(" left down\n"), std::string::npos);
+  EXPECT_EQ(recording.find(" a down\n"), std::string::npos);
 }
 
 TEST(Recording, SeedSwitchOverridesTheRecordingAndARunWithoutKeysStillNamesItsSeed) {
