@@ -1,4 +1,6 @@
 // The game program: units up, the entry sequence, units down.
+#include "app/KeySettings.h"
+#include "app/PlaySwitches.h"
 #include "app/Units.h"
 #include "app/Zorbin.h"
 #include "log/Logger.h"
@@ -18,10 +20,19 @@ int main(int argc, char** argv) {
     return 0;
   }
   args[0] = ProgramPath(args[0]);
+  // Refused before anything starts: a bad switch or recording plays nothing.
+  TPlaySwitches switches;
+  std::optional<uint32_t> seed;
+  std::string error;
+  if (!TakeConfigSwitch(args, error) || !TakePlaySwitches(args, switches, error) ||
+      !StartPlaySwitches(switches, seed, error)) {
+    std::fprintf(stderr, "zorbin: %s\n", error.c_str());
+    return 1;
+  }
   InitializeUnits(args);
   int code = 0;
   try {
-    code = RunZorbin();
+    code = RunZorbin(seed);
   } catch (const std::exception& e) {
     Log->Error(e.what(), "Zorbin");
     code = 1;
