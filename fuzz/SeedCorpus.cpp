@@ -102,6 +102,8 @@ void PackSeeds(const fs::path& scratch) {
   Seed("fuzz_ini", "main.ini", Text(scratch / "$main$.ini"));
   Seed("fuzz_ini", "objects.ini", kObjects);
   Seed("fuzz_ini", "macro.ini", kMacro);
+  Seed("fuzz_input_script", "recording",
+       "# zorbin recording: --seed 5\n64 space down\n65 space up # c\r\n\n80 27 down\n");
   Seed("fuzz_macro", "bee", std::string("32,224,197,223,896,160,192\n") + kMacro);
   Seed("fuzz_macro", "odd", std::string("4,,48,\nTimes=%1\r\nX=%9%%\r\nY=%2%3%\r\n%"));
   Seed("fuzz_map_setup", "objects-only", kObjects);

@@ -4,7 +4,7 @@
 // object list walked. A line without "%" must come back unchanged, and no
 // line may grow by more than its placeholders can hold.
 #include "formats/QXINIFile.h"
-#include "game/ZORBPlay1MapUnit.h"
+#include "game/ZORBObjectFactory.h"
 #include "log/Logger.h"
 #include "log/ParametersUnit.h"
 #include "util/QXToolbox.h"

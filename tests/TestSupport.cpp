@@ -132,4 +132,22 @@ bool TCapturedLog::Contains(const std::string& line) const {
   return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
+TEnvScope::TEnvScope(const char* name, const char* value) : name_(name) {
+  if (const char* old = std::getenv(name)) {
+    had_ = true;
+    old_ = old;
+  }
+  if (value)
+    setenv(name, value, 1);
+  else
+    unsetenv(name);
+}
+
+TEnvScope::~TEnvScope() {
+  if (had_)
+    setenv(name_.c_str(), old_.c_str(), 1);
+  else
+    unsetenv(name_.c_str());
+}
+
 }  // namespace zorbin::test

@@ -50,6 +50,21 @@ inline constexpr uint32_t A = 0x102030, B = 0x405060, C = 0x708090, D = 0xA0B0C0
 std::vector<uint8_t> Bgr(std::initializer_list<uint32_t> rgb);
 std::vector<uint8_t> operator+(std::vector<uint8_t> a, const std::vector<uint8_t>& b);
 
+// Sets an environment variable, or removes it for nullptr, until the object
+// goes; then the old value is back.
+class TEnvScope {
+ public:
+  TEnvScope(const char* name, const char* value);
+  ~TEnvScope();
+  TEnvScope(const TEnvScope&) = delete;
+  TEnvScope& operator=(const TEnvScope&) = delete;
+
+ private:
+  std::string name_;
+  bool had_ = false;
+  std::string old_;
+};
+
 // What a command-line tool left: its exit code and output streams.
 struct TRun {
   int code = -1;

@@ -7,6 +7,7 @@
 #include "storage/MAD4HighLevelUnit.h"
 #include "storage/QXStream.h"
 #include "util/ProcessExit.h"
+#include "util/UserFolders.h"
 
 #include <unistd.h>
 
@@ -42,6 +43,9 @@ void InitializeUnits(const std::vector<std::string>& args) {
   MAD4Volumes = std::make_unique<TMAD4HighLevel>();
   UsesLine("QXStream, version 1.40");
   StreamOpener = std::make_unique<TQXStreamOpener>(Log->ExeDir(), MAD4Volumes.get());
+  // An installed game looks for no loose files in the system folder it lies
+  // in, but in the user's own data folder.
+  if (!ProgramFolderWritable(Log->ExeDir())) StreamOpener->SetBaseDir(UserDataFolder());
   UsesLine("FastPaletteUnit, version 1.00");
   UsesLine("RawPictureReaderFASTUnit, version 1.00");
   UsesLine("RawPictureUnit, version 1.00");

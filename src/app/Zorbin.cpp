@@ -1,6 +1,7 @@
 // Zorbin: start-up and shutdown, strictly in order.
 #include "app/Zorbin.h"
 
+#include "app/KeySettings.h"
 #include "game/ZORBPlayMapPackUnit.h"
 #include "log/Logger.h"
 #include "log/ParametersUnit.h"
@@ -43,6 +44,7 @@ int RunZorbin(std::optional<uint32_t> seed) {
   Log->Status("Random seed: " + std::to_string(RandSeedValue()), "Zorbin");
   Log->Header(kBanner, "Zorbin");
   QX_SDL::Initialize(kScreenWidth, kScreenHeight, kScreenDepth, QX_SDL::kBackBufferOption);
+  ApplyKeySettings();
   QX_SDL::SetCaption(kCaption);
   SDL_ShowCursor(SDL_DISABLE);
   QX_SDL::SetFrameRate(kFrameRate);

@@ -1,5 +1,7 @@
 // The game program: units up, the entry sequence, units down.
 #include "app/CommandLine.h"
+#include "app/KeySettings.h"
+#include "app/PlaySwitches.h"
 #include "app/Settings.h"
 #include "app/Units.h"
 #include "app/Zorbin.h"
@@ -15,25 +17,40 @@
 int main(int argc, char** argv) {
   using namespace zorbin;
   std::vector<std::string> args(argv, argv + argc);
-  // Before the units start: the help opens neither a log nor a window.
+  // Answered before anything starts: no window and no log.
   if (WantsHelp(args)) {
     std::fputs(HelpText().c_str(), stdout);
     return 0;
   }
+  if (args.size() == 2 && args[1] == "-version") {
+    std::printf("zorbin %s\n", ZORBIN_VERSION);
+    return 0;
+  }
   args[0] = ProgramPath(args[0]);
+  // Read before the play switches are taken out of args (-config among them).
+  const std::vector<std::string> given = args;
+  // Refused before anything starts: a bad switch or recording plays nothing.
+  TPlaySwitches switches;
+  std::optional<uint32_t> seed;
+  std::string error;
+  if (!TakeConfigSwitch(args, error) || !TakePlaySwitches(args, switches, error) ||
+      !StartPlaySwitches(switches, seed, error)) {
+    std::fprintf(stderr, "zorbin: %s\n", error.c_str());
+    return 1;
+  }
   InitializeUnits(args);
-  TPlayerSwitches switches = ReadPlayerSwitches(args);
-  TSettings settings(switches.ConfigFile.empty() ? TSettings::DefaultFileName() : switches.ConfigFile);
+  TPlayerSwitches player = ReadPlayerSwitches(given);
+  TSettings settings(player.ConfigFile.empty() ? TSettings::DefaultFileName() : player.ConfigFile);
   QX_SDL::TPresentation presentation;
-  presentation.Scale = switches.Scale.value_or(settings.Scale());
-  presentation.Fullscreen = switches.Fullscreen || settings.Fullscreen();
+  presentation.Scale = player.Scale.value_or(settings.Scale());
+  presentation.Fullscreen = player.Fullscreen || settings.Fullscreen();
   presentation.PlayerKeys = true;
   presentation.PauseOnFocusLoss = settings.PauseOnFocusLoss();
   QX_SDL::SetPresentation(presentation);
   QX_SDL::FullscreenChangedHook = [&settings](bool on) { settings.SaveFullscreen(on); };
   int code = 0;
   try {
-    code = RunZorbin();
+    code = RunZorbin(seed);
   } catch (const std::exception& e) {
     Log->Error(e.what(), "Zorbin");
     code = 1;

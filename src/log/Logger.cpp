@@ -4,6 +4,7 @@
 #include "log/ParametersUnit.h"
 #include "util/QXToolbox.h"
 #include "util/Streams.h"
+#include "util/UserFolders.h"
 
 #include <chrono>
 #include <cstdio>
@@ -25,8 +26,8 @@ TLogger::TLogger(const std::string& fileName, bool append) {
 
   std::string name = fileName;
   if (name.empty() && Parameters) Parameters->GetValue("mainlog", false, name);
-  if (name.empty()) name = exeDir_ + exeName_.substr(0, exeName_.find('.')) + ".log";
-  if (Parameters && Parameters->IndexOf("safelog", false) >= 0) name = exeDir_ + "run.log";
+  if (name.empty()) name = DefaultLogName(exeDir_, exeName_);
+  if (Parameters && Parameters->IndexOf("safelog", false) >= 0) name = LogFolder(exeDir_) + "run.log";
   fileName_ = name;
 
   try {

@@ -80,10 +80,22 @@ std::vector<uint8_t> EncodePNG(int width, int height, const std::vector<uint8_t>
   return out;
 }
 
-bool SaveSurfaceFile(SDL_Surface* surface, const std::string& fileName) {
+std::vector<uint8_t> ScaleRGB(int width, int height, const std::vector<uint8_t>& rgb, int factor) {
+  std::vector<uint8_t> out;
+  out.reserve(size_t(width) * size_t(height) * 3u * size_t(factor) * size_t(factor));
+  for (int y = 0; y < height * factor; ++y) {
+    const uint8_t* row = rgb.data() + size_t(y / factor) * size_t(width) * 3u;
+    for (int x = 0; x < width * factor; ++x) out.insert(out.end(), row + (x / factor) * 3, row + (x / factor) * 3 + 3);
+  }
+  return out;
+}
+
+bool SaveSurfaceFile(SDL_Surface* surface, const std::string& fileName, int scale) {
   if (!surface) return false;
   if (EndsText(".bmp", fileName)) return SDL_SaveBMP(surface, fileName.c_str()) == 0;
-  std::vector<uint8_t> png = EncodePNG(surface->w, surface->h, SurfaceToRGB(surface));
+  std::vector<uint8_t> rgb = SurfaceToRGB(surface);
+  if (scale > 1) rgb = ScaleRGB(surface->w, surface->h, rgb, scale);
+  std::vector<uint8_t> png = EncodePNG(surface->w * scale, surface->h * scale, rgb);
   std::FILE* f = std::fopen(fileName.c_str(), "wb");
   if (!f) return false;
   bool ok = std::fwrite(png.data(), 1, png.size(), f) == png.size();

@@ -15,8 +15,11 @@ namespace zorbin {
 std::vector<uint8_t> SurfaceToRGB(SDL_Surface* surface);
 // The PNG file for width x height R, G, B bytes.
 std::vector<uint8_t> EncodePNG(int width, int height, const std::vector<uint8_t>& rgb);
+// R, G, B bytes enlarged by a whole factor, each pixel a factor x factor block
+// (a small pixel-art picture stays sharp at every size).
+std::vector<uint8_t> ScaleRGB(int width, int height, const std::vector<uint8_t>& rgb, int factor);
 // PNG, or BMP when fileName ends in ".bmp" (any case). False when the file
-// cannot be written or there is no surface.
-bool SaveSurfaceFile(SDL_Surface* surface, const std::string& fileName);
+// cannot be written or there is no surface. A PNG is enlarged by scale.
+bool SaveSurfaceFile(SDL_Surface* surface, const std::string& fileName, int scale = 1);
 
 }  // namespace zorbin

@@ -54,6 +54,36 @@ TMouseObjects* MouseObjects = nullptr;
 bool AudioReady = false;
 std::function<void()> AfterFlipHook;
 std::function<void()> BeforePollHook;
+std::function<void(int key, bool down)> KeyChangeHook;
+TKeyBindings Bindings;
+bool OnlyQuitFromDevices = false;
+
+static TJoystickKeys gJoystickKeys;
+static SDL_Joystick* gJoystick = nullptr;
+
+// Without a joystick the subsystem is closed again, silently: the game
+// then runs exactly as without joystick support.
+static void OpenJoystick() {
+  gJoystickKeys = TJoystickKeys();
+  if (!Bindings.JoystickEnabled || SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) return;
+  if (SDL_NumJoysticks() > 0) gJoystick = SDL_JoystickOpen(0);
+  if (gJoystick)
+    SDL_JoystickEventState(SDL_ENABLE);
+  else
+    SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+}
+
+void ApplyBindings(const TKeyBindings& bindings) {
+  Bindings = bindings;
+  if (!Screen || Bindings.JoystickEnabled == (gJoystick != nullptr)) return;
+  if (gJoystick) {
+    SDL_JoystickClose(gJoystick);
+    gJoystick = nullptr;
+    SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+  } else {
+    OpenJoystick();
+  }
+}
 std::function<void(bool)> FullscreenChangedHook;
 
 // The player's presentation, the desktop's size before the first mode was
@@ -251,6 +281,7 @@ void Initialize(uint16_t width, uint16_t height, uint16_t depth, uint32_t option
   gRemainingSum = 0;
   std::memset(Keys, 0, sizeof Keys);
   SetImageDepth(depth);
+  OpenJoystick();
   Init_Audio();
 }
 
@@ -283,6 +314,7 @@ void Finalize() {
     Log->Status("BASS: Shutdown...", "QX_SDL, Finalize");
     AudioReady = false;
   }
+  gJoystick = nullptr;  // SDL_Quit closes it
   SDL_Quit();
   delete MouseObjects;
   MouseObjects = nullptr;
@@ -350,14 +382,31 @@ static void DispatchEvents() {
     switch (event.type) {
       case SDL_KEYDOWN:
       case SDL_KEYUP: {
-        unsigned symbol = unsigned(event.key.keysym.sym);
-        if (symbol < 512) Keys[symbol] = event.type == SDL_KEYDOWN;
+        int key = Bindings.Translate(int(event.key.keysym.sym));
+        if (key != TKeyBindings::kNoKey && (!OnlyQuitFromDevices || key == SDLK_ESCAPE))
+          SetKey(key, event.type == SDL_KEYDOWN);
+        break;
+      }
+      case SDL_JOYBUTTONDOWN:
+      case SDL_JOYBUTTONUP:
+      case SDL_JOYHATMOTION:
+      case SDL_JOYAXISMOTION: {
+        std::vector<TKeyChange> changes;
+        gJoystickKeys.Translate(event, Bindings, changes);
+        for (const TKeyChange& change : changes)
+          if (!OnlyQuitFromDevices || change.first == SDLK_ESCAPE) SetKey(change.first, change.second);
         break;
       }
       case SDL_QUIT: SDL_Quit(); HaltProcess(2);
       default: break;
     }
   }
+}
+
+void SetKey(int key, bool down) {
+  if (key < 0 || key >= TKeyBindings::kKeyCount) return;
+  Keys[key] = down;
+  if (KeyChangeHook) KeyChangeHook(key, down);
 }
 
 void ClearKeys() { std::memset(Keys, 0, sizeof Keys); }

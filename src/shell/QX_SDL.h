@@ -4,6 +4,8 @@
 // screen objects and initialises audio. One display per process.
 #pragma once
 
+#include "shell/KeyBindings.h"
+
 #include <SDL.h>
 
 #include <cstdint>
@@ -60,6 +62,19 @@ extern bool AudioReady;
 // Hooks for headless runs: after every presented frame, before every poll.
 extern std::function<void()> AfterFlipHook;
 extern std::function<void()> BeforePollHook;
+// Called for every logical key event that reaches the key table.
+extern std::function<void(int key, bool down)> KeyChangeHook;
+
+// Physical keys and joystick input become logical keys through these
+// before the key table sees them. Set before Initialize: it opens the
+// first joystick only when the bindings enable one and one is present.
+extern TKeyBindings Bindings;
+// While a recording plays, the keyboard and joystick reach only the Quit key.
+extern bool OnlyQuitFromDevices;
+// New bindings once the display is up; opens or closes the joystick to suit.
+void ApplyBindings(const TKeyBindings& bindings);
+// Sets a logical key as an input event would.
+void SetKey(int key, bool down);
 
 // How the player wants the frame shown; set before Initialize. The default
 // shows the frame 1:1 in a window of its size, without player keys.

@@ -33,6 +33,9 @@ class TQXStreamOpener {
   std::unique_ptr<TStream> OpenStream(const std::string& name);
   bool FileExists(const std::string& name);
   void SetCurrentDir(const std::string& dir);
+  // The folder searched for loose files after the working folder; dir ends
+  // with a separator.
+  void SetBaseDir(const std::string& dir) { baseDir_ = dir; }
   void MountArchive(const std::string& fileName, int priority);
   void UnmountArchive(const std::string& fileName);
   std::string ResolveName(const std::string& name) const;

@@ -68,6 +68,25 @@ TEST_F(LoggerTest, MainlogAndSafelog) {
   EXPECT_EQ(Parameters->IndexOf("safelog", false), 3);
 }
 
+TEST_F(LoggerTest, InstalledProgramLogsInTheStateFolderUnlessMainlogNamesAFile) {
+  test::TEnvScope state("XDG_STATE_HOME", dir_.Path().c_str());
+  Open({"/usr/zorbin-absent/zorbin"});
+  Log->Status("a", "c");
+  EXPECT_EQ(Log->FileName(), dir_.File("zorbin/zorbin.log"));
+  Log.reset();
+  EXPECT_EQ(ReadFileText(dir_.File("zorbin/zorbin.log")), "(c) a\r\n");
+  std::string named = dir_.File("named.log");
+  Open({"/usr/zorbin-absent/zorbin", "-mainlog", named});
+  Log->Status("b", "c");
+  Log.reset();
+  EXPECT_EQ(ReadFileText(named), "(c) b\r\n");
+  // The safe log too stays out of the program's folder.
+  Open({"/usr/zorbin-absent/zorbin", "-safelog"});
+  Log->Status("c", "c");
+  Log.reset();
+  EXPECT_EQ(ReadFileText(dir_.File("zorbin/run.log")), "(c) c\r\n");
+}
+
 TEST_F(LoggerTest, AppendKeepsOldLinesOtherwiseReplaced) {
   test::WriteFileText(dir_.File("g.log"), "old\r\n");
   Open({dir_.File("g"), "-appendlog"});

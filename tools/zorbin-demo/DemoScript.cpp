@@ -4,46 +4,14 @@
 #include "pictures/ImageUnit.h"
 #include "pictures/PngWriterUnit.h"
 #include "shell/QX_SDL.h"
-#include "util/QXToolbox.h"
 
 #include <SDL.h>
 
 #include <cstdio>
-#include <sstream>
 
 namespace zorbin::demo {
 
-bool ParseScript(const std::string& text, std::vector<TScriptEvent>& events, std::string& error) {
-  std::istringstream in(text);
-  std::string line;
-  int number = 0;
-  while (std::getline(in, line)) {
-    ++number;
-    size_t hash = line.find('#');
-    if (hash != std::string::npos) line = line.substr(0, hash);
-    std::istringstream words(line);
-    std::string frame, key, how, extra;
-    if (!(words >> frame)) continue;
-    int32_t f = 0;
-    if (!(words >> key >> how) || (words >> extra) || !TryStrToInt(frame, f) || f < 0 ||
-        (how != "down" && how != "up")) {
-      error = "input line " + std::to_string(number) + " is not \"FRAME KEY down|up\"";
-      return false;
-    }
-    events.push_back(TScriptEvent{uint32_t(f), key, how == "down"});
-  }
-  return true;
-}
-
-int KeySymbol(const std::string& key) {
-  int32_t n = 0;
-  if (TryStrToInt(key, n)) return n >= 0 && n < 512 ? n : -1;
-  for (int k = 0; k < SDLK_LAST && k < 512; ++k)
-    if (SameText(SDL_GetKeyName(SDLKey(k)), key)) return k;
-  return -1;
-}
-
-TDemoScript::TDemoScript(std::vector<TScriptEvent> events, std::vector<TShot> shots, uint32_t maxFrames)
+TDemoScript::TDemoScript(std::vector<TInputEvent> events, std::vector<TShot> shots, uint32_t maxFrames)
     : events_(std::move(events)), shots_(std::move(shots)), maxFrames_(maxFrames) {}
 
 void TDemoScript::Install() {
@@ -57,7 +25,7 @@ void TDemoScript::CloseWindow() {
   SDL_PushEvent(&quit);
 }
 
-void TDemoScript::Deliver(const TScriptEvent& event) {
+void TDemoScript::Deliver(const TInputEvent& event) {
   int sym = KeySymbol(event.Key);
   if (sym < 0) {
     std::fprintf(stderr, "zorbin-demo: unknown key \"%s\"\n", event.Key.c_str());

@@ -4,6 +4,7 @@
 #include "DemoScript.h"
 #include "FrameChecksums.h"
 
+#include "app/KeySettings.h"
 #include "app/Units.h"
 #include "app/Zorbin.h"
 #include "game/ZORBPlayMapPackUnit.h"
@@ -18,9 +19,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
-#include <fstream>
 #include <memory>
-#include <sstream>
+#include <optional>
 
 namespace {
 
@@ -31,6 +31,7 @@ constexpr uint32_t kChecksumEvery = 50;
 
 // The exit hook is a plain function, so what it completes lives here.
 std::unique_ptr<demo::TFrameChecksums> gChecksums;
+std::unique_ptr<TInputRecorder> gRecorder;
 
 void PrintLastLine(int code) {
   std::printf("frames %u exit %d\n", QX_SDL::FrameCount(), code);
@@ -40,8 +41,8 @@ void PrintLastLine(int code) {
 [[noreturn]] void FailEarly(const std::string& message) {
   std::fprintf(stderr, "zorbin-demo: %s\n", message.c_str());
   std::fprintf(stderr,
-               "usage: zorbin-demo [--seed N] [--input FILE] [--shot FRAME:FILE ...] [--max-frames N] "
-               "[--checksums FILE] [log switches]\n");
+               "usage: zorbin-demo [--seed N] [--input FILE] [--record FILE] [--shot FRAME:FILE ...] [--max-frames N] "
+               "[--checksums FILE] [--config FILE] [log switches]\n");
   PrintLastLine(1);
   std::exit(1);
 }
@@ -58,10 +59,12 @@ int main(int argc, char** argv) {
   setenv("SDL_VIDEODRIVER", "dummy", 0);
   setenv("SDL_AUDIODRIVER", "dummy", 0);
   std::optional<uint32_t> seed;
-  std::vector<demo::TScriptEvent> events;
+  TInputScript input;
+  std::string recordFile;
   std::vector<demo::TShot> shots;
   uint32_t maxFrames = 0;
   std::vector<std::string> params = {ProgramPath(argv[0])};
+  std::string configFile;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     auto value = [&]() -> std::string {
@@ -73,13 +76,12 @@ int main(int argc, char** argv) {
     } else if (arg == "--max-frames") {
       maxFrames = ParseCount(arg, value());
     } else if (arg == "--input") {
-      std::string file = value();
-      std::ifstream in(file, std::ios::binary);
-      if (!in) FailEarly("cannot read " + file);
-      std::stringstream text;
-      text << in.rdbuf();
       std::string error;
-      if (!demo::ParseScript(text.str(), events, error)) FailEarly(error);
+      if (!ReadInputScript(value(), input, error)) FailEarly(error);
+    } else if (arg == "--config") {
+      configFile = value();
+    } else if (arg == "--record") {
+      recordFile = value();
     } else if (arg == "--shot") {
       std::string shot = value();
       size_t colon = shot.find(':');
@@ -92,9 +94,23 @@ int main(int argc, char** argv) {
     }
   }
 
+  if (!configFile.empty()) {
+    std::vector<std::string> config = {"", "--config", configFile};
+    std::string error;
+    if (!TakeConfigSwitch(config, error)) FailEarly(error);
+  }
+  // A recording names the seed it was played with; --seed overrides it.
+  if (!seed) seed = input.Seed;
+  if (!recordFile.empty()) {
+    gRecorder = std::make_unique<TInputRecorder>();
+    std::string error;
+    if (!gRecorder->Open(recordFile, error)) FailEarly(error);
+    QX_SDL::KeyChangeHook = [](int key, bool down) { gRecorder->Record(QX_SDL::FrameCount(), key, down); };
+  }
+
   TVirtualClock clock;
   SetClock(&clock);
-  demo::TDemoScript script(events, shots, maxFrames);
+  demo::TDemoScript script(input.Events, shots, maxFrames);
   script.Install();
   if (gChecksums) {
     std::string error;
@@ -112,6 +128,7 @@ int main(int argc, char** argv) {
   InitializeUnits(params);
   SetExitHook([](int code) {
     FinalizeUnits();
+    if (gRecorder) gRecorder->Finish();
     if (gChecksums && !gChecksums->Finish()) std::fprintf(stderr, "zorbin-demo: the frame checksums are incomplete\n");
     PrintLastLine(code);
   });

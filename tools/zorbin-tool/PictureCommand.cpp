@@ -4,6 +4,7 @@
 
 #include "pictures/ImageUnit.h"
 #include "pictures/PngWriterUnit.h"
+#include "util/QXToolbox.h"
 
 #include <cstdio>
 #include <string>
@@ -13,7 +14,18 @@ namespace zorbin::tool {
 int PictureCommand(const TArgs& argList) {
   TArgs positional = argList;
   if (!TakeArchiveOptions(positional)) return 1;
-  if (positional.size() != 2) return Fail("usage: picture NAME OUT [--archive FILE]");
+  int scale = 1;
+  for (size_t i = 0; i + 1 < positional.size(); ++i) {
+    if (positional[i] != "--scale") continue;
+    // Whole factors up to 64 keep the biggest icon of a 16-pixel source.
+    int32_t value = 0;
+    if (!TryStrToInt(positional[i + 1], value) || value < 1 || value > 64)
+      return Fail("--scale needs a number from 1 to 64, not \"" + positional[i + 1] + "\"");
+    scale = value;
+    positional.erase(positional.begin() + long(i), positional.begin() + long(i) + 2);
+    break;
+  }
+  if (positional.size() != 2) return Fail("usage: picture NAME OUT [--archive FILE] [--scale N]");
   // A path on disk as map and ini take it: absolute ("/tmp/x.tga") as it
   // stands, relative with "/" turned into "\".
   const std::string name = ResourceName(positional[0]);
@@ -27,7 +39,7 @@ int PictureCommand(const TArgs& argList) {
 
   TImage image(name);
   if (!image.Surface || image.Width() == 0) return Fail("no picture in " + name);
-  if (!SaveSurfaceFile(image.Surface, out)) return Fail("cannot write " + out);
+  if (!SaveSurfaceFile(image.Surface, out, scale)) return Fail("cannot write " + out);
   auto flag = [](bool b) { return b ? 1 : 0; };
   std::printf(
       "%dx%d frames=%d animated=%d looped=%d paused=%d colorkeyed=%d randomstart=%d framedelay=%d loopdelay=%d\n",

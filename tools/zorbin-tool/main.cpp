@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <exception>
 #include <map>
+#include <string>
 
 namespace zorbin::tool {
 
@@ -39,7 +40,7 @@ static const std::map<std::string, TCommand>& Commands() {
       {"append", {ArchiveAppend, "HOST ARCHIVE OUT"}},
       {"ini", {IniCommand, "NAME [--archive FILE]..."}},
       {"map", {MapCommand, "NAME [--save OUT MODE] [--archive FILE]..."}},
-      {"picture", {PictureCommand, "NAME OUT [--archive FILE]"}},
+      {"picture", {PictureCommand, "NAME OUT [--archive FILE] [--scale N]"}},
       {"qxr", {QxrCommand, "SOURCE OUT"}},
       {"tga", {TgaCommand, "XPM OUT [--id HEXBYTES] [--vstack] [--glyphs FILE]"}},
   };
@@ -47,7 +48,7 @@ static const std::map<std::string, TCommand>& Commands() {
 }
 
 static int Usage() {
-  std::fprintf(stderr, "usage: zorbin-tool COMMAND ARGS...\n");
+  std::fprintf(stderr, "usage: zorbin-tool COMMAND ARGS... | --version\n");
   for (const auto& [name, command] : Commands()) std::fprintf(stderr, "  %s %s\n", name.c_str(), command.usage);
   return 1;
 }
@@ -58,6 +59,10 @@ int main(int argc, char** argv) {
   using namespace zorbin;
   using namespace zorbin::tool;
   if (argc < 2) return Usage();
+  if (std::string(argv[1]) == "--version") {
+    std::printf("zorbin-tool %s\n", ZORBIN_VERSION);
+    return 0;
+  }
   auto it = Commands().find(argv[1]);
   if (it == Commands().end()) return Usage();
   // The tool keeps no log file of its own unless asked.

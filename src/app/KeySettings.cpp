@@ -1,0 +1,102 @@
+// KeySettings: key and joystick bindings from a settings file.
+#include "app/KeySettings.h"
+
+#include "formats/QXINIFile.h"
+#include "log/Logger.h"
+#include "shell/InputScript.h"
+#include "shell/QX_SDL.h"
+#include "util/QXToolbox.h"
+#include "util/Streams.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace zorbin {
+
+namespace {
+
+struct TActionName {
+  TKeyAction Action;
+  const char* Name;
+};
+constexpr TActionName kActions[] = {{TKeyAction::Left, "Left"},     {TKeyAction::Right, "Right"},
+                                    {TKeyAction::Action, "Action"}, {TKeyAction::Values, "Values"},
+                                    {TKeyAction::Appear, "Appear"}, {TKeyAction::Quit, "Quit"}};
+
+// The keys of a comma list; false when one of them is no key.
+bool ParseKeyList(const std::string& text, std::vector<int>& keys) {
+  std::stringstream list(text);
+  std::string name;
+  while (std::getline(list, name, ',')) {
+    int key = KeySymbol(Trim(name));
+    if (key < 0) return false;
+    keys.push_back(key);
+  }
+  return !keys.empty();
+}
+
+std::string gConfigFile;
+
+}  // namespace
+
+void LoadKeyBindings(const TIniFile& ini, TKeyBindings& bindings, const TSettingsWarning& warn) {
+  auto bad = [&](const std::string& section, const char* key, const std::string& value) {
+    warn("Bad value \"" + value + "\" for " + key + " in [" + section + "], the default is used");
+  };
+  for (const TActionName& action : kActions) {
+    std::string value = ini.ReadString("Keys", action.Name, "");
+    if (value.empty()) continue;
+    std::vector<int> keys;
+    if (ParseKeyList(value, keys))
+      bindings.BindKeys(action.Action, keys);
+    else
+      bad("Keys", action.Name, value);
+  }
+  std::string enabled = Trim(ini.ReadString("Joystick", "Enabled", ""));
+  if (enabled == "0" || enabled == "1")
+    bindings.JoystickEnabled = enabled == "1";
+  else if (!enabled.empty())
+    bad("Joystick", "Enabled", enabled);
+  for (const TActionName& action : kActions) {
+    if (action.Action == TKeyAction::Left || action.Action == TKeyAction::Right) continue;
+    std::string value = Trim(ini.ReadString("Joystick", action.Name, ""));
+    if (value.empty()) continue;
+    int32_t button = 0;
+    if (TryStrToInt(value, button) && button >= 0 && button < 256)
+      bindings.BindButton(action.Action, button);
+    else
+      bad("Joystick", action.Name, value);
+  }
+}
+
+bool TakeConfigSwitch(std::vector<std::string>& args, std::string& error) {
+  for (size_t i = 1; i < args.size(); ++i) {
+    if (args[i] != "-config" && args[i] != "/config" && args[i] != "--config") continue;
+    if (i + 1 >= args.size()) {
+      error = args[i] + " needs a value";
+      return false;
+    }
+    gConfigFile = args[i + 1];
+    args.erase(args.begin() + long(i), args.begin() + long(i) + 2);
+    if (!std::ifstream(gConfigFile)) {
+      error = "cannot read " + gConfigFile;
+      return false;
+    }
+    return true;
+  }
+  return true;
+}
+
+void ApplyKeySettings() {
+  if (gConfigFile.empty()) return;
+  std::ifstream in(gConfigFile, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  TMemoryStream stream(text.str());
+  TIniFile ini(stream);
+  TKeyBindings bindings;
+  LoadKeyBindings(ini, bindings, [](const std::string& message) { Log->Warning(message, "Settings"); });
+  QX_SDL::ApplyBindings(bindings);
+}
+
+}  // namespace zorbin

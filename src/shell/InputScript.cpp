@@ -1,0 +1,123 @@
+// InputScript: parsing and writing key input scripts and recordings.
+#include "shell/InputScript.h"
+
+#include "util/QXToolbox.h"
+
+#include <SDL.h>
+
+#include <charconv>
+#include <fstream>
+#include <sstream>
+
+namespace zorbin {
+
+const char* const kRecordingHeader = "# zorbin recording: --seed ";
+
+namespace {
+
+constexpr int kKeyCount = 512;  // the size of the shell's key table
+
+bool ParseSeed(const std::string& text, uint32_t& seed) {
+  const char* end = text.data() + text.size();
+  auto [at, ec] = std::from_chars(text.data(), end, seed);
+  return ec == std::errc() && at == end;
+}
+
+std::string Trimmed(const std::string& s) {
+  size_t first = s.find_first_not_of(" \t\r");
+  if (first == std::string::npos) return "";
+  return s.substr(first, s.find_last_not_of(" \t\r") - first + 1);
+}
+
+}  // namespace
+
+bool ParseInputScript(const std::string& text, const std::string& fileName, TInputScript& script, std::string& error) {
+  std::istringstream in(text);
+  std::string line;
+  int number = 0;
+  auto fail = [&](const std::string& expected) {
+    error = fileName + ":" + std::to_string(number) + ": expected " + expected;
+    return false;
+  };
+  while (std::getline(in, line)) {
+    ++number;
+    std::string header = Trimmed(kRecordingHeader);
+    if (number == 1 && line.compare(0, header.size(), header) == 0) {
+      uint32_t seed = 0;
+      std::string rest = Trimmed(line.substr(header.size()));
+      if (!ParseSeed(rest, seed)) return fail("\"" + header + " N\" with a seed 0-4294967295");
+      script.Seed = seed;
+      continue;
+    }
+    size_t hash = line.find('#');
+    if (hash != std::string::npos) line.resize(hash);
+    std::istringstream words(line);
+    std::string frame, key, how, extra;
+    if (!(words >> frame)) continue;
+    int32_t f = 0;
+    if (!(words >> key >> how) || (words >> extra) || !TryStrToInt(frame, f) || f < 0 || (how != "down" && how != "up"))
+      return fail("\"FRAME KEY down|up\"");
+    int32_t n = 0;
+    if (TryStrToInt(key, n) && (n < 0 || n >= kKeyCount)) return fail("a key number 0-511");
+    script.Events.push_back(TInputEvent{uint32_t(f), key, how == "down"});
+  }
+  return true;
+}
+
+bool ReadInputScript(const std::string& fileName, TInputScript& script, std::string& error) {
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) {
+    error = "cannot read " + fileName;
+    return false;
+  }
+  std::stringstream text;
+  text << in.rdbuf();
+  return ParseInputScript(text.str(), fileName, script, error);
+}
+
+int KeySymbol(const std::string& key) {
+  int32_t n = 0;
+  if (TryStrToInt(key, n)) return n >= 0 && n < kKeyCount ? n : -1;
+  for (int k = 0; k < SDLK_LAST && k < kKeyCount; ++k)
+    if (SameText(SDL_GetKeyName(SDLKey(k)), key)) return k;
+  return -1;
+}
+
+std::string KeyText(int symbol) {
+  if (symbol >= 0 && symbol < SDLK_LAST) {
+    std::string name = SDL_GetKeyName(SDLKey(symbol));
+    if (name.find_first_of(" \t#") == std::string::npos && KeySymbol(name) == symbol) return name;
+  }
+  return std::to_string(symbol);
+}
+
+TInputRecorder::~TInputRecorder() { Finish(); }
+
+bool TInputRecorder::Open(const std::string& fileName, std::string& error) {
+  file_ = std::fopen(fileName.c_str(), "wb");
+  if (!file_) error = "cannot write " + fileName;
+  return file_ != nullptr;
+}
+
+void TInputRecorder::WriteHeader() {
+  if (headerWritten_ || !file_) return;
+  headerWritten_ = true;
+  std::fprintf(file_, "%s%u\n", kRecordingHeader, RandSeedValue());
+  std::fflush(file_);
+}
+
+void TInputRecorder::Record(uint32_t frame, int symbol, bool down) {
+  if (!file_) return;
+  WriteHeader();
+  std::fprintf(file_, "%u %s %s\n", frame, KeyText(symbol).c_str(), down ? "down" : "up");
+  std::fflush(file_);
+}
+
+void TInputRecorder::Finish() {
+  if (!file_) return;
+  WriteHeader();
+  std::fclose(file_);
+  file_ = nullptr;
+}
+
+}  // namespace zorbin

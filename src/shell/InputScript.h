@@ -1,0 +1,61 @@
+// InputScript: the text form of key input that headless runs play and that
+// recordings are written in. One event a line, "FRAME KEY down|up", KEY being
+// a key name as SDL gives it or a key number; "#" starts a comment. A
+// recording's first line names the seed it was played with.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zorbin {
+
+struct TInputEvent {
+  uint32_t Frame = 0;
+  std::string Key;  // a key name as SDL gives it, or a key number
+  bool Down = true;
+};
+
+struct TInputScript {
+  std::vector<TInputEvent> Events;
+  std::optional<uint32_t> Seed;  // from a recording's first line
+};
+
+extern const char* const kRecordingHeader;  // followed by the seed
+
+// Parses the text of the file fileName. A malformed line fails the whole
+// script, with error "FILE:LINE: expected ...", so nothing plays from it.
+bool ParseInputScript(const std::string& text, const std::string& fileName, TInputScript& script, std::string& error);
+bool ReadInputScript(const std::string& fileName, TInputScript& script, std::string& error);
+
+// The SDL key symbol for a name or number; -1 when unknown. Names need SDL's
+// video started.
+int KeySymbol(const std::string& key);
+// The text KeySymbol reads back as symbol: its name where that is one word
+// and unambiguous, its number otherwise.
+std::string KeyText(int symbol);
+
+// Writes the key changes of a run as a script that plays it again.
+class TInputRecorder {
+ public:
+  TInputRecorder() = default;
+  ~TInputRecorder();
+  TInputRecorder(const TInputRecorder&) = delete;
+  TInputRecorder& operator=(const TInputRecorder&) = delete;
+
+  bool Open(const std::string& fileName, std::string& error);
+  // The seed line comes first, written when the seed in use is known: at
+  // the first event or at Finish. Every line is flushed, so a run that
+  // ends abruptly keeps what it played.
+  void Record(uint32_t frame, int symbol, bool down);
+  void Finish();
+
+ private:
+  void WriteHeader();
+  std::FILE* file_ = nullptr;
+  bool headerWritten_ = false;
+};
+
+}  // namespace zorbin

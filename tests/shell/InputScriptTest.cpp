@@ -1,0 +1,121 @@
+// Input scripts and recordings: what is read, what is refused and with
+// which place, and the recorder's bytes.
+#include "pictures/ImageUnit.h"
+#include "shell/ClockUnit.h"
+#include "shell/InputScript.h"
+#include "shell/QX_SDL.h"
+#include "util/QXToolbox.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace zorbin {
+namespace {
+
+std::string ScriptError(const std::string& text) {
+  TInputScript script;
+  std::string error;
+  EXPECT_FALSE(ParseInputScript(text, "in.txt", script, error)) << text;
+  return error;
+}
+
+TEST(InputScript, ReadsEventsCommentsBlankLinesAndTheRecordingSeed) {
+  TInputScript script;
+  std::string error;
+  ASSERT_TRUE(
+      ParseInputScript("# zorbin recording: --seed 4294967295\r\n\n  # only a comment\n64 space down # go\r\n"
+                       "65\tSpace\tup\n0 276 down",
+                       "in.txt", script, error))
+      << error;
+  EXPECT_EQ(script.Seed, std::optional<uint32_t>(4294967295u));
+  ASSERT_EQ(script.Events.size(), 3u);
+  EXPECT_EQ(script.Events[0].Frame, 64u);
+  EXPECT_EQ(script.Events[0].Key, "space");
+  EXPECT_TRUE(script.Events[0].Down);
+  EXPECT_EQ(script.Events[1].Key, "Space");
+  EXPECT_FALSE(script.Events[1].Down);
+  EXPECT_EQ(script.Events[2].Key, "276");
+
+  // A seed line anywhere but first is a comment; a script without one names none.
+  TInputScript plain;
+  ASSERT_TRUE(ParseInputScript("1 left down\n# zorbin recording: --seed x\n", "in.txt", plain, error));
+  EXPECT_FALSE(plain.Seed);
+  EXPECT_EQ(plain.Events.size(), 1u);
+}
+
+TEST(InputScript, RefusesHostileLinesWithFileLineAndWhatWasExpected) {
+  const std::string form = "expected \"FRAME KEY down|up\"";
+  EXPECT_EQ(ScriptError("1 left down\n2 left\n"), "in.txt:2: " + form);
+  EXPECT_EQ(ScriptError("left 1 down\n"), "in.txt:1: " + form);
+  EXPECT_EQ(ScriptError("1 left down up\n"), "in.txt:1: " + form);
+  EXPECT_EQ(ScriptError("1 left DOWN\n"), "in.txt:1: " + form);
+  EXPECT_EQ(ScriptError("-5 left down\n"), "in.txt:1: " + form);
+  EXPECT_EQ(ScriptError("2147483648 left down\n"), "in.txt:1: " + form);
+  EXPECT_EQ(ScriptError("1x left down\n"), "in.txt:1: " + form);
+  EXPECT_EQ(ScriptError(std::string("1 left\0down\n", 12)), "in.txt:1: " + form);
+  EXPECT_EQ(ScriptError("\n\n\n" + std::string(100000, '7') + " left down\n"), "in.txt:4: " + form);
+  EXPECT_EQ(ScriptError("1 -1 down\n"), "in.txt:1: expected a key number 0-511");
+  EXPECT_EQ(ScriptError("1 512 up\n"), "in.txt:1: expected a key number 0-511");
+  const std::string seedForm = "in.txt:1: expected \"# zorbin recording: --seed N\" with a seed 0-4294967295";
+  EXPECT_EQ(ScriptError("# zorbin recording: --seed 4294967296\n"), seedForm);
+  EXPECT_EQ(ScriptError("# zorbin recording: --seed -1\n"), seedForm);
+  EXPECT_EQ(ScriptError("# zorbin recording: --seed\n"), seedForm);
+
+  TInputScript script;
+  std::string error;
+  EXPECT_FALSE(ReadInputScript("/nonexistent/in.txt", script, error));
+  EXPECT_EQ(error, "cannot read /nonexistent/in.txt");
+}
+
+// Key names need the display's keyboard tables.
+class InputScriptKeys : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetClock(&clock_);
+    QX_SDL::Initialize(32, 24, 32, QX_SDL::kBackBufferOption);
+  }
+  void TearDown() override {
+    if (QX_SDL::Screen) QX_SDL::Finalize();
+    SetClock(nullptr);
+    SetImageDepth(24);
+  }
+  TVirtualClock clock_;
+  test::TCapturedLog log_;
+};
+
+TEST_F(InputScriptKeys, KeyTextReadsBackAsTheSameKey) {
+  EXPECT_EQ(KeyText(SDLK_LEFT), "left");
+  EXPECT_EQ(KeyText(SDLK_ESCAPE), "escape");
+  EXPECT_EQ(KeyText(SDLK_1), "49");        // the name "1" would read as key number 1
+  EXPECT_EQ(KeyText(SDLK_RSHIFT), "303");  // "right shift" is two words
+  EXPECT_EQ(KeyText(511), "511");
+  for (int key = 0; key < 512; ++key) EXPECT_EQ(KeySymbol(KeyText(key)), key) << key;
+  EXPECT_EQ(KeySymbol("no such key"), -1);
+}
+
+TEST_F(InputScriptKeys, RecorderWritesTheSeedLineFirstAndEveryEvent) {
+  test::TTempDir dir;
+  RandSeed(123);
+  {
+    TInputRecorder recorder;
+    std::string error;
+    ASSERT_TRUE(recorder.Open(dir.File("rec.txt"), error)) << error;
+    recorder.Record(64, SDLK_SPACE, true);
+    recorder.Record(65, SDLK_1, false);
+  }
+  EXPECT_EQ(test::ReadFileText(dir.File("rec.txt")), "# zorbin recording: --seed 123\n64 space down\n65 49 up\n");
+  TInputScript back;
+  std::string error;
+  ASSERT_TRUE(ReadInputScript(dir.File("rec.txt"), back, error)) << error;
+  EXPECT_EQ(back.Seed, std::optional<uint32_t>(123u));
+  ASSERT_EQ(back.Events.size(), 2u);
+  EXPECT_EQ(KeySymbol(back.Events[1].Key), SDLK_1);
+
+  TInputRecorder failing;
+  EXPECT_FALSE(failing.Open(dir.File("missing/rec.txt"), error));
+  EXPECT_EQ(error, "cannot write " + dir.File("missing/rec.txt"));
+}
+
+}  // namespace
+}  // namespace zorbin
