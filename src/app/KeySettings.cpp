@@ -8,7 +8,6 @@
 #include "util/QXToolbox.h"
 #include "util/Streams.h"
 
-#include <fstream>
 #include <sstream>
 
 namespace zorbin {
@@ -34,8 +33,6 @@ bool ParseKeyList(const std::string& text, std::vector<int>& keys) {
   }
   return !keys.empty();
 }
-
-std::string gConfigFile;
 
 }  // namespace
 
@@ -69,33 +66,28 @@ void LoadKeyBindings(const TIniFile& ini, TKeyBindings& bindings, const TSetting
   }
 }
 
-bool TakeConfigSwitch(std::vector<std::string>& args, std::string& error) {
+bool TakeConfigSwitch(std::vector<std::string>& args, std::string& configFile, std::string& error) {
   for (size_t i = 1; i < args.size(); ++i) {
     if (args[i] != "-config" && args[i] != "/config" && args[i] != "--config") continue;
     if (i + 1 >= args.size()) {
       error = args[i] + " needs a value";
       return false;
     }
-    gConfigFile = args[i + 1];
+    configFile = args[i + 1];
     args.erase(args.begin() + long(i), args.begin() + long(i) + 2);
-    if (!std::ifstream(gConfigFile)) {
-      error = "cannot read " + gConfigFile;
-      return false;
-    }
     return true;
   }
   return true;
 }
 
+static const TIniFile* gKeySettings = nullptr;
+
+void UseKeySettings(const TIniFile* ini) { gKeySettings = ini; }
+
 void ApplyKeySettings() {
-  if (gConfigFile.empty()) return;
-  std::ifstream in(gConfigFile, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  TMemoryStream stream(text.str());
-  TIniFile ini(stream);
+  if (!gKeySettings) return;
   TKeyBindings bindings;
-  LoadKeyBindings(ini, bindings, [](const std::string& message) { Log->Warning(message, "Settings"); });
+  LoadKeyBindings(*gKeySettings, bindings, [](const std::string& message) { Log->Warning(message, "Settings"); });
   QX_SDL::ApplyBindings(bindings);
 }
 

@@ -33,7 +33,8 @@ int main(int argc, char** argv) {
   TPlaySwitches switches;
   std::optional<uint32_t> seed;
   std::string error;
-  if (!TakeConfigSwitch(args, error) || !TakePlaySwitches(args, switches, error) ||
+  std::string configFile;
+  if (!TakeConfigSwitch(args, configFile, error) || !TakePlaySwitches(args, switches, error) ||
       !StartPlaySwitches(switches, seed, error)) {
     std::fprintf(stderr, "zorbin: %s\n", error.c_str());
     return 1;
@@ -47,6 +48,7 @@ int main(int argc, char** argv) {
   presentation.PlayerKeys = true;
   presentation.PauseOnFocusLoss = settings.PauseOnFocusLoss();
   QX_SDL::SetPresentation(presentation);
+  if (settings.Loaded()) UseKeySettings(&settings.Ini());
   QX_SDL::FullscreenChangedHook = [&settings](bool on) { settings.SaveFullscreen(on); };
   int code = 0;
   try {

@@ -71,6 +71,14 @@ TEST(Recording, RemappedKeysWalkAsTheDefaultOnesDid) {
   std::string recording = test::ReadFileText(folder.File("rec.txt"));
   EXPECT_NE(recording.find(" left down\n"), std::string::npos);
   EXPECT_EQ(recording.find(" a down\n"), std::string::npos);
+
+  // The same bindings from the settings file in the folder XDG_CONFIG_HOME names.
+  std::filesystem::create_directories(folder.File("config/zorbin"));
+  test::WriteFileText(folder.File("config/zorbin/zorbin.ini"), "[Keys]\nLeft = a\nRight = d\n");
+  setenv("XDG_CONFIG_HOME", folder.File("config").c_str(), 1);
+  TRunResult fromHome = RunDemo(dir, "--seed 5 --input remapped.txt --max-frames 3000 -nolog");
+  unsetenv("XDG_CONFIG_HOME");
+  EXPECT_EQ(fromHome.Output, original.Output);
 }
 
 TEST(Recording, SeedSwitchOverridesTheRecordingAndARunWithoutKeysStillNamesItsSeed) {

@@ -5,6 +5,7 @@
 #include "FrameChecksums.h"
 
 #include "app/KeySettings.h"
+#include "app/Settings.h"
 #include "app/Units.h"
 #include "app/Zorbin.h"
 #include "game/ZORBPlayMapPackUnit.h"
@@ -94,11 +95,6 @@ int main(int argc, char** argv) {
     }
   }
 
-  if (!configFile.empty()) {
-    std::vector<std::string> config = {"", "--config", configFile};
-    std::string error;
-    if (!TakeConfigSwitch(config, error)) FailEarly(error);
-  }
   // A recording names the seed it was played with; --seed overrides it.
   if (!seed) seed = input.Seed;
   if (!recordFile.empty()) {
@@ -126,6 +122,12 @@ int main(int argc, char** argv) {
   };
 
   InitializeUnits(params);
+  // The described game reads no settings: only --config, or a file in a
+  // folder that XDG_CONFIG_HOME names, give the demo key bindings.
+  if (configFile.empty() && std::getenv("XDG_CONFIG_HOME")) configFile = TSettings::DefaultFileName();
+  std::unique_ptr<TSettings> settings;
+  if (!configFile.empty()) settings = std::make_unique<TSettings>(configFile);
+  if (settings && settings->Loaded()) UseKeySettings(&settings->Ini());
   SetExitHook([](int code) {
     FinalizeUnits();
     if (gRecorder) gRecorder->Finish();
