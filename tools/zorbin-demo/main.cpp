@@ -54,18 +54,20 @@ uint32_t ParseCount(const std::string& option, const std::string& text) {
   return uint32_t(v);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  setenv("SDL_VIDEODRIVER", "dummy", 0);
-  setenv("SDL_AUDIODRIVER", "dummy", 0);
+// What the command line asks of a run.
+struct TDemoOptions {
   std::optional<uint32_t> seed;
   TInputScript input;
   std::string recordFile;
+  std::string configFile;
   std::vector<demo::TShot> shots;
   uint32_t maxFrames = 0;
-  std::vector<std::string> params = {ProgramPath(argv[0])};
-  std::string configFile;
+  std::vector<std::string> params;  // the program's path, the log switches and their values
+};
+
+TDemoOptions ParseOptions(int argc, char** argv) {
+  TDemoOptions options;
+  options.params.push_back(ProgramPath(argv[0]));
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     auto value = [&]() -> std::string {
@@ -73,30 +75,42 @@ int main(int argc, char** argv) {
       return argv[++i];
     };
     if (arg == "--seed") {
-      seed = ParseCount(arg, value());
+      options.seed = ParseCount(arg, value());
     } else if (arg == "--max-frames") {
-      maxFrames = ParseCount(arg, value());
+      options.maxFrames = ParseCount(arg, value());
     } else if (arg == "--input") {
       std::string error;
-      if (!ReadInputScript(value(), input, error)) FailEarly(error);
+      if (!ReadInputScript(value(), options.input, error)) FailEarly(error);
     } else if (arg == "--config") {
-      configFile = value();
+      options.configFile = value();
     } else if (arg == "--record") {
-      recordFile = value();
+      options.recordFile = value();
     } else if (arg == "--shot") {
       std::string shot = value();
       size_t colon = shot.find(':');
       if (colon == std::string::npos) FailEarly("--shot needs FRAME:FILE");
-      shots.push_back(demo::TShot{ParseCount(arg, shot.substr(0, colon)), shot.substr(colon + 1)});
+      options.shots.push_back(demo::TShot{ParseCount(arg, shot.substr(0, colon)), shot.substr(colon + 1)});
     } else if (arg == "--checksums") {
       gChecksums = std::make_unique<demo::TFrameChecksums>(kChecksumEvery, value());
     } else {
-      params.push_back(arg);  // the log switches and their values
+      options.params.push_back(arg);
     }
   }
+  return options;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setenv("SDL_VIDEODRIVER", "dummy", 0);
+  setenv("SDL_AUDIODRIVER", "dummy", 0);
+  TDemoOptions options = ParseOptions(argc, argv);
+  std::optional<uint32_t> seed = options.seed;
+  const std::string& recordFile = options.recordFile;
+  std::string configFile = options.configFile;
 
   // A recording names the seed it was played with; --seed overrides it.
-  if (!seed) seed = input.Seed;
+  if (!seed) seed = options.input.Seed;
   if (!recordFile.empty()) {
     gRecorder = std::make_unique<TInputRecorder>();
     std::string error;
@@ -106,7 +120,7 @@ int main(int argc, char** argv) {
 
   TVirtualClock clock;
   SetClock(&clock);
-  demo::TDemoScript script(input.Events, shots, maxFrames);
+  demo::TDemoScript script(options.input.Events, options.shots, options.maxFrames);
   script.Install();
   if (gChecksums) {
     std::string error;
@@ -121,7 +135,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
   };
 
-  InitializeUnits(params);
+  InitializeUnits(options.params);
   // The described game reads no settings: only --config, or a file in a
   // folder that XDG_CONFIG_HOME names, give the demo key bindings.
   if (configFile.empty() && std::getenv("XDG_CONFIG_HOME")) configFile = TSettings::DefaultFileName();
