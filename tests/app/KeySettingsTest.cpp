@@ -8,6 +8,7 @@
 #include "util/Streams.h"
 
 #include "TestSupport.h"
+#include "shell/ShellFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -15,17 +16,8 @@ namespace zorbin {
 namespace {
 
 // Key names need the display's keyboard tables.
-class KeySettingsLoad : public ::testing::Test {
+class KeySettingsLoad : public test::TShellFixture {
  protected:
-  void SetUp() override {
-    SetClock(&clock_);
-    QX_SDL::Initialize(32, 24, 32, QX_SDL::kBackBufferOption);
-  }
-  void TearDown() override {
-    if (QX_SDL::Screen) QX_SDL::Finalize();
-    SetClock(nullptr);
-    SetImageDepth(24);
-  }
   TKeyBindings Load(const std::string& text) {
     TMemoryStream stream(text);
     TIniFile ini(stream);
@@ -34,8 +26,6 @@ class KeySettingsLoad : public ::testing::Test {
     LoadKeyBindings(ini, bindings, [this](const std::string& message) { warnings_.push_back(message); });
     return bindings;
   }
-  TVirtualClock clock_;
-  test::TCapturedLog log_;
   std::vector<std::string> warnings_;
 };
 

@@ -7,6 +7,7 @@
 #include "util/QXToolbox.h"
 
 #include "TestSupport.h"
+#include "shell/ShellFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -69,19 +70,8 @@ TEST(InputScript, RefusesHostileLinesWithFileLineAndWhatWasExpected) {
 }
 
 // Key names need the display's keyboard tables.
-class InputScriptKeys : public ::testing::Test {
+class InputScriptKeys : public test::TShellFixture {
  protected:
-  void SetUp() override {
-    SetClock(&clock_);
-    QX_SDL::Initialize(32, 24, 32, QX_SDL::kBackBufferOption);
-  }
-  void TearDown() override {
-    if (QX_SDL::Screen) QX_SDL::Finalize();
-    SetClock(nullptr);
-    SetImageDepth(24);
-  }
-  TVirtualClock clock_;
-  test::TCapturedLog log_;
 };
 
 TEST_F(InputScriptKeys, KeyTextReadsBackAsTheSameKey) {

@@ -7,6 +7,7 @@
 #include "util/Streams.h"
 
 #include "TestSupport.h"
+#include "shell/ShellFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -14,20 +15,9 @@ namespace zorbin {
 namespace {
 
 // Opens a small display on a virtual clock.
-class ShellTest : public ::testing::Test {
+class ShellTest : public test::TShellFixture {
  protected:
-  void SetUp() override {
-    SetClock(&clock_);
-    QX_SDL::RestartSchedule();
-    QX_SDL::Initialize(64, 48, 32, QX_SDL::kBackBufferOption);
-  }
-  void TearDown() override {
-    if (QX_SDL::Screen) QX_SDL::Finalize();
-    SetClock(nullptr);
-    SetImageDepth(24);
-  }
-  TVirtualClock clock_;
-  test::TCapturedLog log_;
+  ShellTest() : TShellFixture(64, 48) {}
 };
 
 TEST_F(ShellTest, FlipPacesWithoutCatchingUp) {
