@@ -6,6 +6,7 @@
 #include "pictures/ImageUnit.h"
 
 #include <SDL/SDL.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -29,6 +30,17 @@ std::vector<uint8_t> Bgr(std::initializer_list<uint32_t> rgb) {
 std::vector<uint8_t> operator+(std::vector<uint8_t> a, const std::vector<uint8_t>& b) {
   a.insert(a.end(), b.begin(), b.end());
   return a;
+}
+
+TRun RunCommand(const std::string& command) {
+  TRun run;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return run;
+  char buffer[4096];
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
+  int status = pclose(pipe);
+  run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
 }
 
 uint32_t Rgb(const TImage& img, int x, int y) {

@@ -71,6 +71,10 @@ struct TRun {
   std::string out, err;
 };
 
+// Runs a shell command: its standard output and exit code (-1 when it did
+// not exit normally); err is left empty.
+TRun RunCommand(const std::string& command);
+
 // Lines split at LF with a trailing CR removed.
 std::vector<std::string> SplitLines(const std::string& text);
 

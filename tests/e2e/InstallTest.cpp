@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -14,25 +13,12 @@
 namespace zorbin::e2e {
 namespace {
 
-// The command's standard output and exit code.
-test::TRun Shell(const std::string& command) {
-  test::TRun run;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return run;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-  int status = pclose(pipe);
-  if (WIFEXITED(status)) run.code = WEXITSTATUS(status);
-  return run;
-}
-
 class Installed : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     prefix_ = new test::TTempDir();
-    install_ = Shell("'" + std::string(ZORBIN_CMAKE_COMMAND) + "' --install '" + ZORBIN_BUILD_DIR + "' --prefix '" +
-                     prefix_->Path() + "' 2>&1");
+    install_ = test::RunCommand("'" + std::string(ZORBIN_CMAKE_COMMAND) + "' --install '" + ZORBIN_BUILD_DIR +
+                                "' --prefix '" + prefix_->Path() + "' 2>&1");
   }
   static void TearDownTestSuite() {
     delete prefix_;
@@ -50,9 +36,9 @@ test::TRun Installed::install_;
 TEST_F(Installed, DemoPlaysAKeptSolutionFromThePackInsideItself) {
   test::TTempDir play;
   std::string solution = std::string(ZORBIN_SOURCE_DIR) + "/data/solutions/map_a.txt";
-  test::TRun run =
-      Shell("cd '" + play.Path() + "' && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy '" + At("games/zorbin-demo") +
-            "' --seed 5 --input '" + solution + "' --max-frames 10000 -mainlog demo.log 2>/dev/null");
+  test::TRun run = test::RunCommand("cd '" + play.Path() + "' && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy '" +
+                                    At("games/zorbin-demo") + "' --seed 5 --input '" + solution +
+                                    "' --max-frames 10000 -mainlog demo.log 2>/dev/null");
   EXPECT_EQ(run.code, 2);
   std::vector<std::string> lines = test::SplitLines(run.out);
   ASSERT_FALSE(lines.empty());
@@ -62,7 +48,7 @@ TEST_F(Installed, DemoPlaysAKeptSolutionFromThePackInsideItself) {
 }
 
 TEST_F(Installed, ToolListsThePackOfTheInstalledGame) {
-  test::TRun run = Shell("'" + At("bin/zorbin-tool") + "' list '" + At("games/zorbin") + "' 2>&1");
+  test::TRun run = test::RunCommand("'" + At("bin/zorbin-tool") + "' list '" + At("games/zorbin") + "' 2>&1");
   EXPECT_EQ(run.code, 0) << run.out;
   EXPECT_NE(run.out.find("$main$.ini"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("Map_A\\map00.mpt"), std::string::npos) << run.out;
@@ -70,10 +56,10 @@ TEST_F(Installed, ToolListsThePackOfTheInstalledGame) {
 
 TEST_F(Installed, ProgramsTellTheProjectVersion) {
   std::string version = ZORBIN_VERSION;
-  test::TRun game = Shell("cd '" + prefix_->Path() + "' && '" + At("games/zorbin") + "' -version");
+  test::TRun game = test::RunCommand("cd '" + prefix_->Path() + "' && '" + At("games/zorbin") + "' -version");
   EXPECT_EQ(game.code, 0);
   EXPECT_EQ(game.out, "zorbin " + version + "\n");
-  test::TRun tool = Shell("'" + At("bin/zorbin-tool") + "' --version");
+  test::TRun tool = test::RunCommand("'" + At("bin/zorbin-tool") + "' --version");
   EXPECT_EQ(tool.code, 0);
   EXPECT_EQ(tool.out, "zorbin-tool " + version + "\n");
   std::string metainfo = test::ReadFileText(At("share/metainfo/org.example.zorbin.metainfo.xml"));
@@ -101,7 +87,7 @@ TEST_F(Installed, MenuEntryIconsManPagesAndDocuments) {
   }
   for (const char* page :
        {"share/man/man6/zorbin.6.gz", "share/man/man1/zorbin-tool.1.gz", "share/man/man1/zorbin-demo.1.gz"}) {
-    test::TRun text = Shell("gzip -dc '" + At(page) + "'");
+    test::TRun text = test::RunCommand("gzip -dc '" + At(page) + "'");
     EXPECT_EQ(text.code, 0) << page;
     EXPECT_EQ(text.out.rfind(".TH ", 0), 0u) << page;
   }

@@ -112,14 +112,10 @@ static TRunResult RunProgram(const std::string& dir, const std::string& wrapper,
   std::string errors = dir + ".demo-stderr";
   std::string command = "cd '" + dir + "' && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy " + wrapper + " '" + program +
                         "' " + arguments + " 2>'" + errors + "'";
+  test::TRun run = test::RunCommand(command);
   TRunResult result;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return result;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.Output.append(buffer, n);
-  int status = pclose(pipe);
-  if (WIFEXITED(status)) result.ExitStatus = WEXITSTATUS(status);
+  result.Output = std::move(run.out);
+  result.ExitStatus = run.code;
   std::ifstream in(errors, std::ios::binary);
   std::stringstream text;
   text << in.rdbuf();

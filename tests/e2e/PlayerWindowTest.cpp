@@ -19,15 +19,7 @@ namespace zorbin::e2e {
 namespace player_window {
 
 // Standard output of a shell command.
-std::string Shell(const std::string& command) {
-  std::string out;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buf[4096];
-    for (size_t n; (n = fread(buf, 1, sizeof buf, pipe)) > 0;) out.append(buf, n);
-    pclose(pipe);
-  }
-  return out;
-}
+std::string Shell(const std::string& command) { return test::RunCommand(command).out; }
 
 // A process that runs (a zombie does not).
 bool Running(const std::string& pid) { return Shell("ps -o stat= -p " + pid + " 2>/dev/null | grep -v Z").size() > 0; }

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <filesystem>
 
@@ -16,14 +14,7 @@ using test::TRun;
 TRun RunTool(const test::TTempDir& dir, const std::string& args) {
   std::string command = "cd '" + dir.Path() + "' && '" + std::string(ZORBIN_BIN_DIR) + "/zorbin-tool' " + args +
                         " 2>'" + dir.File("stderr.txt") + "'";
-  TRun run;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return run;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) run.out.append(buf, n);
-  int status = pclose(pipe);
-  run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  TRun run = test::RunCommand(command);
   run.err = test::ReadFileText(dir.File("stderr.txt"));
   return run;
 }

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <SDL.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -21,13 +20,7 @@ class PictureTool : public ::testing::Test {
   TRun Run(const std::string& args) {
     std::string command = "cd '" + dir_.Path() + "' && '" + std::string(ZORBIN_BIN_DIR) + "/zorbin-tool' picture " +
                           args + " 2> stderr.txt";
-    TRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    char buf[512];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) run.out.append(buf, n);
-    int status = pclose(pipe);
-    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    TRun run = test::RunCommand(command);
     run.err = test::ReadFileText(dir_.File("stderr.txt"));
     return run;
   }
