@@ -13,8 +13,8 @@
 #include "shell/ClockUnit.h"
 #include "shell/QX_SDL.h"
 #include "storage/QXStream.h"
-#include "util/QXToolbox.h"
 
+#include <charconv>
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
@@ -37,11 +37,10 @@ struct TRenderRequest {
   uint32_t Seed = 1;
 };
 
+// 0 to 4294967295, as the game's -seed takes it.
 bool ParseRenderCount(const std::string& text, uint32_t& out) {
-  int32_t value = 0;
-  if (!TryStrToInt(text, value) || value < 0) return false;
-  out = uint32_t(value);
-  return true;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
+  return ec == std::errc() && end == text.data() + text.size() && !text.empty();
 }
 
 // False (after Fail) on a bad command line.
