@@ -40,8 +40,9 @@ std::string HelpText() {
          "  -seed N            seed the random generator with N\n"
          "  -record FILE       record the keys played into FILE\n"
          "  -replay FILE       play a recording again\n"
-         "  -map NAME          (not built yet)\n"
-         "  -watch             (not built yet)\n"
+         "  -map NAME          play only the map NAME (a folder of the pack, or one on disk\n"
+         "                     holding the map's files) from its title card\n"
+         "  -watch             with -map FOLDER: play the map again when a file of FOLDER changes\n"
          "  -edit FOLDER       (not built yet)\n"
          "Log switches:\n"
          "  -nolog             write no log\n"
@@ -85,7 +86,18 @@ TPlayerSwitches ReadPlayerSwitches(const std::vector<std::string>& args) {
         switches.ConfigFile = args[++i];
       else
         Warn(arg + " needs a file name; it is ignored");
+    } else if (IsSwitch(arg, "map")) {
+      if (hasValue)
+        switches.Map = args[++i];
+      else
+        Warn(arg + " needs a map name; it is ignored");
+    } else if (IsSwitch(arg, "watch")) {
+      switches.Watch = true;
     }
+  }
+  if (switches.Watch && switches.Map.empty()) {
+    Warn("-watch needs -map FOLDER; it is ignored");
+    switches.Watch = false;
   }
   return switches;
 }

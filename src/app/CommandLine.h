@@ -12,6 +12,8 @@ struct TPlayerSwitches {
   std::string ConfigFile;    // -config FILE; empty: the default place
   std::optional<int> Scale;  // -scale N|auto (0 stands for auto)
   bool Fullscreen = false;   // -fullscreen
+  std::string Map;           // -map NAME: start on that map, without the map-select map
+  bool Watch = false;        // -watch: with -map, play it again when its folder changes
 };
 
 // -help, --help or -h anywhere after the program name.

@@ -28,17 +28,14 @@ std::string DataArchiveName(const std::string& programPath) {
   return FileExistsOnDisk(dataFile) ? dataFile : programPath;
 }
 
-// Steps 11 to 13: fonts, the data archive (the same existence test again),
-// the display. Also run when play stops with an exception, so a failure
-// still leaves the display and the archive closed.
-static void ShutDown() {
+void ShutDown(const std::string& archive) {
   DigitsFont.reset();
   MainFont.reset();
-  StreamOpener->UnmountArchive(DataArchiveName(Parameters->Get(0)));
+  if (!archive.empty()) StreamOpener->UnmountArchive(archive);
   QX_SDL::Finalize();
 }
 
-int RunZorbin(std::optional<uint32_t> seed) {
+void StartUp(std::optional<uint32_t> seed, const std::string& archive) {
   RandSeed(seed ? *seed : Clock().Ticks());
   // A run can be told apart from others and played again with this seed.
   Log->Status("Random seed: " + std::to_string(RandSeedValue()), "Zorbin");
@@ -49,26 +46,41 @@ int RunZorbin(std::optional<uint32_t> seed) {
   SDL_ShowCursor(SDL_DISABLE);
   QX_SDL::SetFrameRate(kFrameRate);
   QX_SDL::Clear(0, 0, 0);
-  StreamOpener->MountArchive(DataArchiveName(Parameters->Get(0)), kArchivePriority);
+  if (!archive.empty()) StreamOpener->MountArchive(archive, kArchivePriority);
+}
+
+void LoadFonts() {
+  MainFont = std::make_unique<TQXRFont>("npi69.qxr");
+  MainFont->SetColorKey(0, 0, 0);
+  MainFont->SetColor(64, 96, 128);
+  DigitsFont = std::make_unique<TTGAFont>("lilnums");
+  MainFont->Target = QX_SDL::BackImage;
+  DigitsFont->Target = QX_SDL::BackImage;
+}
+
+int RunZorbin(std::optional<uint32_t> seed, const TStartMap& start) {
+  StartUp(seed, DataArchiveName(Parameters->Get(0)));
+  // The shutdown makes the same existence test again (the data file, or
+  // else the program file); it also runs when play stops with an
+  // exception, so a failure still leaves the display and the archive closed.
   try {
-    MainFont = std::make_unique<TQXRFont>("npi69.qxr");
-    MainFont->SetColorKey(0, 0, 0);
-    MainFont->SetColor(64, 96, 128);
-    DigitsFont = std::make_unique<TTGAFont>("lilnums");
-    MainFont->Target = QX_SDL::BackImage;
-    DigitsFont->Target = QX_SDL::BackImage;
-    TPlayMapPack mapPack("<internal>");
-    mapPack.Run();
+    LoadFonts();
+    if (start.Name.empty()) {
+      TPlayMapPack mapPack("<internal>");
+      mapPack.Run();
+    } else {
+      TDirectStart(start).Run();
+    }
   } catch (const std::exception& e) {
     // The failure is told first, then the shutdown runs as after play.
     Log->Error(e.what(), "Zorbin");
-    ShutDown();
+    ShutDown(DataArchiveName(Parameters->Get(0)));
     return 1;
   } catch (...) {
-    ShutDown();
+    ShutDown(DataArchiveName(Parameters->Get(0)));
     throw;
   }
-  ShutDown();
+  ShutDown(DataArchiveName(Parameters->Get(0)));
   return 0;
 }
 

@@ -3,6 +3,8 @@
 // control to the map pack and takes everything down in reverse order.
 #pragma once
 
+#include "game/ZORBDirectStartUnit.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -21,7 +23,16 @@ extern const char* const kDataFileName;
 // Runs start-up, play and shutdown; returns the exit code: 0, or 1 when
 // play stopped with an error (logged before the shutdown). Without a seed
 // the random generator is seeded from the clock's ticks; the seed is logged.
-int RunZorbin(std::optional<uint32_t> seed = std::nullopt);
+// start names a map to play directly instead of the map pack.
+int RunZorbin(std::optional<uint32_t> seed = std::nullopt, const TStartMap& start = {});
+// Start-up steps 1 to 7: the seed, the banner, the display, the caption,
+// the frame rate and the archive mounted with priority 100 (none when the
+// name is empty).
+void StartUp(std::optional<uint32_t> seed, const std::string& archive);
+// Steps 8 and 9: the shared fonts; raises when one cannot be loaded.
+void LoadFonts();
+// Steps 11 to 13: the fonts, the archive, the display.
+void ShutDown(const std::string& archive);
 // The game data archive: "Zorbin.data" in the program's folder when that
 // file exists on disk, otherwise the program file itself (which carries
 // the archive appended).

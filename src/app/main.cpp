@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
   QX_SDL::FullscreenChangedHook = [&settings](bool on) { settings.SaveFullscreen(on); };
   int code = 0;
   try {
-    code = RunZorbin(seed);
+    code = RunZorbin(seed, TStartMap{player.Map, player.Watch});
   } catch (const std::exception& e) {
     Log->Error(e.what(), "Zorbin");
     code = 1;

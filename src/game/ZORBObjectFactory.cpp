@@ -3,6 +3,7 @@
 #include "game/ZORBObjectFactory.h"
 
 #include "formats/QXINIFile.h"
+#include "game/ZORBMapSetupFailure.h"
 #include "game/ZORBPlayerUnit.h"
 #include "log/Logger.h"
 #include "objects/ZORBBoxesUnit.h"
@@ -18,7 +19,6 @@
 #include "objects/ZORBVolcanoUnit.h"
 #include "sprites/SpriteEngine.h"
 #include "storage/QXStream.h"
-#include "util/ProcessExit.h"
 #include "util/QXToolbox.h"
 #include "util/Streams.h"
 
@@ -59,8 +59,9 @@ std::unique_ptr<TObjectGroup> TObjectFactory::CreateGroupObject(const std::strin
 }
 
 [[noreturn]] static void TooManyObjects(const std::string& section) {
-  Log->Error("Too many objects (Object=" + section + ")", kCreateContext);
-  HaltProcess(1);
+  std::string message = "Too many objects (Object=" + section + ")";
+  Log->Error(message, kCreateContext);
+  FailMapSetup(message);
 }
 
 void TObjectFactory::CreateObjects(TSpriteEngine& engine, TIniFile& ini, const std::string& listSection, int32_t dx,

@@ -4,6 +4,7 @@
 #include "formats/QXINIFile.h"
 #include "formats/XMapUnit.h"
 #include "game/ZORBAirMeterUnit.h"
+#include "game/ZORBMapSetupFailure.h"
 #include "game/ZORBObjectFactory.h"
 #include "game/ZORBPlayerUnit.h"
 #include "log/Logger.h"
@@ -14,7 +15,6 @@
 #include "sprites/MapGlobals.h"
 #include "sprites/ZORBSpriteUnit.h"
 #include "storage/QXStream.h"
-#include "util/ProcessExit.h"
 #include "util/QXToolbox.h"
 #include "util/Streams.h"
 
@@ -27,6 +27,17 @@ static constexpr int kAlignLeft = 0;
 static constexpr int kAlignCentre = 1;
 
 TPlay1Map::TPlay1Map(const std::string& dir, int32_t px, int32_t py) {
+  // A set-up that raises leaves no half-built map behind: the caller may go
+  // on (a watching run waits for the map to be mended).
+  try {
+    SetUp(dir, px, py);
+  } catch (...) {
+    TearDown();
+    throw;
+  }
+}
+
+void TPlay1Map::SetUp(const std::string& dir, int32_t px, int32_t py) {
   StreamOpener->SetCurrentDir(dir);
   Globals = std::make_unique<TMapGlobals>(std::make_unique<TXMap>());
   PaintBackground();
@@ -45,7 +56,9 @@ TPlay1Map::TPlay1Map(const std::string& dir, int32_t px, int32_t py) {
   }
 }
 
-TPlay1Map::~TPlay1Map() {
+TPlay1Map::~TPlay1Map() { TearDown(); }
+
+void TPlay1Map::TearDown() {
   // The sprites go first, before the pictures and the air meter; Globals,
   // declared first, frees the rest of the map-wide globals last.
   if (SpriteEngine) SpriteEngine->FreeAll();
@@ -78,8 +91,9 @@ void TPlay1Map::LoadLayers(std::vector<std::string>& objectList) {
     LayerStep(objectList);
   }
   if (TileMap->Width() <= 0 || TileMap->Height() <= 0) {
-    Log->Error("No tile map file found! (map00.mpt)", "ZORBPlay1MapUnit, TPlay1Map.Create");
-    HaltProcess(1);
+    const char* message = "No tile map file found! (map00.mpt)";
+    Log->Error(message, "ZORBPlay1MapUnit, TPlay1Map.Create");
+    FailMapSetup(message);
   }
 }
 
@@ -205,15 +219,19 @@ void TPlay1Map::Play(TPlayResult& result) {
     QX_SDL::DrawImage(0, 0, Background.get());
     AirMeter->Draw();
     SpriteEngine->DrawAll();
-    if (QX_SDL::Keys[SDLK_TAB]) DrawOverlay();
+    if (QX_SDL::Keys[SDLK_TAB] || ShowValues) DrawOverlay();
     StepPhase();
     QX_SDL::Flip();
     QX_SDL::PollEvents();
     if (QX_SDL::Keys[SDLK_q] && Player) Player->Appear();
-  } while (!QX_SDL::Keys[SDLK_ESCAPE] && State != TPlayState::Done);
+  } while (!QX_SDL::Keys[SDLK_ESCAPE] && State != TPlayState::Done && !(StopRequested && StopRequested()));
 
   if (QX_SDL::Keys[SDLK_ESCAPE]) {
     result.Code = TPlayCode::Escape;
+    return;
+  }
+  if (State != TPlayState::Done) {
+    result.Code = TPlayCode::Stopped;
     return;
   }
   result.Code = TPlayCode::Completed;

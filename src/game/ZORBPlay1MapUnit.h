@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +23,7 @@ class TTGAFont;
 enum class TPlayCode : int32_t {
   Escape = -1,    // the player pressed Escape
   Completed = 0,  // the map was completed
+  Stopped = -2,   // StopRequested ended the visit before its end
 };
 
 struct TPlayResult {
@@ -72,6 +74,12 @@ class TPlay1Map final {
 
   void Play(TPlayResult& result);
 
+  // Asked after every frame of Play; true ends the visit with Code Stopped
+  // (a run watching the map's folder, a tool showing a given frame).
+  std::function<bool()> StopRequested;
+  // Draws the cells' logical values every frame, as a held Tab does.
+  bool ShowValues = false;
+
   // Declared first, so that the map-wide globals outlive everything below.
   std::unique_ptr<TMapGlobals> Globals;
   std::unique_ptr<TImage> Background;
@@ -85,6 +93,8 @@ class TPlay1Map final {
   std::unique_ptr<TAirMeter> AirMeter;
 
  private:
+  void SetUp(const std::string& dir, int32_t px, int32_t py);
+  void TearDown();
   void PaintBackground();
   void LoadLayers(std::vector<std::string>& objectList);
   void LayerStep(std::vector<std::string>& objectList);

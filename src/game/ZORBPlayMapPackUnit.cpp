@@ -45,6 +45,11 @@ std::string TPlayMapPack::GetFileName(int index) const {
   HaltProcess(1);
 }
 
+void WaitAtTitleCard() {
+  // A short sleep between polls keeps the wait from spinning the processor.
+  for (QX_SDL::PollEvents(); !QX_SDL::Keys[SDLK_SPACE]; QX_SDL::PollEvents()) Clock().Delay(1);
+}
+
 void TPlayMapPack::Run() {
   int index = 0;
   TPlayResult result;
@@ -52,9 +57,7 @@ void TPlayMapPack::Run() {
     std::string dir = GetFileName(index);
     if (PlayMapVisitHook) PlayMapVisitHook(index, dir);
     auto visit = std::make_unique<TPlay1Map>(dir, Maps[size_t(index)].StartX, Maps[size_t(index)].StartY);
-    // The title card waits for Space; a short sleep between polls keeps the
-    // wait from spinning the processor.
-    for (QX_SDL::PollEvents(); !QX_SDL::Keys[SDLK_SPACE]; QX_SDL::PollEvents()) Clock().Delay(1);
+    WaitAtTitleCard();
     int played = index;
     result = TPlayResult{};
     result.NextMap = index;

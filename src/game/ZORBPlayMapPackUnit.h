@@ -40,6 +40,9 @@ class TPlayMapPack final {
   std::string FileName;
 };
 
+// The title card's wait for Space: polls events until Space is held.
+void WaitAtTitleCard();
+
 // Parses one item of the "Maps" list: "Dir" or "Dir,flag".
 TMapProps ParseMapItem(const std::string& item);
 

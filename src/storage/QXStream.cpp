@@ -115,6 +115,8 @@ void TQXStreamOpener::UnmountArchive(const std::string& fileName) {
   if (volumes_) volumes_->Unmount(fileName);
 }
 
+void TQXStreamOpener::ClearCache() { cache_.clear(); }
+
 std::vector<std::string> TQXStreamOpener::CacheNames() const {
   std::vector<std::string> names;
   for (const TQXCacheItem& item : cache_) names.push_back(item.Name);

@@ -44,6 +44,8 @@ class TQXStreamOpener {
   const std::string& BaseDir() const { return baseDir_; }
   const std::string& CurrentDir() const { return currentDir_; }
   int CacheCount() const { return int(cache_.size()); }
+  // Forgets every cached resource, so files changed on disk are read anew.
+  void ClearCache();
   // Cached names, least recently used first.
   std::vector<std::string> CacheNames() const;
 

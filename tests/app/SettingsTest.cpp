@@ -148,5 +148,17 @@ TEST(PlayerSwitches, ReadsScaleFullscreenAndConfigAndWarnsAboutBadValues) {
   EXPECT_FALSE(WantsHelp({"-h"}));
 }
 
+TEST(PlayerSwitches, MapWithWatchAndWatchAloneIgnored) {
+  TCapturedLog log;
+  TPlayerSwitches s = ReadPlayerSwitches({"zorbin", "--WATCH", "-map", "Map_C"});
+  EXPECT_EQ(s.Map, "Map_C");
+  EXPECT_TRUE(s.Watch);
+  EXPECT_TRUE(log.Lines().empty());
+  TPlayerSwitches alone = ReadPlayerSwitches({"zorbin", "-watch", "-map"});
+  EXPECT_TRUE(alone.Map.empty());
+  EXPECT_FALSE(alone.Watch) << "nothing to watch without a map";
+  EXPECT_EQ(log.Lines().size(), 2u);
+}
+
 }  // namespace
 }  // namespace zorbin

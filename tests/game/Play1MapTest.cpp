@@ -1,4 +1,5 @@
 // The map pack and the map set-up: macros, map items, layers, stars, the object budget and a visit's globals.
+#include "game/ZORBMapSetupFailure.h"
 #include "game/ZORBObjectFactory.h"
 #include "game/ZORBPlay1MapUnit.h"
 #include "game/ZORBPlayMapPackUnit.h"
@@ -107,6 +108,29 @@ TEST_F(MapSetUp, ASetUpThatStopsHalfWayLeavesNoMapWideGlobals) {
   EXPECT_EQ(ParticleEngine, nullptr);
   EXPECT_EQ(ParticleAnims, nullptr);
   EXPECT_EQ(TileMap, nullptr);
+  EXPECT_EQ(StreamOpener->CurrentDir(), "") << "names resolve from the root again";
+}
+
+TEST_F(MapSetUp, AMapWithoutRowsEndsTheProcessUnlessTheCallerRecovers) {
+  pack_.WriteText("M/map00.mpt", "MAPT\r\nWI0\r\nHE0\r\nXX\r\n");
+  test::TCapturedLog log;
+  {
+    TMapSetupRecovery recovery;
+    EXPECT_THROW(
+        {
+          try {
+            TPlay1Map("M", -1, -1);
+          } catch (const TMapSetupFailed& e) {
+            EXPECT_STREQ(e.what(), "No tile map file found! (map00.mpt)");
+            throw;
+          }
+        },
+        TMapSetupFailed);
+    EXPECT_EQ(SpriteEngine, nullptr);
+    EXPECT_EQ(StreamOpener->CurrentDir(), "");
+  }
+  EXPECT_TRUE(log.Contains("{ZORBPlay1MapUnit, TPlay1Map.Create} No tile map file found! (map00.mpt)"));
+  EXPECT_EXIT(TPlay1Map("M", -1, -1), ::testing::ExitedWithCode(1), "");
 }
 
 const char* kMover = "Type=LinearMover\r\nSpeedX=0\r\nImage=\\mover.tga\r\n";

@@ -3,6 +3,7 @@
 // last line however the process ends, the frames presented and the exit code.
 #include "DemoScript.h"
 #include "FrameChecksums.h"
+#include "FrameCommands.h"
 
 #include "app/KeySettings.h"
 #include "app/Settings.h"
@@ -43,7 +44,7 @@ void PrintLastLine(int code) {
   std::fprintf(stderr, "zorbin-demo: %s\n", message.c_str());
   std::fprintf(stderr,
                "usage: zorbin-demo [--seed N] [--input FILE] [--record FILE] [--shot FRAME:FILE ...] [--max-frames N] "
-               "[--checksums FILE] [--config FILE] [log switches]\n");
+               "[--checksums FILE] [--config FILE] [--map NAME [--watch]] [--exec FRAME:COMMAND ...] [log switches]\n");
   PrintLastLine(1);
   std::exit(1);
 }
@@ -63,6 +64,8 @@ struct TDemoOptions {
   std::vector<demo::TShot> shots;
   uint32_t maxFrames = 0;
   std::vector<std::string> params;  // the program's path, the log switches and their values
+  TStartMap start;                  // --map NAME, --watch
+  std::vector<demo::TFrameCommand> commands;
 };
 
 TDemoOptions ParseOptions(int argc, char** argv) {
@@ -90,12 +93,23 @@ TDemoOptions ParseOptions(int argc, char** argv) {
       size_t colon = shot.find(':');
       if (colon == std::string::npos) FailEarly("--shot needs FRAME:FILE");
       options.shots.push_back(demo::TShot{ParseCount(arg, shot.substr(0, colon)), shot.substr(colon + 1)});
+    } else if (arg == "--map") {
+      options.start.Name = value();
+    } else if (arg == "--watch") {
+      options.start.Watch = true;
+    } else if (arg == "--exec") {
+      std::string command = value();
+      size_t colon = command.find(':');
+      if (colon == std::string::npos) FailEarly("--exec needs FRAME:COMMAND");
+      options.commands.push_back(
+          demo::TFrameCommand{ParseCount(arg, command.substr(0, colon)), command.substr(colon + 1)});
     } else if (arg == "--checksums") {
       gChecksums = std::make_unique<demo::TFrameChecksums>(kChecksumEvery, value());
     } else {
       options.params.push_back(arg);
     }
   }
+  if (options.start.Watch && options.start.Name.empty()) FailEarly("--watch needs --map FOLDER");
   return options;
 }
 
@@ -130,6 +144,7 @@ int main(int argc, char** argv) {
       gChecksums->AfterFlip(QX_SDL::BackImage ? QX_SDL::BackImage->Surface : nullptr, QX_SDL::FrameCount());
     };
   }
+  demo::InstallFrameCommands(options.commands);
   PlayMapVisitHook = [](int index, const std::string& dir) {
     std::printf("visit %d %s\n", index, dir.c_str());
     std::fflush(stdout);
@@ -150,7 +165,7 @@ int main(int argc, char** argv) {
   });
   int code = 0;
   try {
-    code = RunZorbin(seed);
+    code = RunZorbin(seed, options.start);
   } catch (const std::exception& e) {
     Log->Error(e.what(), "Zorbin");
     code = 1;

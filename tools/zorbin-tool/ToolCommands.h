@@ -59,4 +59,7 @@ int QxrCommand(const TArgs& args);
 // picture NAME OUT [--archive FILE]
 int PictureCommand(const TArgs& args);
 
+// render ARCHIVE|FOLDER MAP OUT.png [--frame N] [--values] [--seed N]
+int RenderCommand(const TArgs& args);
+
 }  // namespace zorbin::tool

@@ -42,6 +42,7 @@ static const std::map<std::string, TCommand>& Commands() {
       {"map", {MapCommand, "NAME [--save OUT MODE] [--archive FILE]..."}},
       {"picture", {PictureCommand, "NAME OUT [--archive FILE] [--scale N]"}},
       {"qxr", {QxrCommand, "SOURCE OUT"}},
+      {"render", {RenderCommand, "ARCHIVE|FOLDER MAP OUT.png [--frame N] [--values] [--seed N]"}},
       {"tga", {TgaCommand, "XPM OUT [--id HEXBYTES] [--vstack] [--glyphs FILE]"}},
   };
   return commands;

@@ -1,0 +1,32 @@
+// ZORBMapSetupFailure: how a map set-up that cannot go on ends, after its
+// Error line. By default the process ends with exit code 1; while a
+// TMapSetupRecovery lives (a run that watches a map's folder, or a tool
+// rendering a map) a TMapSetupFailed exception unwinds the set-up instead,
+// so the caller can report it and go on.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace zorbin {
+
+class TMapSetupFailed : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// message: the Error line already logged.
+[[noreturn]] void FailMapSetup(const std::string& message);
+
+class TMapSetupRecovery final {
+ public:
+  TMapSetupRecovery();
+  ~TMapSetupRecovery();
+  TMapSetupRecovery(const TMapSetupRecovery&) = delete;
+  TMapSetupRecovery& operator=(const TMapSetupRecovery&) = delete;
+
+ private:
+  bool saved_;
+};
+
+}  // namespace zorbin
