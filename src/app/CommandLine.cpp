@@ -42,7 +42,7 @@ std::string HelpText() {
          "  -replay FILE       play a recording again\n"
          "  -map NAME          (not built yet)\n"
          "  -watch             (not built yet)\n"
-         "  -edit FOLDER       (not built yet)\n"
+         "  -edit FOLDER       edit the map whose files lie in FOLDER\n"
          "Log switches:\n"
          "  -nolog             write no log\n"
          "  -mainlog FILE      write the log to FILE\n"

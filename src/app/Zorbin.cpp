@@ -38,7 +38,7 @@ static void ShutDown() {
   QX_SDL::Finalize();
 }
 
-int RunZorbin(std::optional<uint32_t> seed) {
+int RunZorbin(std::optional<uint32_t> seed, const std::function<void()>& play) {
   RandSeed(seed ? *seed : Clock().Ticks());
   // A run can be told apart from others and played again with this seed.
   Log->Status("Random seed: " + std::to_string(RandSeedValue()), "Zorbin");
@@ -57,8 +57,12 @@ int RunZorbin(std::optional<uint32_t> seed) {
     DigitsFont = std::make_unique<TTGAFont>("lilnums");
     MainFont->Target = QX_SDL::BackImage;
     DigitsFont->Target = QX_SDL::BackImage;
-    TPlayMapPack mapPack("<internal>");
-    mapPack.Run();
+    if (play) {
+      play();
+    } else {
+      TPlayMapPack mapPack("<internal>");
+      mapPack.Run();
+    }
   } catch (const std::exception& e) {
     // The failure is told first, then the shutdown runs as after play.
     Log->Error(e.what(), "Zorbin");

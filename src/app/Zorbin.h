@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -21,7 +22,8 @@ extern const char* const kDataFileName;
 // Runs start-up, play and shutdown; returns the exit code: 0, or 1 when
 // play stopped with an error (logged before the shutdown). Without a seed
 // the random generator is seeded from the clock's ticks; the seed is logged.
-int RunZorbin(std::optional<uint32_t> seed = std::nullopt);
+// play, when given, runs instead of the map pack (the map editor).
+int RunZorbin(std::optional<uint32_t> seed = std::nullopt, const std::function<void()>& play = {});
 // The game data archive: "Zorbin.data" in the program's folder when that
 // file exists on disk, otherwise the program file itself (which carries
 // the archive appended).

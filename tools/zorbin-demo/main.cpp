@@ -8,6 +8,7 @@
 #include "app/Settings.h"
 #include "app/Units.h"
 #include "app/Zorbin.h"
+#include "editor/MapEditor.h"
 #include "game/ZORBPlayMapPackUnit.h"
 #include "log/Logger.h"
 #include "pictures/ImageUnit.h"
@@ -43,7 +44,7 @@ void PrintLastLine(int code) {
   std::fprintf(stderr, "zorbin-demo: %s\n", message.c_str());
   std::fprintf(stderr,
                "usage: zorbin-demo [--seed N] [--input FILE] [--record FILE] [--shot FRAME:FILE ...] [--max-frames N] "
-               "[--checksums FILE] [--config FILE] [log switches]\n");
+               "[--checksums FILE] [--config FILE] [--edit FOLDER] [log switches]\n");
   PrintLastLine(1);
   std::exit(1);
 }
@@ -62,6 +63,7 @@ struct TDemoOptions {
   std::string configFile;
   std::vector<demo::TShot> shots;
   uint32_t maxFrames = 0;
+  std::string editFolder;           // --edit FOLDER: the map editor instead of the game
   std::vector<std::string> params;  // the program's path, the log switches and their values
 };
 
@@ -90,6 +92,8 @@ TDemoOptions ParseOptions(int argc, char** argv) {
       size_t colon = shot.find(':');
       if (colon == std::string::npos) FailEarly("--shot needs FRAME:FILE");
       options.shots.push_back(demo::TShot{ParseCount(arg, shot.substr(0, colon)), shot.substr(colon + 1)});
+    } else if (arg == "--edit") {
+      options.editFolder = value();
     } else if (arg == "--checksums") {
       gChecksums = std::make_unique<demo::TFrameChecksums>(kChecksumEvery, value());
     } else {
@@ -150,7 +154,10 @@ int main(int argc, char** argv) {
   });
   int code = 0;
   try {
-    code = RunZorbin(seed);
+    if (options.editFolder.empty())
+      code = RunZorbin(seed);
+    else
+      code = RunZorbin(seed, [&options] { RunMapEditor(options.editFolder); });
   } catch (const std::exception& e) {
     Log->Error(e.what(), "Zorbin");
     code = 1;
