@@ -87,6 +87,8 @@ TMapEditor::TMapEditor(const std::string& folder) {
 
 void TMapEditor::Run() {
   SDL_ShowCursor(SDL_ENABLE);
+  // A held arrow key walks the cursor on; play reads keys as held, not typed.
+  SDL_EnableKeyRepeat(SDL_DEFAULT_REPEAT_DELAY, SDL_DEFAULT_REPEAT_INTERVAL);
   do {
     view_->Draw(model_, state_);
     QX_SDL::Flip();
@@ -250,6 +252,7 @@ void TMapEditor::PlayMap() {
   QX_SDL::MouseObjects->PushBase();
   QX_SDL::ClearKeys();
   SDL_ShowCursor(SDL_DISABLE);
+  SDL_EnableKeyRepeat(0, 0);
   if (PlayMapVisitHook) PlayMapVisitHook(-1, folder);
   try {
     TPlay1Map visit(folder, -1, -1);
@@ -269,6 +272,7 @@ void TMapEditor::PlayMap() {
   QX_SDL::ClearKeys();
   QX_SDL::MouseObjects->PopBase();
   SDL_ShowCursor(SDL_ENABLE);
+  SDL_EnableKeyRepeat(SDL_DEFAULT_REPEAT_DELAY, SDL_DEFAULT_REPEAT_INTERVAL);
 }
 
 }  // namespace
