@@ -43,7 +43,7 @@ std::string HelpText() {
          "  -map NAME          play only the map NAME (a folder of the pack, or one on disk\n"
          "                     holding the map's files) from its title card\n"
          "  -watch             with -map FOLDER: play the map again when a file of FOLDER changes\n"
-         "  -edit FOLDER       (not built yet)\n"
+         "  -edit FOLDER       edit the map whose files lie in FOLDER\n"
          "Log switches:\n"
          "  -nolog             write no log\n"
          "  -mainlog FILE      write the log to FILE\n"

@@ -25,7 +25,8 @@ bool IsSwitch(const std::string& arg, const char* name) {
 void DeliverReplay() {
   while (gReplayNext < gReplayEvents.size() && gReplayEvents[gReplayNext].Frame <= QX_SDL::FrameCount()) {
     const TInputEvent& event = gReplayEvents[gReplayNext++];
-    QX_SDL::SetKey(KeySymbol(event.Key), event.Down);
+    // The game reads keys only; a script's pointer lines pass it by.
+    if (event.Kind == TInputKind::Key) QX_SDL::SetKey(KeySymbol(event.Key), event.Down);
   }
 }
 

@@ -58,14 +58,16 @@ void LoadFonts() {
   DigitsFont->Target = QX_SDL::BackImage;
 }
 
-int RunZorbin(std::optional<uint32_t> seed, const TStartMap& start) {
+int RunZorbin(std::optional<uint32_t> seed, const TStartMap& start, const std::function<void()>& play) {
   StartUp(seed, DataArchiveName(Parameters->Get(0)));
   // The shutdown makes the same existence test again (the data file, or
   // else the program file); it also runs when play stops with an
   // exception, so a failure still leaves the display and the archive closed.
   try {
     LoadFonts();
-    if (start.Name.empty()) {
+    if (play) {
+      play();
+    } else if (start.Name.empty()) {
       TPlayMapPack mapPack("<internal>");
       mapPack.Run();
     } else {

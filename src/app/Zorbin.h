@@ -6,6 +6,7 @@
 #include "game/ZORBDirectStartUnit.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -23,8 +24,10 @@ extern const char* const kDataFileName;
 // Runs start-up, play and shutdown; returns the exit code: 0, or 1 when
 // play stopped with an error (logged before the shutdown). Without a seed
 // the random generator is seeded from the clock's ticks; the seed is logged.
-// start names a map to play directly instead of the map pack.
-int RunZorbin(std::optional<uint32_t> seed = std::nullopt, const TStartMap& start = {});
+// start names a map to play directly instead of the map pack; play, when
+// given, runs instead of both (the map editor).
+int RunZorbin(std::optional<uint32_t> seed = std::nullopt, const TStartMap& start = {},
+              const std::function<void()>& play = {});
 // Start-up steps 1 to 7: the seed, the banner, the display, the caption,
 // the frame rate and the archive mounted with priority 100 (none when the
 // name is empty).

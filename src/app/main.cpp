@@ -5,6 +5,7 @@
 #include "app/Settings.h"
 #include "app/Units.h"
 #include "app/Zorbin.h"
+#include "editor/MapEditor.h"
 #include "log/Logger.h"
 #include "shell/QX_SDL.h"
 #include "util/ProcessExit.h"
@@ -34,8 +35,9 @@ int main(int argc, char** argv) {
   std::optional<uint32_t> seed;
   std::string error;
   std::string configFile;
+  std::string editFolder;
   if (!TakeConfigSwitch(args, configFile, error) || !TakePlaySwitches(args, switches, error) ||
-      !StartPlaySwitches(switches, seed, error)) {
+      !TakeEditSwitch(args, editFolder, error) || !StartPlaySwitches(switches, seed, error)) {
     std::fprintf(stderr, "zorbin: %s\n", error.c_str());
     return 1;
   }
@@ -52,7 +54,10 @@ int main(int argc, char** argv) {
   QX_SDL::FullscreenChangedHook = [&settings](bool on) { settings.SaveFullscreen(on); };
   int code = 0;
   try {
-    code = RunZorbin(seed, TStartMap{player.Map, player.Watch});
+    if (editFolder.empty())
+      code = RunZorbin(seed, TStartMap{player.Map, player.Watch});
+    else
+      code = RunZorbin(seed, {}, [&editFolder] { RunMapEditor(editFolder); });
   } catch (const std::exception& e) {
     Log->Error(e.what(), "Zorbin");
     code = 1;

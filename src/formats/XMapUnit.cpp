@@ -254,11 +254,16 @@ void TXMap::LoadBinary(TStream& stream, bool wide) {
   }
 }
 
+void TXMap::SaveWarning(const std::string& message) {
+  Log->Warning(message, kSaveContext);
+  SaveWarnings.push_back(message);
+}
+
 char TXMap::ResolveMode(char mode) {
   char m = UpCaseChar(mode);
   if (m != 'A' && m != 'B' && m != 'T' && m != 'W' && m != 'X') {
-    Log->Warning("Unknown mode specified, using automatic mode determination.", kSaveContext);
-    Log->Warning("(Always binary, using 8 or 16 bit mode depending tile IDs in map.)", kSaveContext);
+    SaveWarning("Unknown mode specified, using automatic mode determination.");
+    SaveWarning("(Always binary, using 8 or 16 bit mode depending tile IDs in map.)");
     m = 'A';
   }
   // The wraps count as well: an 8-bit file must not cut a port value. MAPB
@@ -270,14 +275,14 @@ char TXMap::ResolveMode(char mode) {
     if (w.Source < 0 || w.Source > 255 || w.Logical < 0 || w.Logical > maxLogical) bytes = false;
   if (bytes) {
     if (m == 'A') {
-      Log->Warning("The tile map contains tiles only with ID below 256,", kSaveContext);
-      Log->Warning("so 8 bit binary mode will be used.", kSaveContext);
+      SaveWarning("The tile map contains tiles only with ID below 256,");
+      SaveWarning("so 8 bit binary mode will be used.");
       m = 'B';
     }
   } else if (m == 'A' || m == 'B' || m == 'T') {
-    Log->Warning("The tile map contains tiles with ID above 255,", kSaveContext);
-    Log->Warning("so cannot use file formats with 8 bit tile size.", kSaveContext);
-    Log->Warning("Using 16 bit binary mode.", kSaveContext);
+    SaveWarning("The tile map contains tiles with ID above 255,");
+    SaveWarning("so cannot use file formats with 8 bit tile size.");
+    SaveWarning("Using 16 bit binary mode.");
     m = 'W';
   }
   return m;
@@ -286,7 +291,7 @@ char TXMap::ResolveMode(char mode) {
 bool TXMap::CanWrite(char mode) {
   const std::string format = std::string("MAP") + mode;
   auto refuse = [&](const std::string& reason) {
-    Log->Warning("The map cannot be saved in " + format + " mode: " + reason + ".", kSaveContext);
+    SaveWarning("The map cannot be saved in " + format + " mode: " + reason + ".");
     return false;
   };
   bool binary = mode == 'B' || mode == 'W';
@@ -334,6 +339,7 @@ bool TXMap::CanWrite(char mode) {
 }
 
 bool TXMap::Save(TStream& stream, char mode) {
+  SaveWarnings.clear();
   char m = ResolveMode(mode);
   if (!CanWrite(m)) return false;
   WriteIn(stream, m);
@@ -341,6 +347,7 @@ bool TXMap::Save(TStream& stream, char mode) {
 }
 
 bool TXMap::Save(const std::string& fileName, char mode) {
+  SaveWarnings.clear();
   char m = ResolveMode(mode);
   if (!CanWrite(m)) return false;
   TFileStream file(fileName, TFileMode::Create);

@@ -6,6 +6,7 @@
 #include "sprites/TileMapUnit.h"
 
 #include <string>
+#include <vector>
 
 namespace zorbin {
 
@@ -15,6 +16,9 @@ class TXMap : public TTileMap {
  public:
   // Outcome of the last Load(Stream): "OK" or the first problem found.
   std::string LastError;
+  // The warnings of the last Save, in the order logged (the format it chose
+  // instead of the one asked for, or why it wrote nothing).
+  std::vector<std::string> SaveWarnings;
 
   // Reads a whole map from the stream's current position. Conversion errors
   // (EConvertError) and short binary files (EStreamError) leave as exceptions.
@@ -53,6 +57,8 @@ class TXMap : public TTileMap {
   void SaveBinary(TStream& stream, bool wide);
   // The mode Save will write in ('B', 'T', 'W' or 'X'), with its warnings.
   char ResolveMode(char mode);
+  // Logs a Warning of Save and keeps it in SaveWarnings.
+  void SaveWarning(const std::string& message);
   // Whether the resolved mode can hold everything; warns when it cannot.
   bool CanWrite(char mode);
   // Runs the writer of a resolved mode.

@@ -4,6 +4,7 @@
 #include "formats/QXINIFile.h"
 #include "formats/XMapUnit.h"
 #include "game/ZORBAirMeterUnit.h"
+#include "game/ZORBMapLayers.h"
 #include "game/ZORBMapSetupFailure.h"
 #include "game/ZORBObjectFactory.h"
 #include "game/ZORBPlayerUnit.h"
@@ -23,7 +24,6 @@
 namespace zorbin {
 
 // Text alignment codes of the fonts.
-static constexpr int kAlignLeft = 0;
 static constexpr int kAlignCentre = 1;
 
 TPlay1Map::TPlay1Map(const std::string& dir, int32_t px, int32_t py) {
@@ -74,13 +74,7 @@ void TPlay1Map::TearDown() {
 
 void TPlay1Map::PaintBackground() {
   Background = std::make_unique<TImage>(640, 480);
-  Background->FillRect(0, 0, 640, 480, 0, 25, 76);
-  Background->FillRect(kPlayLeft, kPlayTop, kPlayWidth, kPlayHeight, 0, 0, 0);
-  Background->DrawFile(140, 0, "\\logo.tga");
-  if (MainFont) MainFont->TextOutOn(Background.get(), "V0.00 Demo 1", 490, 50, kAlignLeft);
-  Background->Rectangle(62, 62, 514, 354, 96, 90, 84);
-  Background->Rectangle(61, 61, 516, 356, 144, 135, 126);
-  Background->Rectangle(60, 60, 518, 358, 96, 90, 84);
+  PaintMapFrame(*Background);
 }
 
 void TPlay1Map::LoadLayers(std::vector<std::string>& objectList) {
@@ -109,35 +103,19 @@ void TPlay1Map::PaintStars() {
 
 void TPlay1Map::LayerStep(std::vector<std::string>& objectList) {
   PaintStars();
-  const std::vector<std::string>& extra = TileMap->ExtraLines;
-  std::string neverDrawn = extra.empty() ? std::string() : extra[0];
+  TLayerBindings bindings = ReadLayerBindings(TileMap->ExtraLines);
   TImageCollection images;
-  std::vector<std::pair<char, std::string>> objectBindings;
-  int part = 0;
-  for (size_t i = 1; i < extra.size(); ++i) {
-    const std::string& line = extra[i];
-    if (line.empty()) {
-      ++part;
-      continue;
-    }
-    if (part == 0 && line.size() > 1)
-      images.Add(line.substr(1), line.substr(0, 1), nullptr);
-    else if (part == 1 && line.size() > 1)
-      objectBindings.emplace_back(line[0], line.substr(1));
-  }
+  for (const auto& [c, name] : bindings.Images) images.Add(name, std::string(1, c), nullptr);
 
   for (int x = 0; x < kColumns; ++x) {
     for (int y = 0; y < kRows; ++y) {
       char c = char(TileMap->GetRaw(x, y) & 0xFF);
-      if (neverDrawn.find(c) == std::string::npos) {
+      if (bindings.NeverDrawn.find(c) == std::string::npos) {
         TImage* image = images.FindImage(std::string(1, c));
         if (image) Background->Draw(kPlayLeft + 16 * x, kPlayTop + 16 * y, image);
       }
-      for (const auto& [ch, section] : objectBindings)
-        if (ch == c) {
-          objectList.push_back(section + "," + std::to_string(16 * x) + "," + std::to_string(16 * y));
-          break;
-        }
+      if (const std::string* section = bindings.ObjectFor(c))
+        objectList.push_back(*section + "," + std::to_string(16 * x) + "," + std::to_string(16 * y));
     }
   }
 }

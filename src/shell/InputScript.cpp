@@ -8,6 +8,7 @@
 #include <charconv>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 namespace zorbin {
 
@@ -21,6 +22,12 @@ bool ParseSeed(const std::string& text, uint32_t& seed) {
   const char* end = text.data() + text.size();
   auto [at, ec] = std::from_chars(text.data(), end, seed);
   return ec == std::errc() && at == end;
+}
+
+// X and Y of a pointer line, each within the frame.
+bool ParsePointer(const std::string& x, const std::string& y, TInputEvent& event) {
+  return TryStrToInt(x, event.X) && TryStrToInt(y, event.Y) && event.X >= 0 && event.X < kPointerWidth &&
+         event.Y >= 0 && event.Y < kPointerHeight;
 }
 
 std::string Trimmed(const std::string& s) {
@@ -51,15 +58,39 @@ bool ParseInputScript(const std::string& text, const std::string& fileName, TInp
     }
     size_t hash = line.find('#');
     if (hash != std::string::npos) line.resize(hash);
-    std::istringstream words(line);
-    std::string frame, key, how, extra;
-    if (!(words >> frame)) continue;
+    std::istringstream lineWords(line);
+    std::vector<std::string> words;
+    for (std::string word; lineWords >> word;) words.push_back(word);
+    if (words.empty()) continue;
     int32_t f = 0;
-    if (!(words >> key >> how) || (words >> extra) || !TryStrToInt(frame, f) || f < 0 || (how != "down" && how != "up"))
-      return fail("\"FRAME KEY down|up\"");
-    int32_t n = 0;
-    if (TryStrToInt(key, n) && (n < 0 || n >= kKeyCount)) return fail("a key number 0-511");
-    script.Events.push_back(TInputEvent{uint32_t(f), key, how == "down"});
+    bool frameOk = TryStrToInt(words[0], f) && f >= 0;
+    TInputEvent event;
+    event.Frame = uint32_t(f);
+    const std::string pointerRange =
+        "X 0-" + std::to_string(kPointerWidth - 1) + " and Y 0-" + std::to_string(kPointerHeight - 1);
+    if (words.size() > 1 && words[1] == "mouse") {
+      const std::string form = "\"FRAME mouse X Y down|up left|right\"";
+      if (words.size() != 6 || !frameOk || (words[4] != "down" && words[4] != "up") ||
+          (words[5] != "left" && words[5] != "right"))
+        return fail(form);
+      if (!ParsePointer(words[2], words[3], event)) return fail(pointerRange + " in " + form);
+      event.Kind = TInputKind::MouseButton;
+      event.Down = words[4] == "down";
+      event.Button = words[5] == "left" ? TMouseButton::Left : TMouseButton::Right;
+    } else if (words.size() > 1 && words[1] == "motion") {
+      const std::string form = "\"FRAME motion X Y\"";
+      if (words.size() != 4 || !frameOk) return fail(form);
+      if (!ParsePointer(words[2], words[3], event)) return fail(pointerRange + " in " + form);
+      event.Kind = TInputKind::MouseMotion;
+    } else {
+      if (words.size() != 3 || !frameOk || (words[2] != "down" && words[2] != "up"))
+        return fail("\"FRAME KEY down|up\"");
+      int32_t n = 0;
+      if (TryStrToInt(words[1], n) && (n < 0 || n >= kKeyCount)) return fail("a key number 0-511");
+      event.Key = words[1];
+      event.Down = words[2] == "down";
+    }
+    script.Events.push_back(event);
   }
   return true;
 }

@@ -1,7 +1,9 @@
 // InputScript: the text form of key input that headless runs play and that
 // recordings are written in. One event a line, "FRAME KEY down|up", KEY being
-// a key name as SDL gives it or a key number; "#" starts a comment. A
-// recording's first line names the seed it was played with.
+// a key name as SDL gives it or a key number; the pointer as
+// "FRAME mouse X Y down|up left|right" and "FRAME motion X Y" in frame
+// pixels; "#" starts a comment. A recording's first line names the seed it
+// was played with.
 #pragma once
 
 #include <cstdint>
@@ -12,10 +14,21 @@
 
 namespace zorbin {
 
+enum class TInputKind : uint8_t { Key, MouseButton, MouseMotion };
+enum class TMouseButton : uint8_t { Left, Right };
+
+// The frame the pointer's positions are given in.
+constexpr int kPointerWidth = 640;
+constexpr int kPointerHeight = 480;
+
 struct TInputEvent {
   uint32_t Frame = 0;
-  std::string Key;  // a key name as SDL gives it, or a key number
-  bool Down = true;
+  TInputKind Kind = TInputKind::Key;
+  std::string Key;   // a key name as SDL gives it, or a key number
+  bool Down = true;  // a key's or a button's
+  int X = 0;         // the pointer's position, for MouseButton and MouseMotion
+  int Y = 0;
+  TMouseButton Button = TMouseButton::Left;
 };
 
 struct TInputScript {

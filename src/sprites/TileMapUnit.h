@@ -48,6 +48,8 @@ class TTileMap {
   void SetRaw(int32_t x, int32_t y, int32_t v);
 
   void AddLogicalWrap(int32_t source, int32_t logical);
+  // Replaces the whole list (an editor's change and its undo).
+  void SetLogicalWraps(std::vector<TLogicalWrap> wraps) { wraps_ = std::move(wraps); }
   const std::vector<TLogicalWrap>& Wraps() const { return wraps_; }
   // Logical := raw, then the first wrap whose Source equals raw decides.
   void ApplyLogicalWraps();

@@ -57,9 +57,21 @@ std::unique_ptr<TStream> TQXStreamOpener::OpenFromDisk(const std::string& diskNa
   return std::make_unique<TFileStream>(diskName, TFileMode::OpenRead);
 }
 
+void TQXStreamOpener::PutMemoryFile(const std::string& name, std::vector<uint8_t> data) {
+  std::string r = ResolveName(name);
+  for (auto& [held, content] : memoryFiles_)
+    if (SameText(held, r)) {
+      content = std::move(data);
+      return;
+    }
+  memoryFiles_.emplace_back(r, std::move(data));
+}
+
 std::unique_ptr<TStream> TQXStreamOpener::OpenStream(const std::string& name) {
   Log->Debug("OpenStream('" + name + "')", kOpenContext);
   std::string r = ResolveName(name);
+  for (const auto& [held, content] : memoryFiles_)
+    if (SameText(held, r)) return std::make_unique<TMemoryStream>(content);
 
   Log->Debug("Check in cache (" + r + ")", kOpenContext);
   for (size_t i = 0; i < cache_.size(); ++i) {
@@ -99,6 +111,8 @@ std::unique_ptr<TStream> TQXStreamOpener::OpenStream(const std::string& name) {
 
 bool TQXStreamOpener::FileExists(const std::string& name) {
   std::string r = ResolveName(name);
+  for (const auto& held : memoryFiles_)
+    if (SameText(held.first, r)) return true;
   Log->Debug("Check on disk (" + r + ")", kExistsContext);
   Log->Debug("Check on disk - Base dir (" + baseDir_ + r + ")", kExistsContext);
   Log->Debug("Check in MAD4 (" + r + ")", kExistsContext);

@@ -5,6 +5,7 @@
 // the mounted archive volumes. ".ZL" files on disk are inflated on opening.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,6 +40,11 @@ class TQXStreamOpener {
   void MountArchive(const std::string& fileName, int priority);
   void UnmountArchive(const std::string& fileName);
   std::string ResolveName(const std::string& name) const;
+  // A file held in memory under name (resolved against the current folder
+  // now), found before the cache, the disk and the archives: a map an editor
+  // plays before it is saved. None are held unless one is put.
+  void PutMemoryFile(const std::string& name, std::vector<uint8_t> data);
+  void ForgetMemoryFiles() { memoryFiles_.clear(); }
   std::unique_ptr<TMemoryStream> OpenZLStream(const std::string& fileName);
 
   const std::string& BaseDir() const { return baseDir_; }
@@ -55,6 +61,7 @@ class TQXStreamOpener {
   std::string baseDir_;
   std::string currentDir_;
   std::vector<TQXCacheItem> cache_;
+  std::vector<std::pair<std::string, std::vector<uint8_t>>> memoryFiles_;
   TArchiveVolumes* volumes_;
 };
 

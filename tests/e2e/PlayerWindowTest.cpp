@@ -1,7 +1,7 @@
 // The game program in a real window on a virtual X display: -scale 2 shows
 // the 1x frame's pixels doubled, Alt+Enter switches fullscreen and back (and
-// writes the choice to the settings file), F12 saves a PNG, P pauses. Also
-// -help, which opens no window at all.
+// writes the choice to the settings file), F12 saves a PNG, P pauses; the
+// map editor takes clicks and keys. Also -help, which opens no window at all.
 #include "PackBuilder.h"
 
 #include "TestSupport.h"
@@ -207,6 +207,35 @@ TEST_F(PlayerWindow, ScaleTwoFullscreenScreenshotAndPause) {
   Key(window, "alt+Return");
   EXPECT_TRUE(Eventually([&] { return Geometry(window) == "1280x960"; })) << Geometry(window);
   EXPECT_TRUE(Eventually([&] { return test::ReadFileText(settings) == "[Video]\nFullscreen=0\n"; }));
+}
+
+// The editor in the real window: a click on the palette and one on a cell,
+// a key-driven paint, Ctrl+S, and Escape ends the program.
+TEST_F(PlayerWindow, EditorPaintsWithClicksAndKeysAndSaves) {
+  std::filesystem::copy(std::string(ZORBIN_SOURCE_DIR) + "/data/pack/Map_C", dir_.File("Map_C"));
+  std::string window = StartGame("-edit '" + dir_.File("Map_C") + "'");
+  ASSERT_FALSE(window.empty()) << test::ReadFileText(dir_.File("game.out"));
+  SettledPicture(window);
+  auto click = [&](int x, int y) {
+    X("xdotool mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y));
+    X("xdotool click 1");
+  };
+  click(122, 452);  // the palette's sixth entry: 'c'
+  click(104, 88);   // cell (2, 1)
+  Key(window, "Down");
+  Key(window, "space");  // cell (0, 1)
+  X("xdotool keydown --window " + window + " Control_L");
+  Key(window, "s");
+  X("xdotool keyup --window " + window + " Control_L");
+  std::string saved = dir_.File("Map_C/map00.mpt");
+  ASSERT_TRUE(Eventually([&] { return std::filesystem::exists(saved + ".bak"); }))
+      << test::ReadFileText(dir_.File("game.log"));
+  EXPECT_TRUE(Eventually([&] { return test::ReadFileText(saved).find("\r\nMPc c     ") != std::string::npos; }))
+      << test::ReadFileText(saved);
+  Key(window, "Escape");
+  std::string pid = game_.substr(0, game_.find('\n'));
+  EXPECT_TRUE(Eventually([&] { return !Running(pid); }));
+  EXPECT_NE(test::ReadFileText(dir_.File("game.log")).find("Editing "), std::string::npos);
 }
 
 TEST(PlayerHelp, HelpListsEverySwitchAndExitsWithoutAWindowOrLog) {

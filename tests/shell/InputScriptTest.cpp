@@ -69,6 +69,39 @@ TEST(InputScript, RefusesHostileLinesWithFileLineAndWhatWasExpected) {
   EXPECT_EQ(error, "cannot read /nonexistent/in.txt");
 }
 
+TEST(InputScript, ReadsPointerLinesInFramePixelsAndRefusesMalformedOnes) {
+  TInputScript script;
+  std::string error;
+  ASSERT_TRUE(ParseInputScript("5 motion 0 479\n6 mouse 639 0 down left\n7 mouse 10 20 up right # done\n", "in.txt",
+                               script, error))
+      << error;
+  ASSERT_EQ(script.Events.size(), 3u);
+  EXPECT_EQ(script.Events[0].Kind, TInputKind::MouseMotion);
+  EXPECT_EQ(script.Events[0].Frame, 5u);
+  EXPECT_EQ(script.Events[0].Y, 479);
+  EXPECT_EQ(script.Events[1].Kind, TInputKind::MouseButton);
+  EXPECT_EQ(script.Events[1].X, 639);
+  EXPECT_TRUE(script.Events[1].Down);
+  EXPECT_EQ(script.Events[1].Button, TMouseButton::Left);
+  EXPECT_FALSE(script.Events[2].Down);
+  EXPECT_EQ(script.Events[2].Button, TMouseButton::Right);
+
+  const std::string mouse = "\"FRAME mouse X Y down|up left|right\"";
+  const std::string motion = "\"FRAME motion X Y\"";
+  const std::string range = "X 0-639 and Y 0-479 in ";
+  EXPECT_EQ(ScriptError("1 mouse 10 20 down\n"), "in.txt:1: expected " + mouse);
+  EXPECT_EQ(ScriptError("1 mouse 10 20 down middle\n"), "in.txt:1: expected " + mouse);
+  EXPECT_EQ(ScriptError("1 mouse 10 20 left down\n"), "in.txt:1: expected " + mouse);
+  EXPECT_EQ(ScriptError("x mouse 10 20 down left\n"), "in.txt:1: expected " + mouse);
+  EXPECT_EQ(ScriptError("1 mouse 640 20 down left\n"), "in.txt:1: expected " + range + mouse);
+  EXPECT_EQ(ScriptError("1 mouse 10 -1 up right\n"), "in.txt:1: expected " + range + mouse);
+  EXPECT_EQ(ScriptError("1 motion 10\n"), "in.txt:1: expected " + motion);
+  EXPECT_EQ(ScriptError("2 motion 1 2\n1 motion 10 20 30\n"), "in.txt:2: expected " + motion);
+  EXPECT_EQ(ScriptError("1 motion 10 480\n"), "in.txt:1: expected " + range + motion);
+  EXPECT_EQ(ScriptError("1 motion 1e1 2\n"), "in.txt:1: expected " + range + motion);
+  EXPECT_EQ(ScriptError("1 motion 99999999999 2\n"), "in.txt:1: expected " + range + motion);
+}
+
 // Key names need the display's keyboard tables.
 class InputScriptKeys : public test::TShellFixture {
  protected:

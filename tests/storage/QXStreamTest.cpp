@@ -1,4 +1,5 @@
-// QXStreamTest: the stream opener: name resolution, cache, disk over archive, missing names and ".ZL" files.
+// QXStreamTest: the stream opener: name resolution, cache, disk over archive, missing names, ".ZL" files
+// and files held in memory.
 #include "storage/ArchiveVolumes.h"
 #include "storage/CompressorUnit.h"
 #include "storage/MyZStreamUnit.h"
@@ -126,6 +127,29 @@ TEST(StreamOpener, FileExistsSkipsTheCacheAndMountPassesReadOnly) {
   o.UnmountArchive("pack.data");
   EXPECT_EQ(volumes.mounted, std::vector<std::string>{"pack.data:100:ro"});
   EXPECT_EQ(volumes.unmounted, std::vector<std::string>{"pack.data"});
+}
+
+TEST(StreamOpener, AMemoryFileWinsOverCacheAndArchiveUntilForgotten) {
+  FakeVolumes volumes;
+  volumes.files["Map_A\\map00.mpt"] = "archive";
+  TQXStreamOpener o("/nonexistent/", &volumes);
+  o.SetCurrentDir("Map_A");
+  EXPECT_EQ(Content(*o.OpenStream("map00.mpt")), "archive");  // now cached too
+  o.PutMemoryFile("map00.mpt", {'o', 'n', 'e'});
+  o.PutMemoryFile("MAP00.MPT", {'t', 'w', 'o'});  // the same name: replaced
+  o.PutMemoryFile("new.mpt", {'n'});
+  EXPECT_EQ(Content(*o.OpenStream("map00.mpt")), "two");
+  EXPECT_TRUE(o.FileExists("new.mpt"));
+  // Bound to the folder it was put in.
+  o.SetCurrentDir("Map_B");
+  EXPECT_FALSE(o.FileExists("new.mpt"));
+  o.SetCurrentDir("Map_A");
+  auto held = o.OpenStream("new.mpt");
+  held->WriteByte('x');  // a copy: the held file stays
+  EXPECT_EQ(Content(*o.OpenStream("new.mpt")), "n");
+  o.ForgetMemoryFiles();
+  EXPECT_FALSE(o.FileExists("new.mpt"));
+  EXPECT_EQ(Content(*o.OpenStream("map00.mpt")), "archive");
 }
 
 TEST(StreamOpener, ZLFilesAreInflatedAndCorruptOnesRaise) {

@@ -25,12 +25,37 @@ void TDemoScript::CloseWindow() {
   SDL_PushEvent(&quit);
 }
 
+// The modifier bit of a modifier key; 0 for other keys.
+static uint16_t ModifierBit(int sym) {
+  switch (sym) {
+    case SDLK_LSHIFT: return KMOD_LSHIFT;
+    case SDLK_RSHIFT: return KMOD_RSHIFT;
+    case SDLK_LCTRL: return KMOD_LCTRL;
+    case SDLK_RCTRL: return KMOD_RCTRL;
+    case SDLK_LALT: return KMOD_LALT;
+    case SDLK_RALT: return KMOD_RALT;
+    default: return 0;
+  }
+}
+
 void TDemoScript::Deliver(const TInputEvent& event) {
+  if (event.Kind == TInputKind::Key)
+    DeliverKey(event);
+  else
+    DeliverPointer(event);
+}
+
+void TDemoScript::DeliverKey(const TInputEvent& event) {
   int sym = KeySymbol(event.Key);
   if (sym < 0) {
     std::fprintf(stderr, "zorbin-demo: unknown key \"%s\"\n", event.Key.c_str());
     return;
   }
+  // A modifier's own event already carries its new state, as SDL's do.
+  if (event.Down)
+    modifiers_ |= ModifierBit(sym);
+  else
+    modifiers_ &= uint16_t(~ModifierBit(sym));
   SDL_Event e;
   e.type = event.Down ? SDL_KEYDOWN : SDL_KEYUP;
   e.key.type = e.type;
@@ -38,8 +63,31 @@ void TDemoScript::Deliver(const TInputEvent& event) {
   e.key.state = event.Down ? SDL_PRESSED : SDL_RELEASED;
   e.key.keysym.scancode = 0;
   e.key.keysym.sym = SDLKey(sym);
-  e.key.keysym.mod = KMOD_NONE;
+  e.key.keysym.mod = SDLMod(modifiers_);
   e.key.keysym.unicode = 0;
+  SDL_PushEvent(&e);
+}
+
+void TDemoScript::DeliverPointer(const TInputEvent& event) {
+  SDL_Event e;
+  if (event.Kind == TInputKind::MouseMotion) {
+    e.type = SDL_MOUSEMOTION;
+    e.motion.type = e.type;
+    e.motion.which = 0;
+    e.motion.state = 0;
+    e.motion.x = Uint16(event.X);
+    e.motion.y = Uint16(event.Y);
+    e.motion.xrel = 0;
+    e.motion.yrel = 0;
+  } else {
+    e.type = event.Down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+    e.button.type = e.type;
+    e.button.which = 0;
+    e.button.button = event.Button == TMouseButton::Left ? SDL_BUTTON_LEFT : SDL_BUTTON_RIGHT;
+    e.button.state = event.Down ? SDL_PRESSED : SDL_RELEASED;
+    e.button.x = Uint16(event.X);
+    e.button.y = Uint16(event.Y);
+  }
   SDL_PushEvent(&e);
 }
 

@@ -1,5 +1,5 @@
 // DemoScript: the scripted input and screenshots of a headless run. Events
-// are "FRAME KEY down|up" lines; each is delivered by the first poll after
+// are key and pointer lines; each is delivered by the first poll after
 // frame FRAME was presented. While the game polls without presenting frames
 // (waiting for a key) the next event is delivered at once, one per poll;
 // when the script is used up there, the window is closed.
@@ -28,6 +28,8 @@ class TDemoScript {
   void BeforePoll();
   void AfterFlip();
   void Deliver(const TInputEvent& event);
+  void DeliverKey(const TInputEvent& event);
+  static void DeliverPointer(const TInputEvent& event);
   static void CloseWindow();
 
   std::vector<TInputEvent> events_;
@@ -35,6 +37,9 @@ class TDemoScript {
   uint32_t maxFrames_;
   size_t next_ = 0;
   uint32_t framesAtLastPoll_ = UINT32_MAX;
+  // The modifier keys the script holds down, as SDL's modifier bits; every
+  // key event carries them, as a keyboard's would.
+  uint16_t modifiers_ = 0;
 };
 
 }  // namespace zorbin::demo

@@ -9,6 +9,7 @@
 #include "app/Settings.h"
 #include "app/Units.h"
 #include "app/Zorbin.h"
+#include "editor/MapEditor.h"
 #include "game/ZORBPlayMapPackUnit.h"
 #include "log/Logger.h"
 #include "pictures/ImageUnit.h"
@@ -44,7 +45,8 @@ void PrintLastLine(int code) {
   std::fprintf(stderr, "zorbin-demo: %s\n", message.c_str());
   std::fprintf(stderr,
                "usage: zorbin-demo [--seed N] [--input FILE] [--record FILE] [--shot FRAME:FILE ...] [--max-frames N] "
-               "[--checksums FILE] [--config FILE] [--map NAME [--watch]] [--exec FRAME:COMMAND ...] [log switches]\n");
+               "[--checksums FILE] [--config FILE] [--map NAME [--watch]] [--edit FOLDER] [--exec FRAME:COMMAND ...] "
+               "[log switches]\n");
   PrintLastLine(1);
   std::exit(1);
 }
@@ -63,6 +65,7 @@ struct TDemoOptions {
   std::string configFile;
   std::vector<demo::TShot> shots;
   uint32_t maxFrames = 0;
+  std::string editFolder;           // --edit FOLDER: the map editor instead of the game
   std::vector<std::string> params;  // the program's path, the log switches and their values
   TStartMap start;                  // --map NAME, --watch
   std::vector<demo::TFrameCommand> commands;
@@ -103,6 +106,8 @@ TDemoOptions ParseOptions(int argc, char** argv) {
       if (colon == std::string::npos) FailEarly("--exec needs FRAME:COMMAND");
       options.commands.push_back(
           demo::TFrameCommand{ParseCount(arg, command.substr(0, colon)), command.substr(colon + 1)});
+    } else if (arg == "--edit") {
+      options.editFolder = value();
     } else if (arg == "--checksums") {
       gChecksums = std::make_unique<demo::TFrameChecksums>(kChecksumEvery, value());
     } else {
@@ -165,7 +170,10 @@ int main(int argc, char** argv) {
   });
   int code = 0;
   try {
-    code = RunZorbin(seed, options.start);
+    if (options.editFolder.empty())
+      code = RunZorbin(seed, options.start);
+    else
+      code = RunZorbin(seed, {}, [&options] { RunMapEditor(options.editFolder); });
   } catch (const std::exception& e) {
     Log->Error(e.what(), "Zorbin");
     code = 1;

@@ -1,0 +1,172 @@
+// EditView: the editor's frame: map, object marks, palette, status line.
+#include "editor/EditView.h"
+
+#include "editor/EditModel.h"
+#include "formats/XMapUnit.h"
+#include "game/ZORBPlay1MapUnit.h"
+#include "pictures/ImageCollectionUnit.h"
+#include "pictures/ImageUnit.h"
+#include "pictures/QXFonts.h"
+#include "shell/QX_SDL.h"
+#include "storage/QXStream.h"
+#include "util/QXToolbox.h"
+
+#include <algorithm>
+#include <exception>
+
+namespace zorbin {
+
+namespace {
+
+constexpr int kCell = 16;
+constexpr int kLeft = TPlay1Map::kPlayLeft;
+constexpr int kTop = TPlay1Map::kPlayTop;
+constexpr int kAlignLeft = 0;
+constexpr int kAlignCentre = 1;
+
+// A one-pixel outline on the drawing surface.
+void Outline(int x, int y, int w, int h, uint8_t r, uint8_t g, uint8_t b) {
+  if (QX_SDL::BackImage) QX_SDL::BackImage->Rectangle(x, y, w, h, r, g, b);
+}
+
+}  // namespace
+
+TEditView::TEditView(const TEditModel& model, std::vector<std::string>& problems) {
+  frame_ = std::make_unique<TImage>(640, 480);
+  PaintMapFrame(*frame_);
+  edited_.Bindings = ReadLayerBindings(model.Map().ExtraLines);
+  LoadPictures(edited_, problems);
+  // The further layers come from the folder as the set-up would read them.
+  for (int n = 1;; ++n) {
+    std::string name = "map" + ZeroPad(n, 2) + ".mpt";
+    if (!StreamOpener->FileExists(name)) break;
+    TLayer layer;
+    layer.Map = std::make_unique<TXMap>();
+    try {
+      layer.Map->Load(name);
+    } catch (const std::exception& e) {
+      problems.push_back(name + ": " + e.what());
+      break;
+    }
+    layer.Bindings = ReadLayerBindings(layer.Map->ExtraLines);
+    LoadPictures(layer, problems);
+    further_.push_back(std::move(layer));
+  }
+}
+
+TEditView::~TEditView() = default;
+
+void TEditView::LoadPictures(TLayer& layer, std::vector<std::string>& problems) {
+  layer.Images = std::make_unique<TImageCollection>();
+  for (const auto& [c, name] : layer.Bindings.Images) {
+    try {
+      layer.Images->Add(name, std::string(1, c), nullptr);
+    } catch (const std::exception& e) {
+      problems.push_back(e.what());
+    }
+  }
+  // The first binding of a character is the one the set-up finds.
+  for (int c = 0; c < 256; ++c) {
+    bool bound = std::any_of(layer.Bindings.Images.begin(), layer.Bindings.Images.end(),
+                             [c](const auto& binding) { return uint8_t(binding.first) == c; });
+    if (bound && layer.Bindings.NeverDrawn.find(char(c)) == std::string::npos)
+      layer.Pictures[size_t(c)] = layer.Images->FindImage(std::string(1, char(c)));
+  }
+}
+
+void TEditView::Draw(const TEditModel& model, const TEditViewState& state) const {
+  QX_SDL::DrawImage(0, 0, frame_.get());
+  DrawLayer(edited_, model.Map());
+  for (const TLayer& layer : further_) DrawLayer(layer, *layer.Map);
+  DrawObjectMarks(model.Map());
+  if (state.ShowValues) DrawValues(model.Map());
+  MarkCell(model.CursorCol(), model.CursorRow(), 255, 220, 0);
+  if (model.InGrid(state.PointerCol, state.PointerRow)) MarkCell(state.PointerCol, state.PointerRow, 255, 255, 255);
+  DrawPalette(model);
+  int col = state.PointerCol, row = state.PointerRow;
+  if (!model.InGrid(col, row)) col = model.CursorCol(), row = model.CursorRow();
+  std::string status = CellStatus(model, col, row);
+  if (!state.Message.empty()) status += "   " + state.Message;
+  if (MainFont) MainFont->TextOut(status, kPaletteLeft, kStatusTop, kAlignLeft);
+}
+
+void TEditView::DrawLayer(const TLayer& layer, const TTileMap& map) {
+  for (int x = 0; x < TPlay1Map::kColumns; ++x)
+    for (int y = 0; y < TPlay1Map::kRows; ++y)
+      if (const TImage* picture = layer.Pictures[size_t(map.GetRaw(x, y) & 0xFF)])
+        QX_SDL::DrawImage(int16_t(kLeft + kCell * x), int16_t(kTop + kCell * y), picture);
+}
+
+void TEditView::DrawObjectMarks(const TTileMap& map) const {
+  for (int x = 0; x < TPlay1Map::kColumns; ++x)
+    for (int y = 0; y < TPlay1Map::kRows; ++y) {
+      char c = char(map.GetRaw(x, y) & 0xFF);
+      if (!edited_.Bindings.ObjectFor(c)) continue;
+      Outline(kLeft + kCell * x, kTop + kCell * y, kCell, kCell, 255, 160, 0);
+      if (MainFont)
+        MainFont->TextOut(std::string(1, c), kLeft + kCell * x + kCell / 2, kTop + kCell * y + 3, kAlignCentre);
+    }
+}
+
+void TEditView::DrawValues(const TTileMap& map) {
+  if (!DigitsFont) return;
+  for (int c = 0; c < TPlay1Map::kColumns; ++c)
+    for (int r = 0; r < TPlay1Map::kRows; ++r)
+      DigitsFont->TextOut(std::to_string(map.GetLogic(c, r)), 72 + kCell * c, 70 + kCell * r, kAlignCentre);
+}
+
+void TEditView::MarkCell(int col, int row, uint8_t r, uint8_t g, uint8_t b) {
+  if (col < 0 || row < 0 || col >= TPlay1Map::kColumns || row >= TPlay1Map::kRows) return;
+  Outline(kLeft + kCell * col, kTop + kCell * row, kCell, kCell, r, g, b);
+}
+
+int TEditView::FirstShownEntry(const TEditModel& model) {
+  // The strip scrolls so that the chosen character stays in view.
+  return std::max(0, model.Chosen() - (kPaletteEntries - 1));
+}
+
+void TEditView::DrawPalette(const TEditModel& model) const {
+  const std::vector<int32_t>& palette = model.Palette();
+  int first = FirstShownEntry(model);
+  for (int i = first; i < int(palette.size()) && i < first + kPaletteEntries; ++i) {
+    int x = kPaletteLeft + kPalettePitch * (i - first);
+    DrawEntry(palette[size_t(i)], x, kPaletteTop);
+    if (i == model.Chosen())
+      Outline(x - 2, kPaletteTop - 2, kCell + 4, kCell + 4, 255, 220, 0);
+    else
+      Outline(x - 1, kPaletteTop - 1, kCell + 2, kCell + 2, 96, 90, 84);
+  }
+}
+
+void TEditView::DrawEntry(int32_t character, int x, int y) const {
+  if (QX_SDL::BackImage) QX_SDL::BackImage->FillRect(x, y, kCell, kCell, 0, 0, 0);
+  char c = char(character & 0xFF);
+  if (const TImage* picture = edited_.Pictures[uint8_t(c)])
+    QX_SDL::DrawImagePart(int16_t(x), int16_t(y), 0, 0, kCell, kCell, picture);
+  else if (edited_.Bindings.ObjectFor(c) && MainFont)
+    MainFont->TextOut(std::string(1, c), x + kCell / 2, y + 3, kAlignCentre);
+}
+
+void TEditView::CellAt(int x, int y, int& col, int& row) {
+  // Rounded down on both sides of the play area's corner.
+  col = (x - kLeft + 64 * kCell) / kCell - 64;
+  row = (y - kTop + 64 * kCell) / kCell - 64;
+}
+
+int TEditView::PaletteEntryAt(const TEditModel& model, int x, int y) {
+  if (y < kPaletteTop || y >= kPaletteTop + kCell || x < kPaletteLeft) return -1;
+  int slot = (x - kPaletteLeft) / kPalettePitch;
+  if ((x - kPaletteLeft) % kPalettePitch >= kCell || slot >= kPaletteEntries) return -1;
+  int index = FirstShownEntry(model) + slot;
+  return index < int(model.Palette().size()) ? index : -1;
+}
+
+std::string TEditView::CellStatus(const TEditModel& model, int col, int row) {
+  if (!model.InGrid(col, row)) return "";
+  int32_t raw = model.Map().GetRaw(col, row);
+  std::string shown = raw >= 32 && raw < 127 ? "'" + std::string(1, char(raw)) + "'" : "#" + IntToStr(raw);
+  return "col " + IntToStr(col) + " row " + IntToStr(row) + " char " + shown + " raw " + IntToStr(raw) + " logic " +
+         IntToStr(model.Map().GetLogic(col, row));
+}
+
+}  // namespace zorbin

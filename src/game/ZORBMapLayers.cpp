@@ -1,0 +1,45 @@
+// ZORBMapLayers: the layer bindings and the frame round the play area.
+#include "game/ZORBMapLayers.h"
+
+#include "pictures/ImageUnit.h"
+#include "pictures/QXFonts.h"
+
+namespace zorbin {
+
+const std::string* TLayerBindings::ObjectFor(char c) const {
+  for (const auto& [ch, section] : Objects)
+    if (ch == c) return &section;
+  return nullptr;
+}
+
+TLayerBindings ReadLayerBindings(const std::vector<std::string>& extraLines) {
+  TLayerBindings bindings;
+  if (!extraLines.empty()) bindings.NeverDrawn = extraLines[0];
+  int part = 0;
+  for (size_t i = 1; i < extraLines.size(); ++i) {
+    const std::string& line = extraLines[i];
+    if (line.empty()) {
+      ++part;
+      continue;
+    }
+    if (line.size() < 2) continue;
+    if (part == 0)
+      bindings.Images.emplace_back(line[0], line.substr(1));
+    else if (part == 1)
+      bindings.Objects.emplace_back(line[0], line.substr(1));
+  }
+  return bindings;
+}
+
+void PaintMapFrame(TImage& background) {
+  // The play area: 512 x 352 pixels at (64, 64).
+  background.FillRect(0, 0, 640, 480, 0, 25, 76);
+  background.FillRect(64, 64, 512, 352, 0, 0, 0);
+  background.DrawFile(140, 0, "\\logo.tga");
+  if (MainFont) MainFont->TextOutOn(&background, "V0.00 Demo 1", 490, 50, 0);
+  background.Rectangle(62, 62, 514, 354, 96, 90, 84);
+  background.Rectangle(61, 61, 516, 356, 144, 135, 126);
+  background.Rectangle(60, 60, 518, 358, 96, 90, 84);
+}
+
+}  // namespace zorbin

@@ -1,0 +1,32 @@
+// ZORBMapLayers: what the map set-up draws a map with, shared with the map
+// editor: the static frame round the play area, and the bindings a layer's
+// extra lines make from cell characters to pictures and objects.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace zorbin {
+
+class TImage;
+
+// Extra line 0 holds the characters never drawn; the lines after it form
+// sections parted by empty lines: section 0 binds pictures ("aplatf[0].tga"),
+// section 1 objects ("Pbee": the INI section "bee"); later ones are ignored.
+struct TLayerBindings {
+  std::string NeverDrawn;
+  std::vector<std::pair<char, std::string>> Images;   // character, picture name
+  std::vector<std::pair<char, std::string>> Objects;  // character, section name
+
+  // The section bound to c (the first binding wins), or nullptr.
+  const std::string* ObjectFor(char c) const;
+};
+
+TLayerBindings ReadLayerBindings(const std::vector<std::string>& extraLines);
+
+// The 640 x 480 frame: colour, black play area, logo, version text, and the
+// three rectangles round the play area.
+void PaintMapFrame(TImage& background);
+
+}  // namespace zorbin
