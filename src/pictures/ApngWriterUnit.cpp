@@ -5,6 +5,8 @@
 #include "util/ByteOrder.h"
 
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace zorbin {
 
@@ -173,7 +175,10 @@ bool TApngWriter::Finish() {
   ok = std::fclose(out_) == 0 && ok && !failed_;
   out_ = nullptr;
   previous_.clear();
-  if (frames_ == 0) std::remove(fileName_.c_str());
+  // A file cut off in the middle of a chunk is no picture either. Only a
+  // plain file goes: a device such as /dev/null named as the file stays.
+  std::error_code ec;
+  if (!ok && std::filesystem::is_regular_file(fileName_, ec)) std::filesystem::remove(fileName_, ec);
   return ok;
 }
 

@@ -1,8 +1,8 @@
 // ApngWriterUnit: writes an animated PNG frame by frame, straight to its file,
 // so that a long animation never sits whole in memory. Every frame is shown
 // 10 ms (one game frame). A frame after the first stores only the rectangle
-// that changed since the frame before it, drawn over that frame: the file
-// shows every frame's pixels exactly.
+// that changed since the frame before it, its unchanged pixels transparent,
+// and is drawn over that frame: the file shows every frame's pixels exactly.
 #pragma once
 
 #include <cstdint>
@@ -27,9 +27,9 @@ class TApngWriter final {
   // the size of the first. False when it has another size, or when the file
   // cannot be written (then no further frame is taken).
   bool AddFrame(int width, int height, const std::vector<uint8_t>& rgb);
-  // Ends the file and sets its frame count to the frames added. With no frame
-  // there is no picture: the file is removed. False then, or when the file
-  // could not be completed.
+  // Ends the file and sets its frame count to the frames added. False, with
+  // the file removed, when there was no frame or the file could not be
+  // written whole.
   bool Finish();
 
   uint32_t Frames() const { return frames_; }

@@ -19,128 +19,84 @@
 namespace zorbin::e2e {
 namespace {
 
-uint32_t CaptureBE32(const std::string& s, size_t at) {
-  return uint32_t(uint8_t(s[at])) << 24 | uint32_t(uint8_t(s[at + 1])) << 16 | uint32_t(uint8_t(s[at + 2])) << 8 |
-         uint8_t(s[at + 3]);
+uint32_t CaptureBE(const std::string& s, size_t at, int bytes = 4) {
+  uint32_t v = 0;
+  for (int i = 0; i < bytes; ++i) v = v << 8 | uint8_t(s[at + size_t(i)]);
+  return v;
 }
 
-uint32_t CaptureBE16(const std::string& s, size_t at) { return uint32_t(uint8_t(s[at])) << 8 | uint8_t(s[at + 1]); }
-
-struct TCaptureRect {
-  uint32_t X = 0, Y = 0, W = 0, H = 0;
-};
-
-// What a PNG or animated PNG file holds. Frames are the full pictures a
+// What a PNG or animated PNG file shows. Frames are the full pictures a
 // viewer shows, as R, G, B bytes; Problem names the first thing wrong.
 struct TDecodedCapture {
-  uint32_t Width = 0, Height = 0;
-  uint32_t AnnouncedFrames = 0;          // acTL's count; 0 without one
-  std::vector<uint32_t> Sequence;        // fcTL and fdAT numbers in file order
-  std::vector<TCaptureRect> Rectangles;  // of every fcTL
+  uint32_t Width = 0, Height = 0, AnnouncedFrames = 0;  // acTL's count, 0 without one
+  std::vector<uint32_t> Sequence;                       // of fcTL and fdAT chunks, in file order
+  std::vector<std::vector<uint32_t>> Rectangles;        // X, Y, W, H of every fcTL
   bool EveryDelayIsOneHundredth = true;
   std::vector<std::vector<uint8_t>> Frames;
   std::string Problem;
 };
 
-uint8_t CapturePaeth(int a, int b, int c) {
-  int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
-  return uint8_t(pa <= pb && pa <= pc ? a : pb <= pc ? b : c);
-}
-
-// Inflates and unfilters one frame's data into w x h pixels of channels bytes.
-bool CaptureUnpack(const std::string& packed, uint32_t w, uint32_t h, int channels, std::vector<uint8_t>& pixels) {
-  size_t rowBytes = size_t(w) * size_t(channels);
-  std::vector<uint8_t> raw((rowBytes + 1) * h);
-  uLongf size = uLongf(raw.size());
-  if (uncompress(raw.data(), &size, reinterpret_cast<const Bytef*>(packed.data()), uLong(packed.size())) != Z_OK ||
-      size != raw.size())
-    return false;
-  pixels.assign(rowBytes * h, 0);
-  for (size_t y = 0; y < h; ++y) {
-    uint8_t filter = raw[y * (rowBytes + 1)];
-    const uint8_t* in = &raw[y * (rowBytes + 1) + 1];
-    uint8_t* row = &pixels[y * rowBytes];
-    for (size_t i = 0; i < rowBytes; ++i) {
-      int a = i >= size_t(channels) ? row[i - channels] : 0, b = y > 0 ? row[i - rowBytes] : 0;
-      int c = y > 0 && i >= size_t(channels) ? row[i - rowBytes - channels] : 0;
-      int add = filter == 0 ? 0 : filter == 1 ? a : filter == 2 ? b : filter == 3 ? (a + b) / 2 : CapturePaeth(a, b, c);
-      if (filter > 4) return false;
-      row[i] = uint8_t(in[i] + add);
-    }
-  }
-  return true;
-}
-
+// Composes each frame's rows (unfiltered, as the writers store them) onto the
+// canvas: blend op 0 replaces, 1 draws opaque pixels over what is there.
 TDecodedCapture DecodeCapture(const std::string& file) {
   TDecodedCapture d;
-  if (file.compare(0, 8, "\x89PNG\r\n\x1A\n", 8) != 0) {
-    d.Problem = "no PNG signature";
-    return d;
-  }
-  int channels = 3;
+  if (file.compare(0, 8, "\x89PNG\r\n\x1A\n", 8) != 0) d.Problem = "no PNG signature";
+  size_t channels = 3;
   std::vector<uint8_t> canvas;  // R, G, B, A
-  TCaptureRect rect;
+  std::vector<uint32_t> rect;
   uint8_t blend = 0;
   std::string packed;
-  bool framePending = false;
   auto finishFrame = [&] {
-    if (!framePending) return;
-    framePending = false;
-    std::vector<uint8_t> pixels;
-    if (!CaptureUnpack(packed, rect.W, rect.H, channels, pixels)) {
-      d.Problem = "frame " + std::to_string(d.Frames.size()) + " does not inflate";
-      return;
-    }
-    for (uint32_t y = 0; y < rect.H; ++y)
-      for (uint32_t x = 0; x < rect.W; ++x) {
-        const uint8_t* p = &pixels[(size_t(y) * rect.W + x) * size_t(channels)];
-        uint8_t* q = &canvas[((size_t(rect.Y) + y) * d.Width + rect.X + x) * 4];
+    if (packed.empty()) return;
+    size_t rowBytes = rect[2] * channels;
+    std::vector<uint8_t> raw((rowBytes + 1) * rect[3]);
+    uLongf size = uLongf(raw.size());
+    if (uncompress(raw.data(), &size, reinterpret_cast<const Bytef*>(packed.data()), uLong(packed.size())) != Z_OK ||
+        size != raw.size())
+      d.Problem = "a frame does not inflate to its size";
+    for (uint32_t y = 0; y < rect[3] && d.Problem.empty(); ++y) {
+      if (raw[y * (rowBytes + 1)] != 0) d.Problem = "a filtered row";
+      for (uint32_t x = 0; x < rect[2]; ++x) {
+        const uint8_t* p = &raw[y * (rowBytes + 1) + 1 + x * channels];
+        uint8_t* q = &canvas[((size_t(rect[1]) + y) * d.Width + rect[0] + x) * 4];
         uint8_t alpha = channels == 4 ? p[3] : 255;
+        if (alpha != 0 && alpha != 255) d.Problem = "a half transparent pixel";
         if (blend == 1 && alpha == 0) continue;
-        if (blend == 1 && alpha != 255) d.Problem = "a pixel drawn half transparent";
         std::copy(p, p + 3, q);
         q[3] = alpha;
       }
+    }
     std::vector<uint8_t> rgb;
     for (size_t i = 0; i < canvas.size(); i += 4) rgb.insert(rgb.end(), &canvas[i], &canvas[i] + 3);
     d.Frames.push_back(std::move(rgb));
     packed.clear();
   };
   for (size_t at = 8; at + 12 <= file.size() && d.Problem.empty();) {
-    uint32_t length = CaptureBE32(file, at);
-    if (length > file.size() - at - 12) {
-      d.Problem = "a chunk runs past the end";
-      break;
-    }
+    uint32_t length = CaptureBE(file, at);
+    if (length > file.size() - at - 12) break;
     std::string type = file.substr(at + 4, 4), data = file.substr(at + 8, length);
-    uLong crc = crc32(0L, reinterpret_cast<const Bytef*>(file.data() + at + 4), uInt(length + 4));
-    if (crc != CaptureBE32(file, at + 8 + length)) d.Problem = type + " has a wrong CRC";
+    if (crc32(0L, reinterpret_cast<const Bytef*>(file.data() + at + 4), length + 4) != CaptureBE(file, at + 8 + length))
+      d.Problem = type + " has a wrong CRC";
     at += 12 + length;
     if (type == "IHDR") {
-      d.Width = CaptureBE32(data, 0);
-      d.Height = CaptureBE32(data, 4);
+      d.Width = CaptureBE(data, 0);
+      d.Height = CaptureBE(data, 4);
       channels = data[9] == 6 ? 4 : 3;
       canvas.assign(size_t(d.Width) * d.Height * 4, 0);
-      rect = TCaptureRect{0, 0, d.Width, d.Height};
-      framePending = false;
+      rect = {0, 0, d.Width, d.Height};
     } else if (type == "acTL") {
-      d.AnnouncedFrames = CaptureBE32(data, 0);
+      d.AnnouncedFrames = CaptureBE(data, 0);
     } else if (type == "fcTL") {
       finishFrame();
-      d.Sequence.push_back(CaptureBE32(data, 0));
-      rect = TCaptureRect{CaptureBE32(data, 12), CaptureBE32(data, 16), CaptureBE32(data, 4), CaptureBE32(data, 8)};
+      d.Sequence.push_back(CaptureBE(data, 0));
+      rect = {CaptureBE(data, 12), CaptureBE(data, 16), CaptureBE(data, 4), CaptureBE(data, 8)};
       d.Rectangles.push_back(rect);
-      if (CaptureBE16(data, 20) != 1 || CaptureBE16(data, 22) != 100) d.EveryDelayIsOneHundredth = false;
-      if (data[24] != 0) d.Problem = "a dispose op other than none";
-      if (rect.X + rect.W > d.Width || rect.Y + rect.H > d.Height) d.Problem = "a frame outside the picture";
+      if (CaptureBE(data, 20, 2) != 1 || CaptureBE(data, 22, 2) != 100) d.EveryDelayIsOneHundredth = false;
+      if (data[24] != 0 || rect[0] + rect[2] > d.Width || rect[1] + rect[3] > d.Height) d.Problem = "a bad fcTL";
       blend = uint8_t(data[25]);
-    } else if (type == "IDAT") {
-      packed += data;
-      framePending = true;
-    } else if (type == "fdAT") {
-      d.Sequence.push_back(CaptureBE32(data, 0));
-      packed += data.substr(4);
-      framePending = true;
+    } else if (type == "IDAT" || type == "fdAT") {
+      if (type == "fdAT") d.Sequence.push_back(CaptureBE(data, 0));
+      packed += type == "fdAT" ? data.substr(4) : data;
     } else if (type == "IEND") {
       finishFrame();
       return d;
@@ -149,8 +105,6 @@ TDecodedCapture DecodeCapture(const std::string& file) {
   if (d.Problem.empty()) d.Problem = "no IEND";
   return d;
 }
-
-std::string CaptureRead(const std::string& file) { return test::ReadFileText(file); }
 
 TEST(Capture, WriterRebuildsEveryFrameAndCountsTheFramesWritten) {
   test::TTempDir dir;
@@ -170,7 +124,7 @@ TEST(Capture, WriterRebuildsEveryFrameAndCountsTheFramesWritten) {
   EXPECT_FALSE(writer.AddFrame(w + 1, h, std::vector<uint8_t>((w + 1) * h * 3)));
   EXPECT_TRUE(writer.Finish());
 
-  TDecodedCapture d = DecodeCapture(CaptureRead(dir.File("a.png")));
+  TDecodedCapture d = DecodeCapture(test::ReadFileText(dir.File("a.png")));
   ASSERT_EQ(d.Problem, "");
   EXPECT_EQ(d.AnnouncedFrames, 4u);
   ASSERT_EQ(d.Frames.size(), 4u);
@@ -179,10 +133,9 @@ TEST(Capture, WriterRebuildsEveryFrameAndCountsTheFramesWritten) {
   EXPECT_TRUE(d.EveryDelayIsOneHundredth);
   // Only what changed is stored: one pixel for an unchanged frame, the
   // changed pixel, then the rectangle spanning both corners.
-  auto rect = [](const TCaptureRect& r) { return std::vector<uint32_t>{r.X, r.Y, r.W, r.H}; };
-  EXPECT_EQ(rect(d.Rectangles[1]), (std::vector<uint32_t>{0, 0, 1, 1}));
-  EXPECT_EQ(rect(d.Rectangles[2]), (std::vector<uint32_t>{3, 2, 1, 1}));
-  EXPECT_EQ(rect(d.Rectangles[3]), (std::vector<uint32_t>{0, 0, 5, 4}));
+  EXPECT_EQ(d.Rectangles[1], (std::vector<uint32_t>{0, 0, 1, 1}));
+  EXPECT_EQ(d.Rectangles[2], (std::vector<uint32_t>{3, 2, 1, 1}));
+  EXPECT_EQ(d.Rectangles[3], (std::vector<uint32_t>{0, 0, 5, 4}));
 
   // No frame: no picture, and no file left behind.
   TApngWriter empty;
@@ -208,10 +161,8 @@ TEST(Capture, HoldsThePresentedFramesAsShotsSaveThem) {
                            "--shot 640:first.png --shot 660:last.png");
   EXPECT_EQ(run.ExitStatus, 2);
   EXPECT_EQ(run.Errors, "");  // no progress line when standard error is a file
-  TDecodedCapture cap = DecodeCapture(CaptureRead(folder.File("cap.png")));
+  TDecodedCapture cap = DecodeCapture(test::ReadFileText(folder.File("cap.png")));
   ASSERT_EQ(cap.Problem, "");
-  EXPECT_EQ(cap.Width, 640u);
-  EXPECT_EQ(cap.Height, 480u);
   EXPECT_EQ(cap.AnnouncedFrames, 21u);
   EXPECT_EQ(cap.Rectangles.size(), 21u);
   ASSERT_EQ(cap.Frames.size(), 21u);
@@ -220,8 +171,8 @@ TEST(Capture, HoldsThePresentedFramesAsShotsSaveThem) {
   EXPECT_EQ(cap.Sequence, sequence);
   EXPECT_TRUE(cap.EveryDelayIsOneHundredth);
   EXPECT_NE(cap.Frames.front(), cap.Frames.back());
-  TDecodedCapture first = DecodeCapture(CaptureRead(folder.File("first.png")));
-  TDecodedCapture last = DecodeCapture(CaptureRead(folder.File("last.png")));
+  TDecodedCapture first = DecodeCapture(test::ReadFileText(folder.File("first.png")));
+  TDecodedCapture last = DecodeCapture(test::ReadFileText(folder.File("last.png")));
   ASSERT_EQ(first.Frames.size(), 1u);
   ASSERT_EQ(last.Frames.size(), 1u);
   EXPECT_TRUE(cap.Frames.front() == first.Frames[0]);
@@ -231,17 +182,13 @@ TEST(Capture, HoldsThePresentedFramesAsShotsSaveThem) {
 TEST(Capture, ARunEndingEarlyKeepsTheFramesItShowed) {
   test::TTempDir folder;
   std::string dir = CaptureFolder(folder);
-  TRunResult run =
-      RunDemo(dir, "--seed 5 --input input.txt --max-frames 650 -nolog --capture 640:700:cap.png --shot 650:last.png");
+  TRunResult run = RunDemo(dir, "--seed 5 --input input.txt --max-frames 650 -nolog --capture 640:700:cap.png");
   EXPECT_EQ(run.ExitStatus, 2);
   EXPECT_EQ(run.Errors, "zorbin-demo: the run ended at frame 650: cap.png holds frames 640 to 650 (11 of 61)\n");
-  TDecodedCapture cap = DecodeCapture(CaptureRead(folder.File("cap.png")));
+  TDecodedCapture cap = DecodeCapture(test::ReadFileText(folder.File("cap.png")));
   ASSERT_EQ(cap.Problem, "");
   EXPECT_EQ(cap.AnnouncedFrames, 11u);
-  ASSERT_EQ(cap.Frames.size(), 11u);
-  TDecodedCapture last = DecodeCapture(CaptureRead(folder.File("last.png")));
-  ASSERT_EQ(last.Frames.size(), 1u);
-  EXPECT_TRUE(cap.Frames.back() == last.Frames[0]);
+  EXPECT_EQ(cap.Frames.size(), 11u);
 
   test::WriteFileText(folder.File("old.png"), "an older file");
   run = RunDemo(dir, "--seed 5 --input input.txt --max-frames 650 -nolog --capture 651:700:old.png");
@@ -267,7 +214,6 @@ TEST(Capture, MalformedRangesAreRefused) {
   const std::pair<const char*, const char*> cases[] = {
       {"9:5:x.png", "--capture needs TO not below FROM, not 9:5"},
       {"0:5:x.png", "--capture counts frames from 1, not 0"},
-      {"-3:5:x.png", "--capture counts frames from 1, not -3"},
       {"5:x.png", "--capture needs FROM:TO:FILE, not \"5:x.png\""},
       {"5:9:", "--capture needs FROM:TO:FILE, not \"5:9:\""},
       {"five:9:x.png", "--capture needs frame numbers, not \"five\""},

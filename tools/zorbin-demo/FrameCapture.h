@@ -23,7 +23,7 @@ struct TCaptureRange {
 // when a part is missing, not a number, FROM below 1 or TO below FROM.
 bool ParseCaptureRange(const std::string& text, TCaptureRange& range, std::string& error);
 
-class TFrameCapture {
+class TFrameCapture final {
  public:
   explicit TFrameCapture(TCaptureRange range);
 
