@@ -47,7 +47,7 @@ static void PutBE32(std::vector<uint8_t>& out, uint32_t v) {
   StoreBE32(&out[out.size() - 4], v);
 }
 
-static void PutChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {
+void AppendPNGChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {
   PutBE32(out, uint32_t(data.size()));
   size_t typeAt = out.size();
   out.insert(out.end(), type, type + 4);
@@ -56,27 +56,36 @@ static void PutChunk(std::vector<uint8_t>& out, const char* type, const std::vec
   PutBE32(out, uint32_t(crc));
 }
 
-std::vector<uint8_t> EncodePNG(int width, int height, const std::vector<uint8_t>& rgb) {
-  static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  std::vector<uint8_t> out(kSignature, kSignature + 8);
+std::vector<uint8_t> PNGStart(int width, int height, bool alpha) {
+  std::vector<uint8_t> out(kPNGSignature, kPNGSignature + 8);
   std::vector<uint8_t> header;
   PutBE32(header, uint32_t(width));
   PutBE32(header, uint32_t(height));
-  header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, RGB, deflate, no filter method, no interlace
-  PutChunk(out, "IHDR", header);
+  // 8 bits, RGB or RGBA, deflate, the one filter method, no interlace
+  header.insert(header.end(), {8, uint8_t(alpha ? 6 : 2), 0, 0, 0});
+  AppendPNGChunk(out, "IHDR", header);
+  return out;
+}
+
+std::vector<uint8_t> DeflateRows(const uint8_t* first, size_t rowBytes, int rows, size_t stride, int level) {
   std::vector<uint8_t> raw;
-  raw.reserve(size_t(height) * (size_t(width) * 3 + 1));
-  for (int y = 0; y < height; ++y) {
+  raw.reserve(size_t(rows) * (rowBytes + 1));
+  for (int y = 0; y < rows; ++y) {
     raw.push_back(0);  // row filter: none
-    auto row = rgb.begin() + long(size_t(y) * size_t(width) * 3);
-    raw.insert(raw.end(), row, row + long(size_t(width) * 3));
+    const uint8_t* row = first + size_t(y) * stride;
+    raw.insert(raw.end(), row, row + rowBytes);
   }
   uLongf packedSize = compressBound(uLong(raw.size()));
   std::vector<uint8_t> packed(packedSize);
-  compress2(packed.data(), &packedSize, raw.data(), uLong(raw.size()), 6);
+  compress2(packed.data(), &packedSize, raw.data(), uLong(raw.size()), level);
   packed.resize(packedSize);
-  PutChunk(out, "IDAT", packed);
-  PutChunk(out, "IEND", {});
+  return packed;
+}
+
+std::vector<uint8_t> EncodePNG(int width, int height, const std::vector<uint8_t>& rgb) {
+  std::vector<uint8_t> out = PNGStart(width, height, false);
+  AppendPNGChunk(out, "IDAT", DeflateRows(rgb.data(), size_t(width) * 3, height, size_t(width) * 3, 6));
+  AppendPNGChunk(out, "IEND", {});
   return out;
 }
 

@@ -2,6 +2,7 @@
 // input and screenshots. Standard output reports each map visit and, as the
 // last line however the process ends, the frames presented and the exit code.
 #include "DemoScript.h"
+#include "FrameCapture.h"
 #include "FrameChecksums.h"
 #include "FrameCommands.h"
 
@@ -35,6 +36,7 @@ constexpr uint32_t kChecksumEvery = 50;
 // The exit hook is a plain function, so what it completes lives here.
 std::unique_ptr<demo::TFrameChecksums> gChecksums;
 std::unique_ptr<TInputRecorder> gRecorder;
+std::unique_ptr<demo::TFrameCapture> gCapture;
 
 void PrintLastLine(int code) {
   std::printf("frames %u exit %d\n", QX_SDL::FrameCount(), code);
@@ -45,7 +47,8 @@ void PrintLastLine(int code) {
   std::fprintf(stderr, "zorbin-demo: %s\n", message.c_str());
   std::fprintf(stderr,
                "usage: zorbin-demo [--seed N] [--input FILE] [--record FILE] [--shot FRAME:FILE ...] [--max-frames N] "
-               "[--checksums FILE] [--config FILE] [--map NAME [--watch]] [--edit FOLDER] [--exec FRAME:COMMAND ...] "
+               "[--checksums FILE] [--capture FROM:TO:FILE] [--config FILE] [--map NAME [--watch]] [--edit FOLDER] "
+               "[--exec FRAME:COMMAND ...] "
                "[log switches]\n");
   PrintLastLine(1);
   std::exit(1);
@@ -108,6 +111,12 @@ TDemoOptions ParseOptions(int argc, char** argv) {
           demo::TFrameCommand{ParseCount(arg, command.substr(0, colon)), command.substr(colon + 1)});
     } else if (arg == "--edit") {
       options.editFolder = value();
+    } else if (arg == "--capture") {
+      demo::TCaptureRange range;
+      std::string error;
+      if (gCapture) FailEarly("--capture is given twice");
+      if (!demo::ParseCaptureRange(value(), range, error)) FailEarly(error);
+      gCapture = std::make_unique<demo::TFrameCapture>(range);
     } else if (arg == "--checksums") {
       gChecksums = std::make_unique<demo::TFrameChecksums>(kChecksumEvery, value());
     } else {
@@ -150,6 +159,14 @@ int main(int argc, char** argv) {
     };
   }
   demo::InstallFrameCommands(options.commands);
+  if (gCapture) {
+    std::string error;
+    if (!gCapture->Open(error)) FailEarly(error);
+    QX_SDL::AfterFlipHook = [earlierHook = QX_SDL::AfterFlipHook] {
+      earlierHook();
+      gCapture->AfterFlip(QX_SDL::BackImage ? QX_SDL::BackImage->Surface : nullptr, QX_SDL::FrameCount());
+    };
+  }
   PlayMapVisitHook = [](int index, const std::string& dir) {
     std::printf("visit %d %s\n", index, dir.c_str());
     std::fflush(stdout);
@@ -166,6 +183,7 @@ int main(int argc, char** argv) {
     FinalizeUnits();
     if (gRecorder) gRecorder->Finish();
     if (gChecksums && !gChecksums->Finish()) std::fprintf(stderr, "zorbin-demo: the frame checksums are incomplete\n");
+    if (gCapture) gCapture->Finish(QX_SDL::FrameCount());
     PrintLastLine(code);
   });
   int code = 0;
