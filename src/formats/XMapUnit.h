@@ -6,6 +6,7 @@
 #include "sprites/TileMapUnit.h"
 
 #include <string>
+#include <vector>
 
 namespace zorbin {
 
@@ -15,6 +16,11 @@ class TXMap : public TTileMap {
  public:
   // Outcome of the last Load(Stream): "OK" or the first problem found.
   std::string LastError;
+  // The text readers count lines from 1 (the magic's line): the line being
+  // read, and the line of each ExtraLines entry. Binary maps have no lines
+  // (0 and empty).
+  int32_t TextLine = 0;
+  std::vector<int32_t> ExtraLineNumbers;
 
   // Reads a whole map from the stream's current position. Conversion errors
   // (EConvertError) and short binary files (EStreamError) leave as exceptions.

@@ -22,6 +22,8 @@
 
 namespace zorbin {
 
+std::string MapLayerName(int n) { return "map" + ZeroPad(n, 2) + ".mpt"; }
+
 // Text alignment codes of the fonts.
 static constexpr int kAlignLeft = 0;
 static constexpr int kAlignCentre = 1;
@@ -72,7 +74,7 @@ void TPlay1Map::PaintBackground() {
 
 void TPlay1Map::LoadLayers(std::vector<std::string>& objectList) {
   for (int n = 0;; ++n) {
-    std::string name = "map" + ZeroPad(n, 2) + ".mpt";
+    std::string name = MapLayerName(n);
     if (!StreamOpener->FileExists(name)) break;
     static_cast<TXMap*>(TileMap)->Load(name);
     LayerStep(objectList);
@@ -93,39 +95,51 @@ void TPlay1Map::PaintStars() {
   }
 }
 
-void TPlay1Map::LayerStep(std::vector<std::string>& objectList) {
-  PaintStars();
-  const std::vector<std::string>& extra = TileMap->ExtraLines;
-  std::string neverDrawn = extra.empty() ? std::string() : extra[0];
-  TImageCollection images;
-  std::vector<std::pair<char, std::string>> objectBindings;
+TLayerBindings ReadLayerBindings(const std::vector<std::string>& extraLines) {
+  TLayerBindings bindings;
+  if (!extraLines.empty()) bindings.NeverDrawn = extraLines[0];
   int part = 0;
-  for (size_t i = 1; i < extra.size(); ++i) {
-    const std::string& line = extra[i];
+  for (size_t i = 1; i < extraLines.size(); ++i) {
+    const std::string& line = extraLines[i];
     if (line.empty()) {
       ++part;
       continue;
     }
-    if (part == 0 && line.size() > 1)
-      images.Add(line.substr(1), line.substr(0, 1), nullptr);
-    else if (part == 1 && line.size() > 1)
-      objectBindings.emplace_back(line[0], line.substr(1));
+    if (line.size() < 2) continue;
+    if (part == 0)
+      bindings.Pictures.push_back(TLayerBinding{line[0], line.substr(1), i});
+    else if (part == 1)
+      bindings.Objects.push_back(TLayerBinding{line[0], line.substr(1), i});
   }
+  return bindings;
+}
 
-  for (int x = 0; x < kColumns; ++x) {
-    for (int y = 0; y < kRows; ++y) {
-      char c = char(TileMap->GetRaw(x, y) & 0xFF);
-      if (neverDrawn.find(c) == std::string::npos) {
-        TImage* image = images.FindImage(std::string(1, c));
-        if (image) Background->Draw(kPlayLeft + 16 * x, kPlayTop + 16 * y, image);
-      }
-      for (const auto& [ch, section] : objectBindings)
-        if (ch == c) {
-          objectList.push_back(section + "," + std::to_string(16 * x) + "," + std::to_string(16 * y));
+void ListPlacedObjects(const TTileMap& map, const TLayerBindings& bindings, std::vector<std::string>& objectList) {
+  for (int x = 0; x < TPlay1Map::kColumns; ++x)
+    for (int y = 0; y < TPlay1Map::kRows; ++y) {
+      char c = char(map.GetRaw(x, y) & 0xFF);
+      for (const TLayerBinding& b : bindings.Objects)
+        if (b.Tile == c) {
+          objectList.push_back(b.Name + "," + std::to_string(16 * x) + "," + std::to_string(16 * y));
           break;
         }
     }
+}
+
+void TPlay1Map::LayerStep(std::vector<std::string>& objectList) {
+  PaintStars();
+  TLayerBindings bindings = ReadLayerBindings(TileMap->ExtraLines);
+  TImageCollection images;
+  for (const TLayerBinding& b : bindings.Pictures) images.Add(b.Name, std::string(1, b.Tile), nullptr);
+  for (int x = 0; x < kColumns; ++x) {
+    for (int y = 0; y < kRows; ++y) {
+      char c = char(TileMap->GetRaw(x, y) & 0xFF);
+      if (bindings.NeverDrawn.find(c) != std::string::npos) continue;
+      TImage* image = images.FindImage(std::string(1, c));
+      if (image) Background->Draw(kPlayLeft + 16 * x, kPlayTop + 16 * y, image);
+    }
   }
+  ListPlacedObjects(*TileMap, bindings, objectList);
 }
 
 void TPlay1Map::CreateObjects(const std::vector<std::string>& objectList) {
@@ -137,7 +151,7 @@ void TPlay1Map::CreateObjects(const std::vector<std::string>& objectList) {
   Player = factory.Player();
 }
 
-void TPlay1Map::PlaceObjects(TIniFile& ini, const std::vector<std::string>& objectList) {
+void PlaceObjects(TIniFile& ini, const std::vector<std::string>& objectList) {
   for (size_t i = 0; i < objectList.size(); ++i) {
     std::vector<std::string> parts = SplitString(objectList[i], ',');
     std::string temp = "$temp$" + std::to_string(i);

@@ -18,6 +18,36 @@ class TIniFile;
 class TMapGlobals;
 class TPlayer;
 class TTGAFont;
+class TTileMap;
+
+// The name of layer file n of a map: "map00.mpt", "map01.mpt", ...
+std::string MapLayerName(int n);
+
+// One binding of a layer's extra lines: a cell character and the picture
+// or object section it stands for.
+struct TLayerBinding {
+  char Tile = 0;
+  std::string Name;
+  size_t Line = 0;  // index in the extra lines
+};
+
+// The extra lines of a layer as the set-up reads them: line 0 holds the
+// characters never drawn; then picture bindings and, after an empty line,
+// object bindings; later parts are ignored.
+struct TLayerBindings {
+  std::string NeverDrawn;
+  std::vector<TLayerBinding> Pictures;
+  std::vector<TLayerBinding> Objects;
+};
+TLayerBindings ReadLayerBindings(const std::vector<std::string>& extraLines);
+
+// Appends an entry "Section,X,Y" (play-area pixels) for every cell of the
+// play area whose character is bound to an object section, column by
+// column; a character bound twice places its first section.
+void ListPlacedObjects(const TTileMap& map, const TLayerBindings& bindings, std::vector<std::string>& objectList);
+// Entry i of the list becomes the section "$temp$" + i of the object file:
+// a copy of its section at its position, appended to the list "Objects".
+void PlaceObjects(TIniFile& ini, const std::vector<std::string>& objectList);
 
 enum class TPlayCode : int32_t {
   Escape = -1,    // the player pressed Escape
@@ -90,7 +120,6 @@ class TPlay1Map final {
   void LayerStep(std::vector<std::string>& objectList);
   void PaintStars();
   void CreateObjects(const std::vector<std::string>& objectList);
-  void PlaceObjects(TIniFile& ini, const std::vector<std::string>& objectList);
   void BuildCoverTile();
   void CoverPlayArea();
   void SetUpCurtain();
