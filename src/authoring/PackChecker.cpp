@@ -57,6 +57,11 @@ struct TEntry {
 
 const char* const kOpenContext = "QXStream, TQXStreamOpener.OpenStream";
 
+// A cell character as a finding shows it: quoted, or by its code.
+std::string CharText(char c) {
+  return uint8_t(c) >= 32 && uint8_t(c) < 127 ? "'" + std::string(1, c) + "'" : "code " + std::to_string(uint8_t(c));
+}
+
 }  // namespace
 
 class TPackChecker::TRun final : public TObjectFactoryWatch {
@@ -86,7 +91,7 @@ class TPackChecker::TRun final : public TObjectFactoryWatch {
   void CheckFrames(const std::string& name);
   void Nested();
   // The read of the innermost entry a message is about: the one whose value
-  // or key the message quotes (the longest such), else the last one read.
+  // or key the message quotes, else the last one read.
   const TRead* Blame(const TEntry& entry, const std::string& message) const;
   void Report(bool error, const std::string& message);
   // " (through [Section], PLACE:LINE)" for a finding inside a macro file.
@@ -231,6 +236,21 @@ bool TPackChecker::TRun::CheckLayers(std::vector<std::string>& objectList, std::
     auto lineOf = [&](size_t extra) { return extra < map.ExtraLineNumbers.size() ? map.ExtraLineNumbers[extra] : 0; };
     TLayerBindings bindings = ReadLayerBindings(map.ExtraLines);
     for (const TLayerBinding& b : bindings.Pictures) CheckPicture(b.Name, place_, lineOf(b.Line));
+    // A cell the set-up draws without a picture for it: the game logs that
+    // the picture is not found.
+    std::string unbound;
+    for (int x = 0; x < TPlay1Map::kColumns; ++x)
+      for (int y = 0; y < TPlay1Map::kRows; ++y) {
+        char c = char(map.GetRaw(x, y) & 0xFF);
+        if (bindings.NeverDrawn.find(c) != std::string::npos || unbound.find(c) != std::string::npos) continue;
+        bool bound = false;
+        for (const TLayerBinding& b : bindings.Pictures) bound = bound || b.Tile == c;
+        if (bound) continue;
+        unbound += c;
+        Add(place_, lineOf(0), false,
+            "the character " + CharText(c) + " (column " + std::to_string(x) + ", row " + std::to_string(y) +
+                ") has no picture and is not among the characters never drawn");
+      }
     size_t before = objectList.size();
     ListPlacedObjects(map, bindings, objectList);
     for (size_t i = before; i < objectList.size(); ++i) {
@@ -276,7 +296,7 @@ void TPackChecker::TRun::CheckObjects(TIniFile& ini, const std::vector<std::stri
     if (ini.SectionType(from.Value) == stNormal) continue;
     missingCopies_.insert("$temp$" + std::to_string(i));
     Add(from.Place, from.Line, true,
-        "the map character '" + from.Key + "' places the section [" + from.Value + "], which " + place_ +
+        "the map character " + CharText(from.Key[0]) + " places the section [" + from.Value + "], which " + place_ +
             (ini.SectionType(from.Value) < 0 ? " does not have" : " holds as a list"));
   }
   PlaceObjects(ini, objectList);
@@ -450,16 +470,24 @@ void TPackChecker::TRun::Nested() {
 }
 
 const TRead* TPackChecker::TRun::Blame(const TEntry& entry, const std::string& message) const {
+  // Messages quote the value they are about, "(x.tga)", "'12x'", or name
+  // the key; a value merely contained in the message counts least.
+  auto score = [&](const TRead& r) {
+    const std::string& v = r.Value;
+    if (!v.empty() &&
+        (message.find("(" + v + ")") != std::string::npos || message.find("'" + v + "'") != std::string::npos))
+      return 3;
+    if (!r.Key.empty() && message.find(r.Key) != std::string::npos) return 2;
+    if (!v.empty() && message.find(v) != std::string::npos) return 1;
+    return 0;
+  };
   const TRead* best = nullptr;
-  size_t bestLength = 0;
+  int bestScore = 0;
   for (auto it = entry.Reads.rbegin(); it != entry.Reads.rend(); ++it) {
-    if (it->Line <= 0) continue;
-    size_t length = 0;
-    if (!it->Value.empty() && message.find(it->Value) != std::string::npos) length = it->Value.size();
-    if (!it->Key.empty() && message.find(it->Key) != std::string::npos) length = std::max(length, it->Key.size());
-    if (length > bestLength) {
+    int sc = it->Line > 0 ? score(*it) : 0;
+    if (sc > bestScore) {
       best = &*it;
-      bestLength = length;
+      bestScore = sc;
     }
   }
   if (best) return best;
