@@ -70,7 +70,7 @@ class TPackChecker::TRun final : public TObjectFactoryWatch {
 
   std::vector<TFinding> Run();
 
-  void EnterEntry(TIniFile& ini, const std::string& section) override;
+  bool EnterEntry(TIniFile& ini, const std::string& section) override;
   void LeaveEntry() override;
   void ObjectMade(const TSprite& sprite) override;
   void MacroRead(TIniFile& macro, const std::string& name) override;
@@ -117,7 +117,9 @@ class TPackChecker::TRun final : public TObjectFactoryWatch {
 
 std::vector<TFinding> TPackChecker::TRun::Run() {
   std::unique_ptr<TLogger> saved = std::move(Log);
+  // The loaders' lines reach the checker through the hook alone.
   Log = std::make_unique<TLogger>("/dev/null", false);
+  Log->SetLevels("");
   Log->SetHook(
       [this](char level, const std::string& message, const std::string& context) { OnLog(level, message, context); });
   TExitHook savedHook = ExitHook();
@@ -185,7 +187,7 @@ void TPackChecker::TRun::CheckResources() {
 void TPackChecker::TRun::CheckMap(const std::string& dir, int indexLine) {
   stage_ = TStage::Layer;
   StreamOpener->SetCurrentDir(dir);
-  if (dir.empty() || !StreamOpener->FileExists(MapLayerName(0))) {
+  if (!StreamOpener->FileExists(MapLayerName(0))) {
     Add("$main$.ini", indexLine, true,
         "map '" + dir + "': no " + MapLayerName(0) + " (the folder or its map file is missing)");
     StreamOpener->SetCurrentDir("");
@@ -253,13 +255,18 @@ bool TPackChecker::TRun::CheckLayers(std::vector<std::string>& objectList, std::
       }
     size_t before = objectList.size();
     ListPlacedObjects(map, bindings, objectList);
+    // Each entry with the binding that made it; the section is what the
+    // set-up copies, the entry's text up to its first comma.
     for (size_t i = before; i < objectList.size(); ++i) {
       std::string section = objectList[i].substr(0, objectList[i].find(','));
+      TRead from{place_, 0, std::string(1, ' '), section};
       for (const TLayerBinding& b : bindings.Objects)
-        if (b.Name == section) {
-          placedFrom.push_back(TRead{place_, lineOf(b.Line), std::string(1, b.Tile), section});
+        if (StartsText(section + ",", b.Name + ",")) {
+          from.Line = lineOf(b.Line);
+          from.Key = std::string(1, b.Tile);
           break;
         }
+      placedFrom.push_back(from);
     }
   }
   if (map.Width() <= 0 || map.Height() <= 0) {
@@ -345,7 +352,7 @@ void TPackChecker::TRun::OnRead(const TIniFile& ini, const std::string& section,
   (entries_.empty() ? topReads_ : entries_.back().Reads).push_back(std::move(read));
 }
 
-void TPackChecker::TRun::EnterEntry(TIniFile& ini, const std::string& section) {
+bool TPackChecker::TRun::EnterEntry(TIniFile& ini, const std::string& section) {
   const std::vector<TRead>& parent = entries_.empty() ? topReads_ : entries_.back().Reads;
   TEntry entry;
   entry.Ini = &ini;
@@ -361,12 +368,23 @@ void TPackChecker::TRun::EnterEntry(TIniFile& ini, const std::string& section) {
     }
   int type = ini.SectionType(section);
   entry.Missing = type != stNormal || missingCopies_.count(section) > 0;
-  // A copy placed by a map character has no missing original: that was
-  // reported with its binding.
+  // A copy placed by a map character without its original was reported
+  // with the binding.
   if (entry.Missing && !StartsText("$temp$", section))
     Add(entry.RefPlace, entry.RefLine, true,
         "object section [" + section + "] " + (type < 0 ? "is missing" : "is a list, not an object"));
+  // A section of the same file inside itself would repeat itself, each time
+  // alike, down to the nesting limit (the game's Error), and possibly many
+  // times over: it is told once and not made again. A macro filled in anew
+  // may differ, and goes down to the limit as in the game.
+  std::string chain;
+  for (const TEntry& outer : entries_)
+    if (!chain.empty() || (outer.Ini == &ini && SameText(outer.Section, section))) chain += outer.Section + " > ";
   entries_.push_back(std::move(entry));
+  if (chain.empty()) return true;
+  const TEntry& inner = entries_.back();
+  Add(inner.RefPlace, inner.RefLine, true, "[" + section + "] contains itself (" + chain + section + ")");
+  return false;
 }
 
 void TPackChecker::TRun::LeaveEntry() {

@@ -80,19 +80,19 @@ void TObjectFactory::CreateObject(TSpriteEngine& engine, TIniFile& ini, const st
   // The watch hears of the entry's end only when it ends without raising.
   struct TWatchScope {
     TWatchScope(TObjectFactoryWatch* w, TIniFile& i, const std::string& s)
-        : watch(w), raising(std::uncaught_exceptions()) {
-      if (watch) watch->EnterEntry(i, s);
-    }
+        : watch(w), raising(std::uncaught_exceptions()), made(!w || w->EnterEntry(i, s)) {}
     ~TWatchScope() {
       if (watch && std::uncaught_exceptions() == raising) watch->LeaveEntry();
     }
     TObjectFactoryWatch* watch;
     int raising;
+    bool made;
   } watching(Watch, ini, section);
   // Every entry counts, also one refused for its depth: a repeater that
   // repeats itself a billion times must still run out of entries.
   if (entriesLeft_ <= 0) TooManyObjects(section);
   --entriesLeft_;
+  if (!watching.made) return;
   if (nesting_ >= kMaxNesting) {
     Log->Error("Objects nested too deeply (Object=" + section + ")", kCreateContext);
     return;

@@ -28,9 +28,10 @@ struct TObjectKind {
 class TObjectFactoryWatch {
  public:
   virtual ~TObjectFactoryWatch() = default;
-  // Entry section of ini begins. When making it raises, no LeaveEntry
-  // follows: the watch then still knows the innermost entry.
-  virtual void EnterEntry(TIniFile& ini, const std::string& section) = 0;
+  // Entry section of ini begins; false skips it (it still counts as an
+  // entry). LeaveEntry follows unless making the entry raises: the watch
+  // then still knows the innermost entry.
+  virtual bool EnterEntry(TIniFile& ini, const std::string& section) = 0;
   virtual void LeaveEntry() = 0;
   // An object of the current entry, made and about to be added.
   virtual void ObjectMade(const TSprite& sprite) = 0;

@@ -185,6 +185,29 @@ TEST_F(PackCheck, MapCharactersBoundToMissingSections) {
                   ": error: the map character 's' places the section [Stars], which Map_C\\objects.ini does not have"});
 }
 
+// An input the fuzzer found: two groups each listing both. The check tells
+// each cycle once instead of making the groups down to the nesting limit,
+// over and over.
+TEST_F(PackCheck, GroupsListingEachOtherAreToldOnce) {
+  std::string input = test::ReadFileText(std::string(ZORBIN_SOURCE_DIR) +
+                                         "/tests/e2e/fuzz-findings/fuzz_pack_check-groups-listing-each-other");
+  const std::string separator = "\n====\n";
+  size_t at = input.find(separator);
+  ASSERT_NE(at, std::string::npos);
+  test::TTempDir world;
+  TPackBuilder fuzzed(world.Path());
+  WriteMapSetupResources(fuzzed);
+  fuzzed.WriteText("$main$.ini", input.substr(0, at));
+  WriteMapSetupInput(fuzzed, input.substr(at + separator.size()));
+  test::TRun run = test::RunCommand("'" + std::string(ZORBIN_BIN_DIR) + "/zorbin-tool' check '" + world.Path() + "'");
+  std::vector<std::string> lines = test::SplitLines(run.out);
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(
+      std::count(lines.begin(), lines.end(), "Map\\objects.ini:89: error: [Spin] contains itself (Spin > Dice > Spin)"),
+      1)
+      << run.out;
+}
+
 // The game meets each error the check reports: the demo logs the same
 // failure, and stops (exit code 1) where the check says it would.
 TEST_F(PackCheck, TheGameMeetsTheErrorsReported) {
