@@ -21,6 +21,7 @@
 
 #include <exception>
 #include <map>
+#include <memory>
 #include <set>
 
 namespace zorbin {
@@ -88,7 +89,10 @@ class TPackChecker::TRun final : public TObjectFactoryWatch {
   void Watch(TIniFile& ini, const std::string& place);
   void OnRead(const TIniFile& ini, const std::string& section, const std::string& key, int index);
   void OnLog(char level, const std::string& message, const std::string& context);
+  // Frame groups beyond a picture's strip, or on a picture that has none.
   void CheckFrames(const std::string& name);
+  // The game's nesting limit reached (through macros, or sections nesting
+  // deeply): the repetition on the way there, if any.
   void Nested();
   // The read of the innermost entry a message is about: the one whose value
   // or key the message quotes, else the last one read.
@@ -108,8 +112,8 @@ class TPackChecker::TRun final : public TObjectFactoryWatch {
   int mapCount_ = 0;
   std::map<const TIniFile*, std::string> places_;
   std::vector<TEntry> entries_;
-  std::vector<TRead> topReads_;  // reads outside any entry
-  std::map<std::string, bool> framesChecked_;
+  std::vector<TRead> topReads_;          // reads outside any entry
+  std::set<std::string> framesChecked_;  // picture names with frame groups
   std::set<std::string> missingCopies_;  // "$temp$" sections without original
   std::string picture_;                  // the picture being loaded
   bool quiet_ = false;                   // the checker's own reads and loads
@@ -447,8 +451,7 @@ void TPackChecker::TRun::OnLog(char level, const std::string& message, const std
 void TPackChecker::TRun::CheckFrames(const std::string& name) {
   std::string rest = name;
   TFrameList cuts = ParseFrameList(rest);
-  if (cuts.empty() || framesChecked_.count(name)) return;
-  framesChecked_[name] = true;
+  if (cuts.empty() || !framesChecked_.insert(name).second) return;
   quiet_ = true;
   int frames = -1;
   bool decoded = false;
@@ -553,9 +556,6 @@ void TPackChecker::TRun::Add(const std::string& place, int line, bool error, con
   TFinding finding{place, line, error, message};
   if (seen_.insert(FormatFinding(finding)).second) findings_.push_back(std::move(finding));
 }
-
-TPackChecker::TPackChecker() = default;
-TPackChecker::~TPackChecker() = default;
 
 std::vector<TFinding> TPackChecker::Check(const TProgress& progress) {
   TRun run(progress);

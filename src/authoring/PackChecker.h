@@ -7,7 +7,6 @@
 #pragma once
 
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,11 +27,6 @@ class TPackChecker {
   // Told before each step: the maps checked so far, of how many, and the
   // map about to be checked.
   using TProgress = std::function<void(int done, int total, const std::string& map)>;
-
-  TPackChecker();
-  ~TPackChecker();
-  TPackChecker(const TPackChecker&) = delete;
-  TPackChecker& operator=(const TPackChecker&) = delete;
 
   // Checks the pack the global stream opener serves (its mounted archives
   // and loose files) and returns the findings in the order met. Needs the
