@@ -97,7 +97,10 @@ int CheckCommand(const TArgs& args) {
   const fs::path target = args.empty() ? data : fs::absolute(args[0], ec);
   const bool folder = fs::is_directory(target);
   if (!folder && !fs::exists(target)) return Fail("not found: " + target.string());
-  if (!folder && !IsArchive(target.string())) return Fail("not a MAD4 archive: " + target.string());
+  if (!folder && !IsArchive(target.string()))
+    return Fail(args.empty()
+                    ? "no game data beside the program (" + std::string(kDataFileName) + "): name the pack to check"
+                    : "not a MAD4 archive: " + target.string());
 
   std::unique_ptr<TEmptyWorkingFolder> empty;
   if (folder)
