@@ -45,11 +45,13 @@ struct TRead {
   std::string Value;
 };
 
-// An object entry of the factory, innermost last.
+// An object entry of the factory, innermost last. Ini is only used while
+// the entry is being made: after an exception a macro's file may be gone.
 struct TEntry {
   TIniFile* Ini = nullptr;
   std::string Place;
   std::string Section;
+  int HeaderLine = 0;
   std::string RefPlace;  // where the entry was named (a list item, a key)
   int RefLine = 0;
   std::vector<TRead> Reads;
@@ -362,6 +364,7 @@ bool TPackChecker::TRun::EnterEntry(TIniFile& ini, const std::string& section) {
   entry.Ini = &ini;
   entry.Place = places_[&ini];
   entry.Section = section;
+  entry.HeaderLine = ini.HeaderLine(section);
   // Named by the last value read that names it (a list item, a key).
   entry.RefPlace = entry.Place;
   for (auto it = parent.rbegin(); it != parent.rend(); ++it)
@@ -404,7 +407,7 @@ void TPackChecker::TRun::ObjectMade(const TSprite& sprite) {
   quiet_ = true;
   int line = e.Ini->KeyLine(e.Section, "Level");
   quiet_ = false;
-  Add(e.Place, line ? line : e.Ini->HeaderLine(e.Section), true,
+  Add(e.Place, line ? line : e.HeaderLine, true,
       "the port leads to map " + std::to_string(port->Level) + ", past the map list (" + std::to_string(mapCount_) +
           " maps): the game stops with \"Unknown map number!\"" + Through(e.Place));
 }
@@ -529,9 +532,7 @@ void TPackChecker::TRun::Report(bool error, const std::string& message) {
   if (read && !read->Key.empty() && message.find(read->Key) == std::string::npos)
     text += " (" + read->Key + " of [" + entry.Section + "])";
   if (!read) {
-    quiet_ = true;
-    line = entry.Ini->HeaderLine(entry.Section);
-    quiet_ = false;
+    line = entry.HeaderLine;
     if (line == 0) {
       place = entry.RefPlace;
       line = entry.RefLine;
@@ -543,12 +544,8 @@ void TPackChecker::TRun::Report(bool error, const std::string& message) {
 std::string TPackChecker::TRun::Through(const std::string& place) {
   // Inside a macro file: the entry that filled it in.
   for (auto it = entries_.rbegin(); it != entries_.rend(); ++it)
-    if (it->Place != place) {
-      quiet_ = true;
-      int header = it->Ini->HeaderLine(it->Section);
-      quiet_ = false;
-      return " (through [" + it->Section + "], " + it->Place + ":" + std::to_string(header) + ")";
-    }
+    if (it->Place != place)
+      return " (through [" + it->Section + "], " + it->Place + ":" + std::to_string(it->HeaderLine) + ")";
   return std::string();
 }
 
