@@ -131,9 +131,13 @@ TEST_F(PackCheck, ObjectSectionsMissingOrOfUnknownType) {
 TEST_F(PackCheck, NumbersThatAreNot) {
   Edit("Map_A/objects.ini", "PositionY=160", "PositionY=1G0");
   Edit("Map_C/objects.ini", "Times=4", "Times=four");
+  Edit("Map_C/objects.ini", "Values=64,96,-1", "Values=6x,96,-1");
   ExpectFindings(
       {At("Map_A/objects.ini", "PositionY=1G0") + ": error: '1G0' is not a valid integer value (PositionY of [Lift])",
-       At("Map_C/objects.ini", "Times=four") + ": error: 'four' is not a valid integer value (Times of [Row])"});
+       At("Map_C/objects.ini", "Times=four") + ": error: 'four' is not a valid integer value (Times of [Row])",
+       At("Map_C/bees.ini", "PositionX=%1") +
+           ": error: '6x' is not a valid integer value (PositionX of [A]) (through [Swarm], " +
+           At("Map_C/objects.ini", "[Swarm]") + ")"});
 }
 
 TEST_F(PackCheck, PicturesThatDoNotLoad) {
