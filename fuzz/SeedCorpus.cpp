@@ -109,6 +109,10 @@ void PackSeeds(const fs::path& scratch) {
   Seed("fuzz_map_setup", "objects-only", kObjects);
   Seed("fuzz_map_setup", "objects-and-map", std::string(kObjects) + "\n====\n" + map);
   Seed("fuzz_map_setup", "all-three", std::string(kObjects) + "\n====\n" + map + "\n====\n" + kMacro);
+  Seed("fuzz_pack_check", "objects-only", kObjects);
+  Seed("fuzz_pack_check", "whole-pack",
+       "[*Maps]\r\nMap,1\r\nMap\r\nNowhere\r\n\n====\n" + std::string(kObjects) + "\n====\n" + map + "\n====\n" +
+           kMacro);
 
   // The binary formats hold no extra lines: a plain map gives all five.
   // A wrap above 255 (a port) needs 16-bit storage.

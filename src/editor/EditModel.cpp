@@ -52,8 +52,8 @@ void TEditModel::BuildPalette() {
     int32_t v = uint8_t(c);
     if (std::find(palette_.begin(), palette_.end(), v) == palette_.end()) palette_.push_back(v);
   };
-  for (const auto& binding : bindings.Images) add(binding.first);
-  for (const auto& binding : bindings.Objects) add(binding.first);
+  for (const TLayerBinding& binding : bindings.Pictures) add(binding.Tile);
+  for (const TLayerBinding& binding : bindings.Objects) add(binding.Tile);
   chosen_ = 0;
 }
 

@@ -38,7 +38,7 @@ TEditView::TEditView(const TEditModel& model, std::vector<std::string>& problems
   LoadPictures(edited_, problems);
   // The further layers come from the folder as the set-up would read them.
   for (int n = 1;; ++n) {
-    std::string name = "map" + ZeroPad(n, 2) + ".mpt";
+    std::string name = MapLayerName(n);
     if (!StreamOpener->FileExists(name)) break;
     TLayer layer;
     layer.Map = std::make_unique<TXMap>();
@@ -58,17 +58,17 @@ TEditView::~TEditView() = default;
 
 void TEditView::LoadPictures(TLayer& layer, std::vector<std::string>& problems) {
   layer.Images = std::make_unique<TImageCollection>();
-  for (const auto& [c, name] : layer.Bindings.Images) {
+  for (const TLayerBinding& binding : layer.Bindings.Pictures) {
     try {
-      layer.Images->Add(name, std::string(1, c), nullptr);
+      layer.Images->Add(binding.Name, std::string(1, binding.Tile), nullptr);
     } catch (const std::exception& e) {
       problems.push_back(e.what());
     }
   }
   // The first binding of a character is the one the set-up finds.
   for (int c = 0; c < 256; ++c) {
-    bool bound = std::any_of(layer.Bindings.Images.begin(), layer.Bindings.Images.end(),
-                             [c](const auto& binding) { return uint8_t(binding.first) == c; });
+    bool bound = std::any_of(layer.Bindings.Pictures.begin(), layer.Bindings.Pictures.end(),
+                             [c](const TLayerBinding& binding) { return uint8_t(binding.Tile) == c; });
     if (bound && layer.Bindings.NeverDrawn.find(char(c)) == std::string::npos)
       layer.Pictures[size_t(c)] = layer.Images->FindImage(std::string(1, char(c)));
   }

@@ -75,7 +75,9 @@ void TIniFile::Load(TStream& stream) {
   // Index of the section that receives lines (the first of its name), or -1.
   int current = -1;
   size_t pos = 0;
+  int lineNumber = 0;
   do {
+    ++lineNumber;
     size_t end = text.find('\n', pos);
     std::string line = text.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
     pos = end == std::string::npos ? text.size() : end + 1;
@@ -87,6 +89,7 @@ void TIniFile::Load(TStream& stream) {
     if (!line.empty() && line[0] == ';') continue;
     if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
       TIniSection section;
+      section.HeaderLine = lineNumber;
       if (line[1] == '*') {
         section.Type = stList;
         section.Name = line.size() >= 3 ? line.substr(2, line.size() - 3) : std::string();
@@ -103,15 +106,38 @@ void TIniFile::Load(TStream& stream) {
     TIniSection& target = sections_[size_t(current)];
     if (target.Type == stNormal && line.find('=') == std::string::npos) line += "=1";
     target.Lines.push_back(line);
+    target.LineNumbers.push_back(lineNumber);
   } while (pos < text.size());
 
   for (TIniSection& s : sections_)
     if (s.Type == stList)
       while (!s.Lines.empty() && s.Lines.back().empty()) s.Lines.pop_back();
+  for (TIniSection& s : sections_)
+    if (s.LineNumbers.size() > s.Lines.size()) s.LineNumbers.resize(s.Lines.size());
+}
+
+static int LineAt(const TIniSection& s, int index) {
+  return index >= 0 && size_t(index) < s.LineNumbers.size() ? s.LineNumbers[size_t(index)] : 0;
+}
+
+int TIniFile::KeyLine(const std::string& section, const std::string& key) const {
+  const TIniSection* s = Find(section);
+  return s && s->Type == stNormal ? LineAt(*s, FindKey(s->Lines, key)) : 0;
+}
+
+int TIniFile::ItemLine(const std::string& section, int index) const {
+  const TIniSection* s = Find(section);
+  return s && s->Type == stList ? LineAt(*s, index) : 0;
+}
+
+int TIniFile::HeaderLine(const std::string& section) const {
+  const TIniSection* s = Find(section);
+  return s ? s->HeaderLine : 0;
 }
 
 std::string TIniFile::ReadString(const std::string& section, const std::string& key, const std::string& def,
                                  const std::string& fallbackSection) const {
+  if (readWatch_) readWatch_(section, key, -1);
   const TIniSection* s = Find(section);
   if (!s || s->Type != stNormal) return def;
   std::string value = ValueOf(*s, key);
@@ -164,6 +190,7 @@ int TIniFile::ListItemCount(const std::string& section) const {
 
 std::string TIniFile::ReadListItem(const std::string& section, int index) const {
   const std::string context = kContext + "ReadListItem";
+  if (readWatch_) readWatch_(section, std::string(), index);
   const TIniSection* s = Find(section);
   if (!s) {
     Log->Warning("Section not found! (" + section + ")", context);
@@ -190,9 +217,10 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
       if (s) {
         int i = FindKey(s->Lines, key);
         if (i >= 0) s->Lines.erase(s->Lines.begin() + i);
+        if (i >= 0 && size_t(i) < s->LineNumbers.size()) s->LineNumbers.erase(s->LineNumbers.begin() + i);
       }
     } else if (!s) {
-      sections_.push_back(TIniSection{section, stNormal, {key + "=" + value}});
+      sections_.push_back(TIniSection{section, stNormal, {key + "=" + value}, 0, {}});
     } else if (s->Type == stNormal) {
       int i = FindKey(s->Lines, key);
       if (i >= 0)
@@ -217,7 +245,7 @@ void TIniFile::WriteListItem(const std::string& section, const std::string& item
   }
   TIniSection* s = Find(section);
   if (!s) {
-    sections_.push_back(TIniSection{section, stList, {item}});
+    sections_.push_back(TIniSection{section, stList, {item}, 0, {}});
   } else if (s->Type == stList) {
     s->Lines.push_back(item);
   } else {
@@ -229,7 +257,8 @@ void TIniFile::WriteListItem(const std::string& section, const std::string& item
 void TIniFile::CopySection(const std::string& source, const std::string& newName) {
   const TIniSection* s = Find(source);
   if (!s) return;
-  TIniSection copy{newName, s->Type, s->Lines};
+  // The copy's lines keep the places of the lines they were copied from.
+  TIniSection copy{newName, s->Type, s->Lines, s->HeaderLine, s->LineNumbers};
   sections_.push_back(std::move(copy));
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,11 @@ struct TIniSection {
   std::string Name;
   TIniSectionType Type = stNormal;  // the kind its own header gave
   std::vector<std::string> Lines;   // Key=Value lines or list items
+  // Where the text came from, counting from 1: the header's line, and the
+  // line of each of the first LineNumbers.size() Lines (lines added later
+  // have none).
+  int HeaderLine = 0;
+  std::vector<int> LineNumbers;
 };
 
 class TIniFile {
@@ -55,6 +61,17 @@ class TIniFile {
   // Writes the whole INI to FileName when it is not empty; raises on I/O errors.
   void UpdateFile();
 
+  // The file line of the first line of key in section, of item index of a
+  // list section, of the section's header; 0 when there is none.
+  int KeyLine(const std::string& section, const std::string& key) const;
+  int ItemLine(const std::string& section, int index) const;
+  int HeaderLine(const std::string& section) const;
+  // Told of every value and item a reader asks for (the pack checker learns
+  // from it which line a loader read last): key is empty for a list item,
+  // index is -1 for a value.
+  using TReadWatch = std::function<void(const std::string& section, const std::string& key, int index)>;
+  void SetReadWatch(TReadWatch watch) { readWatch_ = std::move(watch); }
+
   const std::string& FileName() const { return fileName_; }
   // Every section entry in header order, repeated headers included (their
   // lines live with the first section of the name).
@@ -68,6 +85,7 @@ class TIniFile {
 
   std::string fileName_;
   std::vector<TIniSection> sections_;
+  TReadWatch readWatch_;
 };
 
 }  // namespace zorbin

@@ -95,6 +95,8 @@ void TXMap::Load(const std::string& fileName) {
 void TXMap::Load(TStream& stream) {
   LastError = "OK";
   Clear();
+  TextLine = 0;
+  ExtraLineNumbers.clear();
   char magic[4] = {0, 0, 0, 0};
   size_t got = stream.Read(magic, 4);
   Log->Debug("First 4 char: '" + std::string(magic, got) + "'", kLoadContext);
@@ -190,7 +192,9 @@ void TXMap::LoadText(TStream& stream, bool hex) {
   int32_t row = 0;
   bool ended = false;
   std::string line;
+  TextLine = 1;
   while (ReadMapLine(stream, line)) {
+    ++TextLine;
     std::string id = line.substr(0, 2);
     std::string rest = line.size() > 2 ? line.substr(2) : std::string();
     if (id == "XX") {
@@ -209,6 +213,7 @@ void TXMap::LoadText(TStream& stream, bool hex) {
       ThirdText = rest;
     } else if (id == "EX") {
       ExtraLines.push_back(rest);
+      ExtraLineNumbers.push_back(TextLine);
     } else if (id == "LW") {
       ReadTextWraps(rest, hex);
     } else if (id == "MP") {

@@ -19,6 +19,11 @@ class TXMap : public TTileMap {
   // The warnings of the last Save, in the order logged (the format it chose
   // instead of the one asked for, or why it wrote nothing).
   std::vector<std::string> SaveWarnings;
+  // The text readers count lines from 1 (the magic's line): the line being
+  // read, and the line of each ExtraLines entry. Binary maps have no lines
+  // (0 and empty).
+  int32_t TextLine = 0;
+  std::vector<int32_t> ExtraLineNumbers;
 
   // Reads a whole map from the stream's current position. Conversion errors
   // (EConvertError) and short binary files (EStreamError) leave as exceptions.

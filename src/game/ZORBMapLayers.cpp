@@ -7,8 +7,8 @@
 namespace zorbin {
 
 const std::string* TLayerBindings::ObjectFor(char c) const {
-  for (const auto& [ch, section] : Objects)
-    if (ch == c) return &section;
+  for (const TLayerBinding& binding : Objects)
+    if (binding.Tile == c) return &binding.Name;
   return nullptr;
 }
 
@@ -24,9 +24,9 @@ TLayerBindings ReadLayerBindings(const std::vector<std::string>& extraLines) {
     }
     if (line.size() < 2) continue;
     if (part == 0)
-      bindings.Images.emplace_back(line[0], line.substr(1));
+      bindings.Pictures.push_back(TLayerBinding{line[0], line.substr(1), i});
     else if (part == 1)
-      bindings.Objects.emplace_back(line[0], line.substr(1));
+      bindings.Objects.push_back(TLayerBinding{line[0], line.substr(1), i});
   }
   return bindings;
 }

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace zorbin {
@@ -14,10 +13,18 @@ class TImage;
 // Extra line 0 holds the characters never drawn; the lines after it form
 // sections parted by empty lines: section 0 binds pictures ("aplatf[0].tga"),
 // section 1 objects ("Pbee": the INI section "bee"); later ones are ignored.
+// One binding: a cell character and the picture or object section it
+// stands for.
+struct TLayerBinding {
+  char Tile = 0;
+  std::string Name;
+  size_t Line = 0;  // index in the extra lines
+};
+
 struct TLayerBindings {
   std::string NeverDrawn;
-  std::vector<std::pair<char, std::string>> Images;   // character, picture name
-  std::vector<std::pair<char, std::string>> Objects;  // character, section name
+  std::vector<TLayerBinding> Pictures;
+  std::vector<TLayerBinding> Objects;
 
   // The section bound to c (the first binding wins), or nullptr.
   const std::string* ObjectFor(char c) const;

@@ -23,6 +23,7 @@
 #include "util/Streams.h"
 
 #include <algorithm>
+#include <exception>
 
 namespace zorbin {
 
@@ -77,10 +78,22 @@ void TObjectFactory::CreateObjects(TSpriteEngine& engine, TIniFile& ini, const s
 
 void TObjectFactory::CreateObject(TSpriteEngine& engine, TIniFile& ini, const std::string& section, int32_t dx,
                                   int32_t dy) {
+  // The watch hears of the entry's end only when it ends without raising.
+  struct TWatchScope {
+    TWatchScope(TObjectFactoryWatch* w, TIniFile& i, const std::string& s)
+        : watch(w), raising(std::uncaught_exceptions()), made(!w || w->EnterEntry(i, s)) {}
+    ~TWatchScope() {
+      if (watch && std::uncaught_exceptions() == raising) watch->LeaveEntry();
+    }
+    TObjectFactoryWatch* watch;
+    int raising;
+    bool made;
+  } watching(Watch, ini, section);
   // Every entry counts, also one refused for its depth: a repeater that
   // repeats itself a billion times must still run out of entries.
   if (entriesLeft_ <= 0) TooManyObjects(section);
   --entriesLeft_;
+  if (!watching.made) return;
   if (nesting_ >= kMaxNesting) {
     Log->Error("Objects nested too deeply (Object=" + section + ")", kCreateContext);
     return;
@@ -110,6 +123,7 @@ void TObjectFactory::CreateKind(TSpriteEngine& engine, TIniFile& ini, const std:
     return;
   }
   std::unique_ptr<TSprite> sprite = kind->Create(ini, section);
+  if (Watch) Watch->ObjectMade(*sprite);
   if (kind->Shifted) sprite->MoveBy(dx, dy);
   if (type == "PLAYER") player_ = static_cast<TPlayer*>(sprite.get());
   engine.AddSprite(std::move(sprite), section);
@@ -217,6 +231,7 @@ void TObjectFactory::CreateMacro(TSpriteEngine& engine, TIniFile& ini, const std
   }
   expanded.SetPosition(0);
   TIniFile macro(expanded);
+  if (Watch) Watch->MacroRead(macro, name);
   CreateObjects(engine, macro, "Objects", dx, dy);
 }
 

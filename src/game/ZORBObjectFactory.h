@@ -23,6 +23,23 @@ struct TObjectKind {
   std::unique_ptr<TSprite> (*Create)(TIniFile& ini, const std::string& section);
 };
 
+// Follows the factory's work (the pack checker does): each entry as it is
+// made, each object it makes, each macro it reads.
+class TObjectFactoryWatch {
+ public:
+  virtual ~TObjectFactoryWatch() = default;
+  // Entry section of ini begins; false skips it (it still counts as an
+  // entry). LeaveEntry follows unless making the entry raises: the watch
+  // then still knows the innermost entry.
+  virtual bool EnterEntry(TIniFile& ini, const std::string& section) = 0;
+  virtual void LeaveEntry() = 0;
+  // An object of the current entry, made and about to be added.
+  virtual void ObjectMade(const TSprite& sprite) = 0;
+  // A macro file filled in and parsed, before its objects are made; name as
+  // the entry gives it.
+  virtual void MacroRead(TIniFile& macro, const std::string& name) = 0;
+};
+
 // One factory serves one map set-up: its entry budget covers all the
 // objects of the map.
 class TObjectFactory final {
@@ -43,6 +60,8 @@ class TObjectFactory final {
   void CreateObject(TSpriteEngine& engine, TIniFile& ini, const std::string& section, int32_t dx, int32_t dy);
   // The last player made (held by an engine or a group), or nullptr.
   TPlayer* Player() const { return player_; }
+  // Not owned; nullptr for none.
+  TObjectFactoryWatch* Watch = nullptr;
 
   // The kind for an upper-case type name; nullptr when the type is unknown.
   static const TObjectKind* FindKind(const std::string& type);

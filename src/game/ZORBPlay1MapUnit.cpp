@@ -23,6 +23,8 @@
 
 namespace zorbin {
 
+std::string MapLayerName(int n) { return "map" + ZeroPad(n, 2) + ".mpt"; }
+
 // Text alignment codes of the fonts.
 static constexpr int kAlignCentre = 1;
 
@@ -79,7 +81,7 @@ void TPlay1Map::PaintBackground() {
 
 void TPlay1Map::LoadLayers(std::vector<std::string>& objectList) {
   for (int n = 0;; ++n) {
-    std::string name = "map" + ZeroPad(n, 2) + ".mpt";
+    std::string name = MapLayerName(n);
     if (!StreamOpener->FileExists(name)) break;
     static_cast<TXMap*>(TileMap)->Load(name);
     LayerStep(objectList);
@@ -101,23 +103,29 @@ void TPlay1Map::PaintStars() {
   }
 }
 
+void ListPlacedObjects(const TTileMap& map, const TLayerBindings& bindings, std::vector<std::string>& objectList) {
+  for (int x = 0; x < TPlay1Map::kColumns; ++x)
+    for (int y = 0; y < TPlay1Map::kRows; ++y) {
+      char c = char(map.GetRaw(x, y) & 0xFF);
+      if (const std::string* section = bindings.ObjectFor(c))
+        objectList.push_back(*section + "," + std::to_string(16 * x) + "," + std::to_string(16 * y));
+    }
+}
+
 void TPlay1Map::LayerStep(std::vector<std::string>& objectList) {
   PaintStars();
   TLayerBindings bindings = ReadLayerBindings(TileMap->ExtraLines);
   TImageCollection images;
-  for (const auto& [c, name] : bindings.Images) images.Add(name, std::string(1, c), nullptr);
-
+  for (const TLayerBinding& b : bindings.Pictures) images.Add(b.Name, std::string(1, b.Tile), nullptr);
   for (int x = 0; x < kColumns; ++x) {
     for (int y = 0; y < kRows; ++y) {
       char c = char(TileMap->GetRaw(x, y) & 0xFF);
-      if (bindings.NeverDrawn.find(c) == std::string::npos) {
-        TImage* image = images.FindImage(std::string(1, c));
-        if (image) Background->Draw(kPlayLeft + 16 * x, kPlayTop + 16 * y, image);
-      }
-      if (const std::string* section = bindings.ObjectFor(c))
-        objectList.push_back(*section + "," + std::to_string(16 * x) + "," + std::to_string(16 * y));
+      if (bindings.NeverDrawn.find(c) != std::string::npos) continue;
+      TImage* image = images.FindImage(std::string(1, c));
+      if (image) Background->Draw(kPlayLeft + 16 * x, kPlayTop + 16 * y, image);
     }
   }
+  ListPlacedObjects(*TileMap, bindings, objectList);
 }
 
 void TPlay1Map::CreateObjects(const std::vector<std::string>& objectList) {
@@ -129,7 +137,7 @@ void TPlay1Map::CreateObjects(const std::vector<std::string>& objectList) {
   Player = factory.Player();
 }
 
-void TPlay1Map::PlaceObjects(TIniFile& ini, const std::vector<std::string>& objectList) {
+void PlaceObjects(TIniFile& ini, const std::vector<std::string>& objectList) {
   for (size_t i = 0; i < objectList.size(); ++i) {
     std::vector<std::string> parts = SplitString(objectList[i], ',');
     std::string temp = "$temp$" + std::to_string(i);

@@ -5,6 +5,8 @@
 // loop (reveal, play, closing curtain); the destructor takes it all down.
 #pragma once
 
+#include "game/ZORBMapLayers.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -19,6 +21,18 @@ class TIniFile;
 class TMapGlobals;
 class TPlayer;
 class TTGAFont;
+class TTileMap;
+
+// The name of layer file n of a map: "map00.mpt", "map01.mpt", ...
+std::string MapLayerName(int n);
+
+// Appends an entry "Section,X,Y" (play-area pixels) for every cell of the
+// play area whose character is bound to an object section, column by
+// column; a character bound twice places its first section.
+void ListPlacedObjects(const TTileMap& map, const TLayerBindings& bindings, std::vector<std::string>& objectList);
+// Entry i of the list becomes the section "$temp$" + i of the object file:
+// a copy of its section at its position, appended to the list "Objects".
+void PlaceObjects(TIniFile& ini, const std::vector<std::string>& objectList);
 
 enum class TPlayCode : int32_t {
   Escape = -1,    // the player pressed Escape
@@ -100,7 +114,6 @@ class TPlay1Map final {
   void LayerStep(std::vector<std::string>& objectList);
   void PaintStars();
   void CreateObjects(const std::vector<std::string>& objectList);
-  void PlaceObjects(TIniFile& ini, const std::vector<std::string>& objectList);
   void BuildCoverTile();
   void CoverPlayArea();
   void SetUpCurtain();

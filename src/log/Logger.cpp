@@ -94,14 +94,17 @@ void TLogger::Status(const std::string& message, const std::string& context) {
 }
 
 void TLogger::Warning(const std::string& message, const std::string& context) {
+  if (hook_) hook_('W', message, context);
   if (active_ && warningEnabled_ && ContextPasses(context)) Put("[" + context + "] " + message, "Warning: " + message);
 }
 
 void TLogger::Error(const std::string& message, const std::string& context) {
+  if (hook_) hook_('E', message, context);
   if (active_ && errorEnabled_) Put("{" + context + "} " + message, "Error: " + message);
 }
 
 void TLogger::Debug(const std::string& message, const std::string& context) {
+  if (hook_) hook_('D', message, context);
   if (active_ && debugEnabled_ && ContextPasses(context)) Put("<" + context + "> " + message, message);
 }
 

@@ -2,6 +2,7 @@
 // shown by the brackets around a context string, and a message.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +13,11 @@ class TFileStream;
 
 class TLogger {
  public:
+  // Sees every Warning, Error and Debug line as it is logged, whatever the
+  // file and the switches let through: level 'W', 'E' or 'D', the message
+  // and the context. The pack checker follows the loaders through it.
+  using THook = std::function<void(char level, const std::string& message, const std::string& context)>;
+
   // Opens the log file as the command-line switches choose; a file that
   // cannot be opened leaves the log inactive.
   TLogger(const std::string& fileName, bool append);
@@ -36,6 +42,7 @@ class TLogger {
 
   bool Active() const { return active_; }
   void SetEcho(bool echo) { echo_ = echo; }
+  void SetHook(THook hook) { hook_ = std::move(hook); }
   const std::string& FileName() const { return fileName_; }
   const std::string& ExeName() const { return exeName_; }
   const std::string& ExeDir() const { return exeDir_; }
@@ -54,6 +61,7 @@ class TLogger {
   bool statusEnabled_ = false;
   bool debugEnabled_ = false;
   std::vector<std::string> filter_;
+  THook hook_;
 };
 
 // Case-insensitive match with one "*" at the start or end of the pattern.

@@ -10,6 +10,8 @@ static TExitHook gExitHook = nullptr;
 
 void SetExitHook(TExitHook hook) { gExitHook = hook; }
 
+TExitHook ExitHook() { return gExitHook; }
+
 void HaltProcess(int code) {
   TExitHook hook = gExitHook;
   gExitHook = nullptr;  // a failure inside the hook must not run it twice

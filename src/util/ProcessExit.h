@@ -8,6 +8,7 @@ using TExitHook = void (*)(int code);
 
 // The hook runs once, before the process ends (the unit finalisation).
 void SetExitHook(TExitHook hook);
+TExitHook ExitHook();
 
 [[noreturn]] void HaltProcess(int code);
 

@@ -212,9 +212,13 @@ int ArchivePack(const TArgs& args) {
     TMAD4LowLevel archive;
     archive.Mount(fileName, false);
     if (archive.State() != TMAD4LowLevel::kStateMounted) return Fail("cannot create " + fileName);
-    for (const auto& [name, path] : files)
+    TProgressLine progress;
+    for (size_t i = 0; i < files.size(); ++i) {
+      const auto& [name, path] = files[i];
+      progress.Show("packing " + std::to_string(i + 1) + "/" + std::to_string(files.size()) + " " + name);
       if (AddFile(archive, name, ReadWholeFile(path.string()), mode) < 0)
         throw std::runtime_error("cannot add " + name);
+    }
     archive.Unmount();
   } catch (const std::exception& e) {
     fs::remove(fileName, ec);  // no half-written archive stays behind

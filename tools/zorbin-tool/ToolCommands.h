@@ -19,6 +19,21 @@ int Fail(const std::string& message);
 // "/" on the command line becomes "\" inside archives.
 std::string ArchiveName(const std::string& name);
 
+// A progress line on standard error, rewritten in place, shown only when
+// standard error is a terminal; cleared when the object goes.
+class TProgressLine {
+ public:
+  TProgressLine();
+  ~TProgressLine();
+  TProgressLine(const TProgressLine&) = delete;
+  TProgressLine& operator=(const TProgressLine&) = delete;
+  void Show(const std::string& text);
+
+ private:
+  bool shown_;
+  size_t width_ = 0;
+};
+
 // Archive commands (ArchiveCommands.cpp).
 int ArchiveList(const TArgs& args);     // list ARCHIVE
 int ArchiveChunks(const TArgs& args);   // chunks ARCHIVE
@@ -61,5 +76,8 @@ int PictureCommand(const TArgs& args);
 
 // render ARCHIVE|FOLDER MAP OUT.png [--frame N] [--values] [--seed N]
 int RenderCommand(const TArgs& args);
+
+// check [ARCHIVE|FOLDER] (CheckCommand.cpp)
+int CheckCommand(const TArgs& args);
 
 }  // namespace zorbin::tool

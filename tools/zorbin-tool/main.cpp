@@ -38,6 +38,7 @@ static const std::map<std::string, TCommand>& Commands() {
       {"add", {ArchiveAdd, "ARCHIVE FILE NAME"}},
       {"remove", {ArchiveRemove, "ARCHIVE NAME"}},
       {"append", {ArchiveAppend, "HOST ARCHIVE OUT"}},
+      {"check", {CheckCommand, "[ARCHIVE|FOLDER]"}},
       {"ini", {IniCommand, "NAME [--archive FILE]..."}},
       {"map", {MapCommand, "NAME [--save OUT MODE] [--archive FILE]..."}},
       {"picture", {PictureCommand, "NAME OUT [--archive FILE] [--scale N]"}},
