@@ -4,6 +4,7 @@
 
 #include "log/Logger.h"
 #include "pictures/RawPictureUnit.h"
+#include "pictures/SurfaceCopy.h"
 #include "util/ByteOrder.h"
 #include "util/QXToolbox.h"
 #include "util/Streams.h"
@@ -81,14 +82,14 @@ static SDL_Rect MakeRect(int x, int y, int w, int h) {
 void TImage::Draw(int x, int y, const TImage* src) {
   if (!Surface || !src || !src->Surface) return;
   SDL_Rect dst = MakeRect(x, y, 0, 0);
-  SDL_BlitSurface(src->Surface, nullptr, Surface, &dst);
+  BlitSurface(src->Surface, nullptr, Surface, &dst);
 }
 
 void TImage::DrawPart(int x, int y, int srcX, int srcY, int srcW, int srcH, const TImage* src) {
   if (!Surface || !src || !src->Surface) return;
   SDL_Rect from = MakeRect(srcX, srcY, srcW, srcH);
   SDL_Rect dst = MakeRect(x, y, 0, 0);
-  SDL_BlitSurface(src->Surface, &from, Surface, &dst);
+  BlitSurface(src->Surface, &from, Surface, &dst);
 }
 
 void TImage::FillRect(int x, int y, int w, int h, uint8_t r, uint8_t g, uint8_t b) {
