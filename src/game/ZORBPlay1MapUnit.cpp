@@ -60,9 +60,14 @@ TPlay1Map::~TPlay1Map() {
 }
 
 void TPlay1Map::PaintBackground() {
+  // The new image is black: the colour goes only around the play area,
+  // which then is black, as if the whole were filled and the play area
+  // cleared again.
   Background = std::make_unique<TImage>(640, 480);
-  Background->FillRect(0, 0, 640, 480, 0, 25, 76);
-  Background->FillRect(kPlayLeft, kPlayTop, kPlayWidth, kPlayHeight, 0, 0, 0);
+  Background->FillRect(0, 0, 640, kPlayTop, 0, 25, 76);
+  Background->FillRect(0, kPlayTop + kPlayHeight, 640, 480 - kPlayTop - kPlayHeight, 0, 25, 76);
+  Background->FillRect(0, kPlayTop, kPlayLeft, kPlayHeight, 0, 25, 76);
+  Background->FillRect(kPlayLeft + kPlayWidth, kPlayTop, 640 - kPlayLeft - kPlayWidth, kPlayHeight, 0, 25, 76);
   Background->DrawFile(140, 0, "\\logo.tga");
   if (MainFont) MainFont->TextOutOn(Background.get(), "V0.00 Demo 1", 490, 50, kAlignLeft);
   Background->Rectangle(62, 62, 514, 354, 96, 90, 84);

@@ -43,7 +43,7 @@ static SDL_Surface* CreateSurfaceOrRaise(int64_t width, int64_t height, int64_t 
 // Copies width x height pixels of blue, green, red bytes onto dst through a
 // temporary 24-bit surface, converting to dst's depth.
 static void BlitBGR(const uint8_t* data, int width, int height, SDL_Surface* dst) {
-  if (width <= 0 || height <= 0) return;
+  if (width <= 0 || height <= 0 || ConvertBGR(data, width, height, dst)) return;
   SDL_Surface* tmp = SDL_CreateRGBSurfaceFrom(const_cast<uint8_t*>(data), width, height, 24, width * 3, 0, 0, 0, 0);
   if (!tmp) return;
   SDL_BlitSurface(tmp, nullptr, dst, nullptr);
@@ -52,7 +52,10 @@ static void BlitBGR(const uint8_t* data, int width, int height, SDL_Surface* dst
 
 TImage::TImage(int width, int height) {
   Surface = CreateSurfaceOrRaise(width, height);
-  SDL_FillRect(Surface, nullptr, SDL_MapRGB(Surface->format, 0, 0, 0));
+  // SDL clears the pixels of a new surface; black needs another pass only
+  // in a format where it is not all zero bits.
+  const Uint32 black = SDL_MapRGB(Surface->format, 0, 0, 0);
+  if (black != 0) FillSurface(Surface, nullptr, black);
 }
 
 TImage::~TImage() {
@@ -95,7 +98,7 @@ void TImage::DrawPart(int x, int y, int srcX, int srcY, int srcW, int srcH, cons
 void TImage::FillRect(int x, int y, int w, int h, uint8_t r, uint8_t g, uint8_t b) {
   if (!Surface) return;
   SDL_Rect rect = MakeRect(x, y, w, h);
-  SDL_FillRect(Surface, &rect, SDL_MapRGB(Surface->format, r, g, b));
+  FillSurface(Surface, &rect, SDL_MapRGB(Surface->format, r, g, b));
 }
 
 void TImage::Rectangle(int x, int y, int w, int h, uint8_t r, uint8_t g, uint8_t b) {
@@ -335,7 +338,7 @@ void TImage::ClipFrames(const TFrameList& list) {
     if (hi > lo) {
       SDL_Rect src = MakeRect(int(lo), 0, int(hi - lo), int(height));
       SDL_Rect dst = MakeRect(int(t * fw + (lo - from)), 0, 0, 0);
-      SDL_BlitSurface(Surface, &src, strip, &dst);
+      BlitSurface(Surface, &src, strip, &dst);
     }
     t += count;
   }

@@ -1,6 +1,7 @@
 // SurfaceCopy: plain copies of opaque surfaces of one pixel format.
 #include "pictures/SurfaceCopy.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace zorbin {
@@ -19,7 +20,49 @@ bool PlainCopy(const SDL_Surface* src, const SDL_Surface* dst) {
          (src->flags & (SDL_SRCCOLORKEY | SDL_SRCALPHA)) == 0 && src->pixels && dst->pixels;
 }
 
+// Pixels a fill or conversion may write directly: 32 bits, no lock needed.
+bool PlainTarget(const SDL_Surface* dst) {
+  return dst && dst->pixels && !SDL_MUSTLOCK(dst) && dst->format->BytesPerPixel == 4 && !dst->format->palette;
+}
+
 }  // namespace
+
+int FillSurface(SDL_Surface* dst, SDL_Rect* rect, Uint32 color) {
+  if (!PlainTarget(dst)) return SDL_FillRect(dst, rect, color);
+  if (rect) {
+    // SDL's intersection: a rectangle of no area fills nothing.
+    const SDL_Rect& clip = dst->clip_rect;
+    const int left = std::max<int>(rect->x, clip.x), top = std::max<int>(rect->y, clip.y);
+    const int right = std::min(rect->x + rect->w, clip.x + clip.w);
+    const int bottom = std::min(rect->y + rect->h, clip.y + clip.h);
+    rect->x = Sint16(left);
+    rect->y = Sint16(top);
+    rect->w = Uint16(std::max(right - left, 0));
+    rect->h = Uint16(std::max(bottom - top, 0));
+    if (rect->w == 0 || rect->h == 0) return 0;
+  } else {
+    rect = &dst->clip_rect;
+  }
+  uint8_t* row = static_cast<uint8_t*>(dst->pixels) + rect->y * dst->pitch + rect->x * 4;
+  for (int y = 0; y < rect->h; ++y, row += dst->pitch) std::fill_n(reinterpret_cast<Uint32*>(row), rect->w, color);
+  return 0;
+}
+
+bool ConvertBGR(const Uint8* data, int width, int height, SDL_Surface* dst) {
+  if (!PlainTarget(dst) || width <= 0 || height <= 0 || width > dst->w || height > dst->h) return false;
+  const SDL_PixelFormat* f = dst->format;
+  if (f->Amask != 0 || f->Rloss != 0 || f->Gloss != 0 || f->Bloss != 0) return false;
+  const SDL_Rect& clip = dst->clip_rect;
+  if (clip.x != 0 || clip.y != 0 || clip.w < width || clip.h < height) return false;
+  const int rs = f->Rshift, gs = f->Gshift, bs = f->Bshift;
+  for (int y = 0; y < height; ++y) {
+    const Uint8* from = data + size_t(y) * size_t(width) * 3;
+    Uint32* to = reinterpret_cast<Uint32*>(static_cast<uint8_t*>(dst->pixels) + y * dst->pitch);
+    for (int x = 0; x < width; ++x, from += 3)
+      to[x] = Uint32(from[2]) << rs | Uint32(from[1]) << gs | Uint32(from[0]) << bs;
+  }
+  return true;
+}
 
 int BlitSurface(SDL_Surface* src, SDL_Rect* srcRect, SDL_Surface* dst, SDL_Rect* dstRect) {
   if (!src || !dst || !PlainCopy(src, dst)) return SDL_UpperBlit(src, srcRect, dst, dstRect);

@@ -1,5 +1,6 @@
-// SurfaceCopyTest: the row-copy blit against SDL's own over random, clipped
-// and off-surface rectangles, at 24 and 32 bits, and the cases it leaves to SDL.
+// SurfaceCopyTest: the row-copy blit and the fill against SDL's own over
+// random, clipped and off-surface rectangles at 24 and 32 bits, the 24-bit
+// conversion against SDL's blit, and the cases left to SDL.
 #include "pictures/SurfaceCopy.h"
 
 #include "util/QXToolbox.h"
@@ -54,6 +55,51 @@ TEST(SurfaceCopy, MatchesSDLOverRandomAndClippedRectangles) {
       ASSERT_EQ(CopyTestBytes(mine.get()), CopyTestBytes(theirs.get())) << depth << " " << round;
     }
   }
+}
+
+TEST(SurfaceCopy, FillMatchesSDLOverRandomAndClippedRectangles) {
+  RandSeed(11);
+  for (int depth : {24, 32}) {
+    for (int round = 0; round < 300; ++round) {
+      const int w = 1 + Random(40), h = 1 + Random(30);
+      TCopySurfacePtr mine = CopyTestSurface(w, h, depth, uint32_t(round));
+      TCopySurfacePtr theirs = CopyTestSurface(w, h, depth, uint32_t(round));
+      if (round % 3 == 0) {
+        SDL_Rect clip{Sint16(Random(w)), Sint16(Random(h)), Uint16(Random(w)), Uint16(Random(h))};
+        SDL_SetClipRect(mine.get(), &clip);
+        SDL_SetClipRect(theirs.get(), &clip);
+      }
+      SDL_Rect rect{Sint16(Random(60) - 20), Sint16(Random(50) - 20), Uint16(Random(60)), Uint16(Random(50))};
+      SDL_Rect rectMine = rect, rectTheirs = rect;
+      const Uint32 colour = round % 4 == 0 ? 0 : SDL_MapRGB(mine->format, uint8_t(round), 7, uint8_t(200 - round));
+      const bool whole = round % 7 == 0;
+      ASSERT_EQ(FillSurface(mine.get(), whole ? nullptr : &rectMine, colour),
+                SDL_FillRect(theirs.get(), whole ? nullptr : &rectTheirs, colour));
+      ASSERT_TRUE(whole || SameRect(rectMine, rectTheirs)) << depth << " " << round;
+      ASSERT_EQ(CopyTestBytes(mine.get()), CopyTestBytes(theirs.get())) << depth << " " << round;
+    }
+  }
+}
+
+TEST(SurfaceCopy, ConvertBGRMatchesSDLsBlitOfA24BitSurface) {
+  RandSeed(13);
+  for (int round = 0; round < 50; ++round) {
+    const int w = 1 + Random(30), h = 1 + Random(20);
+    std::vector<uint8_t> bgr(size_t(w) * size_t(h) * 3);
+    for (uint8_t& b : bgr) b = uint8_t(Random(256));
+    TCopySurfacePtr mine = CopyTestSurface(w, h, 32, 5);
+    TCopySurfacePtr theirs = CopyTestSurface(w, h, 32, 5);
+    ASSERT_TRUE(ConvertBGR(bgr.data(), w, h, mine.get()));
+    SDL_Surface* from = SDL_CreateRGBSurfaceFrom(bgr.data(), w, h, 24, w * 3, 0, 0, 0, 0);
+    SDL_BlitSurface(from, nullptr, theirs.get(), nullptr);
+    SDL_FreeSurface(from);
+    ASSERT_EQ(CopyTestBytes(mine.get()), CopyTestBytes(theirs.get())) << round;
+  }
+  TCopySurfacePtr narrow = CopyTestSurface(2, 2, 32, 6);
+  TCopySurfacePtr shallow = CopyTestSurface(4, 4, 24, 6);
+  const std::vector<uint8_t> pixels(4 * 4 * 3, 9);
+  EXPECT_FALSE(ConvertBGR(pixels.data(), 4, 4, narrow.get())) << "more pixels than the surface holds";
+  EXPECT_FALSE(ConvertBGR(pixels.data(), 4, 4, shallow.get())) << "not 32 bits";
 }
 
 TEST(SurfaceCopy, ColourKeyedAndOtherFormatsGoThroughSDL) {
