@@ -35,6 +35,8 @@ class TLogger {
   bool ContextPasses(const std::string& context) const;
 
   bool Active() const { return active_; }
+  // Whether Debug writes anything: callers skip building its text when not.
+  bool DebugOn() const { return active_ && debugEnabled_; }
   void SetEcho(bool echo) { echo_ = echo; }
   const std::string& FileName() const { return fileName_; }
   const std::string& ExeName() const { return exeName_; }

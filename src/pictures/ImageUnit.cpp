@@ -211,36 +211,42 @@ bool SplitTransformSuffix(const std::string& name, std::string& fileName, std::s
 }
 
 TImage::TImage(const std::string& name) {
-  static const char* const kContext = "ImageUnit, TImage.Create";
-  Log->Debug("LoadImage(" + name + ")", kContext);
+  static const std::string kContext = "ImageUnit, TImage.Create";
+  // Every picture of a map passes here: with the debug level off (as the
+  // game runs) no message text is built.
+  const bool debug = Log->DebugOn();
+  auto note = [&](const auto& message) {
+    if (debug) Log->Debug(message, kContext);
+  };
+  if (debug) note("LoadImage(" + name + ")");
   std::string rest = name;
   TFrameList frames = ParseFrameList(rest);
   std::string fileName, transform;
   bool hasTransform = SplitTransformSuffix(rest, fileName, transform);
 
-  Log->Debug("Before loading...", kContext);
+  note("Before loading...");
   TRawPicture raw;
   raw.ReadFile(fileName);
-  Log->Debug("After loading...", kContext);
+  note("After loading...");
   if (raw.Width <= 0) {
-    Log->Debug("Loading failed.", kContext);
+    note("Loading failed.");
     return;
   }
-  Log->Debug("Load ok. (" + IntToStr(raw.Width) + "x" + IntToStr(raw.Height) + ")", kContext);
+  if (debug) note("Load ok. (" + IntToStr(raw.Width) + "x" + IntToStr(raw.Height) + ")");
   if (hasTransform) {
     raw.MultiTransform(transform);
-    Log->Debug("After transforming rawpicture.", kContext);
+    note("After transforming rawpicture.");
   }
   Surface = RawToSurface(raw);
   try {
     SetAnimInfo(raw);
     ApplyColorKey();
-    Log->Debug("After converting to image...", kContext);
+    note("After converting to image...");
     if (Animated && !frames.empty()) {
       ClipFrames(frames);
-      Log->Debug("After clipping...", kContext);
+      note("After clipping...");
     } else {
-      Log->Debug("No clipping.", kContext);
+      note("No clipping.");
     }
   } catch (...) {
     SDL_FreeSurface(Surface);

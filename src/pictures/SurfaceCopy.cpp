@@ -1,6 +1,8 @@
 // SurfaceCopy: plain copies of opaque surfaces of one pixel format.
 #include "pictures/SurfaceCopy.h"
 
+#include "util/ByteOrder.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -55,11 +57,18 @@ bool ConvertBGR(const Uint8* data, int width, int height, SDL_Surface* dst) {
   const SDL_Rect& clip = dst->clip_rect;
   if (clip.x != 0 || clip.y != 0 || clip.w < width || clip.h < height) return false;
   const int rs = f->Rshift, gs = f->Gshift, bs = f->Bshift;
+  // SDL's usual 32-bit format holds a pixel's blue, green and red bytes in
+  // that order from its lowest bits: one 4-byte load and a mask a pixel,
+  // the last pixel of all without reading past the data.
+  const bool bgr = bs == 0 && gs == 8 && rs == 16;
   for (int y = 0; y < height; ++y) {
     const Uint8* from = data + size_t(y) * size_t(width) * 3;
     Uint32* to = reinterpret_cast<Uint32*>(static_cast<uint8_t*>(dst->pixels) + y * dst->pitch);
-    for (int x = 0; x < width; ++x, from += 3)
-      to[x] = Uint32(from[2]) << rs | Uint32(from[1]) << gs | Uint32(from[0]) << bs;
+    int x = 0;
+    if (bgr)
+      for (const int wide = y + 1 < height ? width : width - 1; x < wide; ++x, from += 3)
+        to[x] = LoadLE32(from) & 0xFFFFFFu;
+    for (; x < width; ++x, from += 3) to[x] = Uint32(from[2]) << rs | Uint32(from[1]) << gs | Uint32(from[0]) << bs;
   }
   return true;
 }

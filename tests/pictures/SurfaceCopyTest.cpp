@@ -87,8 +87,12 @@ TEST(SurfaceCopy, ConvertBGRMatchesSDLsBlitOfA24BitSurface) {
     const int w = 1 + Random(30), h = 1 + Random(20);
     std::vector<uint8_t> bgr(size_t(w) * size_t(h) * 3);
     for (uint8_t& b : bgr) b = uint8_t(Random(256));
-    TCopySurfacePtr mine = CopyTestSurface(w, h, 32, 5);
-    TCopySurfacePtr theirs = CopyTestSurface(w, h, 32, 5);
+    // SDL's usual masks, and red in the low byte.
+    const Uint32 red = round % 2 == 0 ? 0 : 0xFF, blue = round % 2 == 0 ? 0 : 0xFF0000;
+    TCopySurfacePtr mine(SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 32, red, red ? 0xFF00 : 0, blue, 0),
+                         SDL_FreeSurface);
+    TCopySurfacePtr theirs(SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 32, red, red ? 0xFF00 : 0, blue, 0),
+                           SDL_FreeSurface);
     ASSERT_TRUE(ConvertBGR(bgr.data(), w, h, mine.get()));
     SDL_Surface* from = SDL_CreateRGBSurfaceFrom(bgr.data(), w, h, 24, w * 3, 0, 0, 0, 0);
     SDL_BlitSurface(from, nullptr, theirs.get(), nullptr);
