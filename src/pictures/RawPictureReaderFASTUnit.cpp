@@ -135,13 +135,12 @@ class TPixelSink {
 // every target).
 using TWordPair = uint64_t __attribute__((vector_size(16)));
 
-// 48 bytes (16 pixels) of the 3-byte pixel repeated, as three 16-byte
-// pieces built in registers: stored as words and read back as wider pieces
-// the pattern would stall every fill.
-[[gnu::always_inline]] inline void MakePattern(const uint8_t* pixel, TWordPair (&pieces)[3]) {
+// 48 bytes (16 pixels) of the pixel p (blue, green, red from its low byte)
+// repeated, as three 16-byte pieces built in registers: stored as words and
+// read back as wider pieces the pattern would stall every fill.
+[[gnu::always_inline]] inline void MakePattern(uint64_t p, TWordPair (&pieces)[3]) {
   // Eight-byte words of the pattern: 24 bytes hold 8 pixels. Copies of p
   // 24 bits apart never carry into each other, so one multiply places them.
-  const uint64_t p = LoadLE24(pixel);
   uint64_t w0 = p * 0x0001000001000001u;            // p | p << 24 | p << 48
   uint64_t w1 = p >> 16 | p * 0x0100000100000100u;  // | p << 8 | p << 32 | p << 56
   uint64_t w2 = p >> 8 | p * 0x0000010000010000u;   // | p << 16 | p << 40
@@ -159,7 +158,7 @@ using TWordPair = uint64_t __attribute__((vector_size(16)));
 // as room allows.
 void FillPixels(uint8_t* dest, const uint8_t* pixel, size_t count, const uint8_t* room) {
   TWordPair pieces[3];
-  MakePattern(pixel, pieces);
+  MakePattern(LoadLE24(pixel), pieces);
   const size_t bytes = count * 3;
   size_t i = 0;
   if (size_t(room - dest) >= (bytes + 47) / 48 * 48) {
@@ -199,7 +198,7 @@ size_t FastPackets(const uint8_t*& src, const uint8_t* srcEnd, uint8_t* at, cons
     if (bytes > size_t(rowEnd - at) || bytes + 48 > size_t(room - at)) break;
     if (header & 0x80) {
       TWordPair pattern[3];
-      MakePattern(src + 1, pattern);
+      MakePattern(LoadLE32(src + 1) & 0xFFFFFFu, pattern);  // the source holds a byte more
       std::memcpy(at, pattern, 48);
       for (size_t i = 48; i < bytes; i += 48) std::memcpy(at + i, pattern, 48);
       src += 4;
