@@ -192,10 +192,15 @@ constexpr size_t kLongestPacket = 1 + 128 * 3 + 48;
 size_t FastPackets(const uint8_t*& src, const uint8_t* srcEnd, uint8_t* at, const uint8_t* rowEnd,
                    const uint8_t* room) {
   uint8_t* const start = at;
-  while (size_t(srcEnd - src) >= kLongestPacket) {
+  if (size_t(srcEnd - src) < kLongestPacket || size_t(room - at) < 48) return 0;
+  // One test a packet: it ends by stop, which is in the row and leaves
+  // room for a piece behind it; the same for the source.
+  const uint8_t* const lastSrc = srcEnd - kLongestPacket;
+  const uint8_t* const stop = std::min<const uint8_t*>(rowEnd, room - 48);
+  while (src <= lastSrc) {
     const size_t header = src[0];
     const size_t bytes = ((header & 0x7F) + 1) * 3;
-    if (bytes > size_t(rowEnd - at) || bytes + 48 > size_t(room - at)) break;
+    if (bytes > size_t(stop - at)) break;
     if (header & 0x80) {
       TWordPair pattern[3];
       MakePattern(LoadLE32(src + 1) & 0xFFFFFFu, pattern);  // the source holds a byte more
