@@ -32,9 +32,13 @@ TLayerBindings ReadLayerBindings(const std::vector<std::string>& extraLines) {
 }
 
 void PaintMapFrame(TImage& background) {
-  // The play area: 512 x 352 pixels at (64, 64).
-  background.FillRect(0, 0, 640, 480, 0, 25, 76);
-  background.FillRect(64, 64, 512, 352, 0, 0, 0);
+  // The play area (512 x 352 pixels at (64, 64)) stays black: the colour
+  // goes only around it, as if the whole were filled and the play area
+  // cleared again.
+  background.FillRect(0, 0, 640, 64, 0, 25, 76);
+  background.FillRect(0, 416, 640, 64, 0, 25, 76);
+  background.FillRect(0, 64, 64, 352, 0, 25, 76);
+  background.FillRect(576, 64, 64, 352, 0, 25, 76);
   background.DrawFile(140, 0, "\\logo.tga");
   if (MainFont) MainFont->TextOutOn(&background, "V0.00 Demo 1", 490, 50, 0);
   background.Rectangle(62, 62, 514, 354, 96, 90, 84);

@@ -33,7 +33,7 @@ struct TLayerBindings {
 TLayerBindings ReadLayerBindings(const std::vector<std::string>& extraLines);
 
 // The 640 x 480 frame: colour, black play area, logo, version text, and the
-// three rectangles round the play area.
+// three rectangles round the play area, on a new (black) image.
 void PaintMapFrame(TImage& background);
 
 }  // namespace zorbin

@@ -41,6 +41,9 @@ class TLogger {
   bool ContextPasses(const std::string& context) const;
 
   bool Active() const { return active_; }
+  // Whether Debug reaches anyone (the file or the hook): callers skip
+  // building its text when not.
+  bool DebugOn() const { return (active_ && debugEnabled_) || hook_ != nullptr; }
   void SetEcho(bool echo) { echo_ = echo; }
   void SetHook(THook hook) { hook_ = std::move(hook); }
   const std::string& FileName() const { return fileName_; }

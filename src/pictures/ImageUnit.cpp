@@ -4,6 +4,7 @@
 
 #include "log/Logger.h"
 #include "pictures/RawPictureUnit.h"
+#include "pictures/SurfaceCopy.h"
 #include "util/ByteOrder.h"
 #include "util/QXToolbox.h"
 #include "util/Streams.h"
@@ -42,7 +43,7 @@ static SDL_Surface* CreateSurfaceOrRaise(int64_t width, int64_t height, int64_t 
 // Copies width x height pixels of blue, green, red bytes onto dst through a
 // temporary 24-bit surface, converting to dst's depth.
 static void BlitBGR(const uint8_t* data, int width, int height, SDL_Surface* dst) {
-  if (width <= 0 || height <= 0) return;
+  if (width <= 0 || height <= 0 || ConvertBGR(data, width, height, dst)) return;
   SDL_Surface* tmp = SDL_CreateRGBSurfaceFrom(const_cast<uint8_t*>(data), width, height, 24, width * 3, 0, 0, 0, 0);
   if (!tmp) return;
   SDL_BlitSurface(tmp, nullptr, dst, nullptr);
@@ -51,7 +52,10 @@ static void BlitBGR(const uint8_t* data, int width, int height, SDL_Surface* dst
 
 TImage::TImage(int width, int height) {
   Surface = CreateSurfaceOrRaise(width, height);
-  SDL_FillRect(Surface, nullptr, SDL_MapRGB(Surface->format, 0, 0, 0));
+  // SDL clears the pixels of a new surface; black needs another pass only
+  // in a format where it is not all zero bits.
+  const Uint32 black = SDL_MapRGB(Surface->format, 0, 0, 0);
+  if (black != 0) FillSurface(Surface, nullptr, black);
 }
 
 TImage::~TImage() {
@@ -81,20 +85,20 @@ static SDL_Rect MakeRect(int x, int y, int w, int h) {
 void TImage::Draw(int x, int y, const TImage* src) {
   if (!Surface || !src || !src->Surface) return;
   SDL_Rect dst = MakeRect(x, y, 0, 0);
-  SDL_BlitSurface(src->Surface, nullptr, Surface, &dst);
+  BlitSurface(src->Surface, nullptr, Surface, &dst);
 }
 
 void TImage::DrawPart(int x, int y, int srcX, int srcY, int srcW, int srcH, const TImage* src) {
   if (!Surface || !src || !src->Surface) return;
   SDL_Rect from = MakeRect(srcX, srcY, srcW, srcH);
   SDL_Rect dst = MakeRect(x, y, 0, 0);
-  SDL_BlitSurface(src->Surface, &from, Surface, &dst);
+  BlitSurface(src->Surface, &from, Surface, &dst);
 }
 
 void TImage::FillRect(int x, int y, int w, int h, uint8_t r, uint8_t g, uint8_t b) {
   if (!Surface) return;
   SDL_Rect rect = MakeRect(x, y, w, h);
-  SDL_FillRect(Surface, &rect, SDL_MapRGB(Surface->format, r, g, b));
+  FillSurface(Surface, &rect, SDL_MapRGB(Surface->format, r, g, b));
 }
 
 void TImage::Rectangle(int x, int y, int w, int h, uint8_t r, uint8_t g, uint8_t b) {
@@ -207,36 +211,42 @@ bool SplitTransformSuffix(const std::string& name, std::string& fileName, std::s
 }
 
 TImage::TImage(const std::string& name) {
-  static const char* const kContext = "ImageUnit, TImage.Create";
-  Log->Debug("LoadImage(" + name + ")", kContext);
+  static const std::string kContext = "ImageUnit, TImage.Create";
+  // Every picture of a map passes here: with the debug level off (as the
+  // game runs) no message text is built.
+  const bool debug = Log->DebugOn();
+  auto note = [&](const auto& message) {
+    if (debug) Log->Debug(message, kContext);
+  };
+  if (debug) note("LoadImage(" + name + ")");
   std::string rest = name;
   TFrameList frames = ParseFrameList(rest);
   std::string fileName, transform;
   bool hasTransform = SplitTransformSuffix(rest, fileName, transform);
 
-  Log->Debug("Before loading...", kContext);
+  note("Before loading...");
   TRawPicture raw;
   raw.ReadFile(fileName);
-  Log->Debug("After loading...", kContext);
+  note("After loading...");
   if (raw.Width <= 0) {
-    Log->Debug("Loading failed.", kContext);
+    note("Loading failed.");
     return;
   }
-  Log->Debug("Load ok. (" + IntToStr(raw.Width) + "x" + IntToStr(raw.Height) + ")", kContext);
+  if (debug) note("Load ok. (" + IntToStr(raw.Width) + "x" + IntToStr(raw.Height) + ")");
   if (hasTransform) {
     raw.MultiTransform(transform);
-    Log->Debug("After transforming rawpicture.", kContext);
+    note("After transforming rawpicture.");
   }
   Surface = RawToSurface(raw);
   try {
     SetAnimInfo(raw);
     ApplyColorKey();
-    Log->Debug("After converting to image...", kContext);
+    note("After converting to image...");
     if (Animated && !frames.empty()) {
       ClipFrames(frames);
-      Log->Debug("After clipping...", kContext);
+      note("After clipping...");
     } else {
-      Log->Debug("No clipping.", kContext);
+      note("No clipping.");
     }
   } catch (...) {
     SDL_FreeSurface(Surface);
@@ -334,7 +344,7 @@ void TImage::ClipFrames(const TFrameList& list) {
     if (hi > lo) {
       SDL_Rect src = MakeRect(int(lo), 0, int(hi - lo), int(height));
       SDL_Rect dst = MakeRect(int(t * fw + (lo - from)), 0, 0, 0);
-      SDL_BlitSurface(Surface, &src, strip, &dst);
+      BlitSurface(Surface, &src, strip, &dst);
     }
     t += count;
   }

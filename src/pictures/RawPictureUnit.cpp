@@ -169,11 +169,21 @@ std::string AddDefaultExtension(const std::string& name, const std::string& ext)
 
 TRawPicture::TRawPicture(int32_t width, int32_t height) { SetSize(width, height); }
 
+bool operator==(const TPixelBytes& a, const std::vector<uint8_t>& b) { return std::ranges::equal(a, b); }
+
 void TRawPicture::SetSize(int32_t width, int32_t height) {
   if (width <= 0 || height <= 0) width = height = 0;
   Width = width;
   Height = height;
   Data.assign(size_t(width) * size_t(height) * 3, 0);
+}
+
+void TRawPicture::SetSizeUncleared(int32_t width, int32_t height) {
+  if (width <= 0 || height <= 0) width = height = 0;
+  Width = width;
+  Height = height;
+  Data.clear();
+  Data.resize(size_t(width) * size_t(height) * 3);
 }
 
 void TRawPicture::Clear() {
@@ -379,7 +389,12 @@ void TRawPicture::ReadTGAStream(TStream& stream) {
     return;
   }
   RequireBytes(stream, needed);
-  SetSize(header.Width, header.Height);
+  // The run-length true-colour readers write every pixel (black where a
+  // short file ends): their buffer is not cleared first.
+  if (header.ImageType == 10)
+    SetSizeUncleared(header.Width, header.Height);
+  else
+    SetSize(header.Width, header.Height);
   if (!ReadTGAPixels(stream, *this, header)) return;
   ReadGlyphRecords(stream, Info);
   if (IsFrameStack(*this)) StackToStrip();
@@ -395,7 +410,7 @@ void TRawPicture::StackToStrip() {
   const int32_t stripWidth = frames * Width;
   const size_t rowBytes = size_t(Width) * 3;
   const size_t stripRowBytes = size_t(stripWidth) * 3;
-  std::vector<uint8_t> strip(stripRowBytes * size_t(frameHeight));
+  TPixelBytes strip(stripRowBytes * size_t(frameHeight), 0);
   for (int32_t i = 0; i < frames; ++i)
     for (int32_t y = 0; y < frameHeight; ++y)
       std::memcpy(strip.data() + size_t(y) * stripRowBytes + size_t(i) * rowBytes,

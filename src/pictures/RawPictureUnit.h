@@ -5,12 +5,44 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zorbin {
 
 class TStream;
+
+// An allocator whose vectors leave the elements they add by resize()
+// uninitialised: a pixel buffer that a reader writes completely is not
+// cleared first. Everything else behaves as std::allocator.
+template <typename T>
+struct TUninitialisedAllocator : std::allocator<T> {
+  using value_type = T;
+  template <typename U>
+  struct rebind {
+    using other = TUninitialisedAllocator<U>;
+  };
+  TUninitialisedAllocator() noexcept = default;
+  template <typename U>
+  TUninitialisedAllocator(const TUninitialisedAllocator<U>&) noexcept {}
+  template <typename U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+
+// Pixel bytes: resize() leaves new bytes as they are; assign() and the
+// sized constructors with a value set them.
+using TPixelBytes = std::vector<uint8_t, TUninitialisedAllocator<uint8_t>>;
+// Pixel bytes compare with plain bytes by content.
+bool operator==(const TPixelBytes& a, const std::vector<uint8_t>& b);
 
 class TRawPicture {
  public:
@@ -33,7 +65,7 @@ class TRawPicture {
   int32_t Width = 0;
   int32_t Height = 0;
   // Width * Height pixels of 3 bytes (blue, green, red), rows top to bottom.
-  std::vector<uint8_t> Data;
+  TPixelBytes Data;
   // What Info holds: 0 nothing, 1 short animation info (2 bytes), 2 long
   // animation info (16 bytes), 3 font glyph table (32 bytes + 8 per glyph),
   // 255 anything else.
@@ -86,6 +118,9 @@ class TRawPicture {
   void SetSize(int32_t width, int32_t height);
 
  private:
+  // As SetSize, the pixels left as the allocation finds them, for a reader
+  // that writes every one.
+  void SetSizeUncleared(int32_t width, int32_t height);
   void Clear();
   void StackToStrip();
   void TransformFrames(const std::string& commands, int32_t frames, int32_t frameWidth);

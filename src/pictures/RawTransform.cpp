@@ -78,7 +78,7 @@ void TRawPicture::TransformFrames(const std::string& commands, int32_t frames, i
   const size_t frameRowBytes = size_t(frameWidth) * 3;
   const size_t rowBytes = size_t(Width) * 3;
   TRawPicture single;
-  std::vector<uint8_t> rebuilt;
+  TPixelBytes rebuilt;
   bool reshaped = false;
   int32_t newFrameWidth = frameWidth;
   int32_t newHeight = Height;
@@ -127,7 +127,7 @@ void TRawPicture::MultiTransformEx(const std::string& commands) {
 }
 
 void TRawPicture::MirrorHorizontal() {
-  std::vector<uint8_t> out(Data.size());
+  TPixelBytes out(Data.size(), 0);
   for (int32_t y = 0; y < Height; ++y) {
     const uint8_t* src = Data.data() + size_t(y) * size_t(Width) * 3;
     uint8_t* dst = out.data() + size_t(y) * size_t(Width) * 3;
@@ -137,7 +137,7 @@ void TRawPicture::MirrorHorizontal() {
 }
 
 void TRawPicture::FlipVertical() {
-  std::vector<uint8_t> out(Data.size());
+  TPixelBytes out(Data.size(), 0);
   const size_t rowBytes = size_t(Width) * 3;
   for (int32_t y = 0; y < Height; ++y)
     std::memcpy(out.data() + size_t(y) * rowBytes, Data.data() + size_t(Height - 1 - y) * rowBytes, rowBytes);
@@ -154,7 +154,7 @@ void TRawPicture::Invert() {
 void TRawPicture::Rotate(bool clockwise) {
   const int32_t newWidth = Height;
   const int32_t newHeight = Width;
-  std::vector<uint8_t> out(Data.size());
+  TPixelBytes out(Data.size(), 0);
   for (int32_t i = 0; i < newHeight; ++i)
     for (int32_t j = 0; j < newWidth; ++j) {
       const int32_t oldX = clockwise ? i : Width - 1 - i;
@@ -174,7 +174,7 @@ void TRawPicture::DoubleSize() {
     Log->Warning("Picture too large to double! (" + IntToStr(Width) + "x" + IntToStr(Height) + ")", kDoubleContext);
     return;
   }
-  std::vector<uint8_t> out(size_t(newWidth * newHeight) * 3);
+  TPixelBytes out(size_t(newWidth * newHeight) * 3, 0);
   for (int64_t y = 0; y < newHeight; ++y) {
     const uint8_t* src = Data.data() + size_t(y / 2) * size_t(Width) * 3;
     uint8_t* dst = out.data() + size_t(y * newWidth) * 3;

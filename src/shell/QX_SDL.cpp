@@ -3,6 +3,7 @@
 
 #include "log/Logger.h"
 #include "pictures/ImageUnit.h"
+#include "pictures/SurfaceCopy.h"
 #include "shell/BassAudio.h"
 #include "shell/ClockUnit.h"
 #include "shell/Presentation.h"
@@ -139,7 +140,7 @@ static SDL_Surface* SetMode(const TLayout& layout, bool fullscreen) {
 static void Present(SDL_Surface* frame) {
   if (!Screen || !frame) return;
   if (!gScaled) {
-    if (SDL_UpperBlit(frame, nullptr, Screen, nullptr) != 0) Log->Warning("Flip Blit failed...", "QX_SDL, Flip");
+    if (BlitSurface(frame, nullptr, Screen, nullptr) != 0) Log->Warning("Flip Blit failed...", "QX_SDL, Flip");
     return;
   }
   if (PresentScaled(frame, Screen, gLayout)) return;

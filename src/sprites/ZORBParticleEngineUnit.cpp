@@ -7,6 +7,7 @@
 #include "util/QXToolbox.h"
 
 #include <algorithm>
+#include <charconv>
 #include <limits>
 
 namespace zorbin {
@@ -36,10 +37,16 @@ int TParticleAnims::AddAnim(std::unique_ptr<TImage> image, const std::string& na
 }
 
 int TParticleAnims::GetFade(uint8_t r1, uint8_t g1, uint8_t b1, uint8_t r2, uint8_t g2, uint8_t b2, int32_t steps) {
-  std::string name = IntToStr(r1) + "," + IntToStr(g1) + "," + IntToStr(b1) + "," + IntToStr(r2) + "," + IntToStr(g2) +
-                     "," + IntToStr(b2) + "," + IntToStr(steps);
-  int found = IndexOf(name);
-  if (found >= 0) return found;
+  // A bridge asks for one fade per pixel of its tile: the name is built in
+  // place, and being digits and commas it is its own lower-case key.
+  char text[64];
+  char* end = text;
+  for (int32_t v : {int32_t(r1), int32_t(g1), int32_t(b1), int32_t(r2), int32_t(g2), int32_t(b2), steps}) {
+    end = std::to_chars(end, text + sizeof text, v).ptr;
+    *end++ = ',';
+  }
+  const std::string name(text, size_t(end - text - 1));
+  if (auto it = index_.find(name); it != index_.end()) return it->second;
   // A fade of no steps has no frames: an image without a surface, which
   // particles draw as nothing.
   int32_t frames = std::clamp<int32_t>(steps, 0, kMaxFadeFrames);

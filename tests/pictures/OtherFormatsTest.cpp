@@ -111,7 +111,8 @@ TEST(OtherFormats, BmpRle8) {
 TEST(OtherFormats, BmpRefusals) {
   test::TCapturedLog log;
   TRawPicture p(1, 1);
-  p.Data = Bgr({A});
+  const Bytes before = Bgr({A});
+  p.Data.assign(before.begin(), before.end());
   Bytes notBmp = Bmp(1, 1, 24, 0, 0, {}, Bgr({B}) + Bytes{0});
   notBmp[0] = 'X';
   Read(p, notBmp, &TRawPicture::ReadBMPStream);

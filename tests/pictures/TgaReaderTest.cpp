@@ -472,51 +472,70 @@ void ReadPixelByPixel(TStream& stream, int32_t width, int32_t height, uint8_t* d
   }
 }
 
+// Reads body with a fast reader and pixel by pixel, the stream cut at cut
+// bytes (or whole when cut is beyond it), and compares what both leave.
+void ExpectFastMatchesPlain(const Bytes& body, int32_t width, int32_t height, bool topDown, size_t cut) {
+  const Bytes taken(body.begin(), body.begin() + std::min(cut, body.size()));
+  TMemoryStream expectedStream(taken), actualStream(taken);
+  // The fast readers take an uncleared buffer (here 0x5A) and leave the
+  // pixels no packet reached black; nothing past the picture (0xEE) is touched.
+  const size_t bytes = size_t(width) * size_t(height) * 3;
+  Bytes expected(bytes + 32, 0xEE), actual(bytes + 32, 0xEE);
+  std::fill_n(expected.begin(), bytes, 0);
+  std::fill_n(actual.begin(), bytes, 0x5A);
+  bool expectedRaised = false, actualRaised = false;
+  try {
+    ReadPixelByPixel(expectedStream, width, height, expected.data(), topDown);
+  } catch (const EStreamError&) {
+    expectedRaised = true;
+  }
+  try {
+    if (topDown)
+      ReadRLE24TopDown(actualStream, width, height, actual.data());
+    else
+      ReadRLE24BottomUp(actualStream, width, height, actual.data());
+  } catch (const EStreamError&) {
+    actualRaised = true;
+  }
+  EXPECT_EQ(actualRaised, expectedRaised);
+  EXPECT_EQ(actual, expected);
+  EXPECT_EQ(actualStream.Position(), expectedStream.Position());
+}
+
+// count random packets: runs and literals of every length, mostly short.
+Bytes RandomPackets(int count) {
+  Bytes body;
+  for (int i = 0; i < count; ++i) {
+    const int length = Random(4) == 0 ? Random(128) : Random(20);
+    if (Random(2)) {
+      body.push_back(uint8_t(0x80 | length));
+      for (int b = 0; b < 3; ++b) body.push_back(uint8_t(Random(256)));
+    } else {
+      body.push_back(uint8_t(length));
+      for (int b = 0; b < 3 * (length + 1); ++b) body.push_back(uint8_t(Random(256)));
+    }
+  }
+  return body;
+}
+
 TEST(TgaReader, FastReadersMatchPixelByPixelReadingOverRandomPackets) {
   RandSeed(17);
+  // Small pictures with a few packets: long ones cross row ends (and, in
+  // bottom-up files, run on in the row above), the last may run past the
+  // picture; the stream may be cut anywhere.
   for (int trial = 0; trial < 300; ++trial) {
-    const int32_t width = 1 + Random(40), height = 1 + Random(6);
-    const bool topDown = trial % 2 == 0;
-    // Runs and literals of every length: long ones cross row ends (and, in
-    // bottom-up files, run on in the row above), the last may run past the
-    // picture; the stream may be cut anywhere.
-    Bytes body;
-    for (int i = 0; i < Random(12); ++i) {
-      const int count = Random(4) == 0 ? Random(128) : Random(20);
-      if (Random(2)) {
-        body.push_back(uint8_t(0x80 | count));
-        for (int b = 0; b < 3; ++b) body.push_back(uint8_t(Random(256)));
-      } else {
-        body.push_back(uint8_t(count));
-        for (int b = 0; b < 3 * (count + 1); ++b) body.push_back(uint8_t(Random(256)));
-      }
-    }
-    const size_t bytes = size_t(width) * size_t(height) * 3;
-    Bytes expected(bytes + 32, 0xEE), actual(bytes + 32, 0xEE);
-    TMemoryStream expectedStream(body + Bytes{1, 2, 3}), actualStream(body + Bytes{1, 2, 3});
-    if (Random(3) == 0) {
-      const Bytes cut(body.begin(), body.begin() + Random(int32_t(body.size()) + 1));
-      expectedStream = TMemoryStream(cut);
-      actualStream = TMemoryStream(cut);
-    }
-    bool expectedRaised = false, actualRaised = false;
-    try {
-      ReadPixelByPixel(expectedStream, width, height, expected.data(), topDown);
-    } catch (const EStreamError&) {
-      expectedRaised = true;
-    }
-    try {
-      if (topDown)
-        ReadRLE24TopDown(actualStream, width, height, actual.data());
-      else
-        ReadRLE24BottomUp(actualStream, width, height, actual.data());
-    } catch (const EStreamError&) {
-      actualRaised = true;
-    }
     SCOPED_TRACE(trial);
-    EXPECT_EQ(actualRaised, expectedRaised);
-    EXPECT_EQ(actual, expected);
-    EXPECT_EQ(actualStream.Position(), expectedStream.Position());
+    const Bytes body = RandomPackets(Random(12)) + Bytes{1, 2, 3};
+    ExpectFastMatchesPlain(body, 1 + Random(40), 1 + Random(6), trial % 2 == 0,
+                           Random(3) == 0 ? size_t(Random(int32_t(body.size()) + 1)) : body.size());
+  }
+  // Pictures of many packets, rows narrower and wider than a 48-byte piece,
+  // as the readers write them in whole pieces while the source lasts.
+  for (int trial = 0; trial < 120; ++trial) {
+    SCOPED_TRACE(1000 + trial);
+    const Bytes body = RandomPackets(40 + Random(200));
+    ExpectFastMatchesPlain(body, 1 + Random(trial % 3 == 0 ? 12 : 90), 1 + Random(30), trial % 2 == 0,
+                           Random(3) == 0 ? size_t(Random(int32_t(body.size()) + 1)) : body.size());
   }
 }
 
