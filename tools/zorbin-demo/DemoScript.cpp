@@ -25,22 +25,26 @@ void TDemoScript::CloseWindow() {
   SDL_PushEvent(&quit);
 }
 
+void PushKey(int symbol, bool down) {
+  SDL_Event e;
+  e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+  e.key.type = e.type;
+  e.key.which = 0;
+  e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+  e.key.keysym.scancode = 0;
+  e.key.keysym.sym = SDLKey(symbol);
+  e.key.keysym.mod = KMOD_NONE;
+  e.key.keysym.unicode = 0;
+  SDL_PushEvent(&e);
+}
+
 void TDemoScript::Deliver(const TInputEvent& event) {
   int sym = KeySymbol(event.Key);
   if (sym < 0) {
     std::fprintf(stderr, "zorbin-demo: unknown key \"%s\"\n", event.Key.c_str());
     return;
   }
-  SDL_Event e;
-  e.type = event.Down ? SDL_KEYDOWN : SDL_KEYUP;
-  e.key.type = e.type;
-  e.key.which = 0;
-  e.key.state = event.Down ? SDL_PRESSED : SDL_RELEASED;
-  e.key.keysym.scancode = 0;
-  e.key.keysym.sym = SDLKey(sym);
-  e.key.keysym.mod = KMOD_NONE;
-  e.key.keysym.unicode = 0;
-  SDL_PushEvent(&e);
+  PushKey(sym, event.Down);
 }
 
 void TDemoScript::BeforePoll() {

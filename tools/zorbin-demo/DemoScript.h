@@ -13,6 +13,10 @@
 
 namespace zorbin::demo {
 
+// Delivers a key going down or up as an ordinary SDL key event (without
+// modifiers), to be taken by the next poll.
+void PushKey(int symbol, bool down);
+
 struct TShot {
   uint32_t Frame = 0;
   std::string File;
