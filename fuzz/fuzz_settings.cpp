@@ -1,7 +1,7 @@
 // Fuzz target: the settings file. The input is written as a zorbin.ini and
 // read as the game reads it ([Video], then the key and joystick bindings);
-// then Fullscreen is set in its text as saving does, and the text read again
-// must say Fullscreen is on.
+// then Fullscreen is saved in it, and when saving says it did, the file read
+// again must say Fullscreen is on.
 #include "app/KeySettings.h"
 #include "app/Settings.h"
 #include "log/Logger.h"
@@ -47,8 +47,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (logical < TKeyBindings::kNoKey || logical >= TKeyBindings::kKeyCount) __builtin_trap();
   }
 
-  WriteSettingsFile(file, SetIniValue(text, "Video", "Fullscreen", "1"));
-  TSettings saved(file);
-  if (!saved.Fullscreen()) __builtin_trap();  // saving said it was set
+  if (settings.SaveFullscreen(true) && !TSettings(file).Fullscreen()) __builtin_trap();  // saving said it was set
   return 0;
 }
