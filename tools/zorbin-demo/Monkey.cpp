@@ -33,7 +33,7 @@ TPlayer* FindPlayerSprite() {
   return nullptr;
 }
 
-// The key that walks from column `from` towards column `to`; 0 when there.
+// The key that walks the figure towards column `to`; 0 when it is there.
 uint32_t TowardsColumn(const TPlayer& player, int32_t to) {
   // A walk that ends on the column next frame stops there: a key still
   // held when the step ends starts the next one.
