@@ -104,6 +104,15 @@ void PackSeeds(const fs::path& scratch) {
   Seed("fuzz_ini", "macro.ini", kMacro);
   Seed("fuzz_input_script", "recording",
        "# zorbin recording: --seed 5\n64 space down\n65 space up # c\r\n\n80 27 down\n");
+  Seed("fuzz_input_script", "script", "# walk and jump\n0 left down\n16 left up\n20 276 down\n21 left shift down\n");
+  Seed("fuzz_recording", "recording",
+       "# zorbin recording: --seed 4000000000\n64 space down\n65 space up\n99 tab down\n");
+  Seed("fuzz_recording", "names", "0 right down\n3 keypad enter down\n4 right ctrl up\n5 300 down\n6 q up\n");
+  Seed("fuzz_settings", "all",
+       "; settings\r\n[Video]\r\nScale = auto\r\nFullscreen=0\r\nPauseOnFocusLoss=1\r\n[Keys]\r\nLeft = a, left\r\n"
+       "Right=d\r\nAction=space,return\r\nValues=tab\r\nAppear=q\r\nQuit=escape\r\n[Joystick]\r\nEnabled=1\r\n"
+       "Action=0\r\nQuit=9\r\n");
+  Seed("fuzz_settings", "odd", "[video]\nfullscreen = yes\n[Video]\nScale=7\n[*Keys]\nLeft\n[Keys]\nRight=nokey,\n");
   Seed("fuzz_macro", "bee", std::string("32,224,197,223,896,160,192\n") + kMacro);
   Seed("fuzz_macro", "odd", std::string("4,,48,\nTimes=%1\r\nX=%9%%\r\nY=%2%3%\r\n%"));
   Seed("fuzz_map_setup", "objects-only", kObjects);

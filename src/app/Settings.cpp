@@ -53,14 +53,17 @@ bool IsEntry(const std::string& trimmed) {
   return !trimmed.empty() && trimmed[0] != ';' && trimmed[0] != '[' && trimmed.find('=') != std::string::npos;
 }
 
-// Players write "Scale = 2"; the INI reader takes keys and values as they
-// stand, so the blanks around "=" go before it reads the text.
+// Players write "Scale = 2" and leave tabs after a "[Video]"; the INI reader
+// takes keys, values and headers as they stand, so the blanks around them go
+// before it reads the text (as SetIniValue sees the lines too).
 std::string TrimmedEntries(const std::string& text) {
   std::string out;
   for (const std::string& raw : SplitLines(text)) {
     std::string line = WithoutCR(raw);
     std::string trimmed = Trim(line);
-    if (IsEntry(trimmed)) {
+    if (IsHeader(trimmed)) {
+      line = trimmed;
+    } else if (IsEntry(trimmed)) {
       size_t eq = trimmed.find('=');
       line = Trim(trimmed.substr(0, eq)) + "=" + Trim(trimmed.substr(eq + 1));
     }
@@ -175,6 +178,13 @@ bool TSettings::SaveFullscreen(bool on) {
     return false;
   }
   std::string text = SetIniValue(text_, kVideo, "Fullscreen", on ? "1" : "0");
+  // A file the reader sees otherwise (a list section "[*Video]" before the
+  // [Video] one, say) would not keep what saving promises.
+  TMemoryStream stream(TrimmedEntries(text));
+  if (TIniFile(stream).ReadString(kVideo, "Fullscreen", std::string()) != (on ? "1" : "0")) {
+    Warn("Settings: Fullscreen is not saved: " + fileName_ + " would not read it back");
+    return false;
+  }
   // Written beside and then renamed, so a failed write never leaves half a file.
   std::string temporary = fileName_ + ".new";
   std::error_code ec;

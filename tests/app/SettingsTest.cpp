@@ -117,6 +117,23 @@ TEST(Settings, SaveFullscreenWritesTheFileAndKeepsCommentsAndUnknownKeys) {
   EXPECT_FALSE(TSettings("").SaveFullscreen(true));
 }
 
+// The settings fuzzer's inputs are kept in fuzz-findings/ and fed back here.
+TEST(Settings, FullscreenSavedReadsBackElseNothingIsSaved) {
+  TCapturedLog log;
+  TTempDir dir;
+  // Blanks, tabs or NULs after a header leave it the header, for the reader too.
+  TSettings found = SettingsOf(dir, test::ReadFileText(std::string(ZORBIN_SOURCE_DIR) +
+                                                       "/tests/app/fuzz-findings/fuzz_settings-nul-after-header"));
+  ASSERT_TRUE(found.SaveFullscreen(true));
+  EXPECT_TRUE(TSettings(dir.File("zorbin.ini")).Fullscreen());
+  EXPECT_EQ(SettingsOf(dir, "[Video]\t\nScale=3\n").Scale(), 3);
+  // A list section of that name hides [Video] from the reader: saving refuses.
+  const std::string hidden = "[*Video]\n[Video]\nFullscreen=0\n";
+  TSettings listed = SettingsOf(dir, hidden);
+  EXPECT_FALSE(listed.SaveFullscreen(true));
+  EXPECT_EQ(test::ReadFileText(dir.File("zorbin.ini")), hidden);
+}
+
 TEST(Settings, TheDefaultPlaceFollowsXdgConfigHome) {
   std::string saved = std::getenv("XDG_CONFIG_HOME") ? std::getenv("XDG_CONFIG_HOME") : "";
   setenv("XDG_CONFIG_HOME", "/x/cfg", 1);

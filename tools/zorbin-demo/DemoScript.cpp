@@ -38,6 +38,19 @@ static uint16_t ModifierBit(int sym) {
   }
 }
 
+void PushKey(int symbol, bool down, uint16_t modifiers) {
+  SDL_Event e;
+  e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+  e.key.type = e.type;
+  e.key.which = 0;
+  e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+  e.key.keysym.scancode = 0;
+  e.key.keysym.sym = SDLKey(symbol);
+  e.key.keysym.mod = SDLMod(modifiers);
+  e.key.keysym.unicode = 0;
+  SDL_PushEvent(&e);
+}
+
 void TDemoScript::Deliver(const TInputEvent& event) {
   if (event.Kind == TInputKind::Key)
     DeliverKey(event);
@@ -56,16 +69,7 @@ void TDemoScript::DeliverKey(const TInputEvent& event) {
     modifiers_ |= ModifierBit(sym);
   else
     modifiers_ &= uint16_t(~ModifierBit(sym));
-  SDL_Event e;
-  e.type = event.Down ? SDL_KEYDOWN : SDL_KEYUP;
-  e.key.type = e.type;
-  e.key.which = 0;
-  e.key.state = event.Down ? SDL_PRESSED : SDL_RELEASED;
-  e.key.keysym.scancode = 0;
-  e.key.keysym.sym = SDLKey(sym);
-  e.key.keysym.mod = SDLMod(modifiers_);
-  e.key.keysym.unicode = 0;
-  SDL_PushEvent(&e);
+  PushKey(sym, event.Down, modifiers_);
 }
 
 void TDemoScript::DeliverPointer(const TInputEvent& event) {

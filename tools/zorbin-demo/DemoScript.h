@@ -13,6 +13,10 @@
 
 namespace zorbin::demo {
 
+// Delivers a key going down or up as an ordinary SDL key event with the
+// modifier state given, to be taken by the next poll.
+void PushKey(int symbol, bool down, uint16_t modifiers = 0);
+
 struct TShot {
   uint32_t Frame = 0;
   std::string File;

@@ -5,6 +5,8 @@
 #include "FrameCapture.h"
 #include "FrameChecksums.h"
 #include "FrameCommands.h"
+#include "Monkey.h"
+#include "ResidentMemory.h"
 
 #include "app/KeySettings.h"
 #include "app/Settings.h"
@@ -48,7 +50,7 @@ void PrintLastLine(int code) {
   std::fprintf(stderr,
                "usage: zorbin-demo [--seed N] [--input FILE] [--record FILE] [--shot FRAME:FILE ...] [--max-frames N] "
                "[--checksums FILE] [--capture FROM:TO:FILE] [--config FILE] [--map NAME [--watch]] [--edit FOLDER] "
-               "[--exec FRAME:COMMAND ...] "
+               "[--exec FRAME:COMMAND ...] [--monkey SEED] [--rss FRAME ...] "
                "[log switches]\n");
   PrintLastLine(1);
   std::exit(1);
@@ -72,6 +74,10 @@ struct TDemoOptions {
   std::vector<std::string> params;  // the program's path, the log switches and their values
   TStartMap start;                  // --map NAME, --watch
   std::vector<demo::TFrameCommand> commands;
+  // --monkey: random play instead of a script; --rss: frames after which
+  // the resident memory is told on standard error.
+  std::optional<uint32_t> monkeySeed;
+  std::vector<uint32_t> rssFrames;
 };
 
 TDemoOptions ParseOptions(int argc, char** argv) {
@@ -119,11 +125,16 @@ TDemoOptions ParseOptions(int argc, char** argv) {
       gCapture = std::make_unique<demo::TFrameCapture>(range);
     } else if (arg == "--checksums") {
       gChecksums = std::make_unique<demo::TFrameChecksums>(kChecksumEvery, value());
+    } else if (arg == "--monkey") {
+      options.monkeySeed = ParseCount(arg, value());
+    } else if (arg == "--rss") {
+      options.rssFrames.push_back(ParseCount(arg, value()));
     } else {
       options.params.push_back(arg);
     }
   }
   if (options.start.Watch && options.start.Name.empty()) FailEarly("--watch needs --map FOLDER");
+  if (options.monkeySeed && !options.input.Events.empty()) FailEarly("--monkey plays without --input");
   return options;
 }
 
@@ -139,6 +150,8 @@ int main(int argc, char** argv) {
 
   // A recording names the seed it was played with; --seed overrides it.
   if (!seed) seed = options.input.Seed;
+  // The monkey's seed also seeds the game unless --seed says otherwise.
+  if (!seed) seed = options.monkeySeed;
   if (!recordFile.empty()) {
     gRecorder = std::make_unique<TInputRecorder>();
     std::string error;
@@ -150,6 +163,19 @@ int main(int argc, char** argv) {
   SetClock(&clock);
   demo::TDemoScript script(options.input.Events, options.shots, options.maxFrames);
   script.Install();
+  std::unique_ptr<demo::TMonkey> monkey;
+  if (options.monkeySeed) {
+    monkey = std::make_unique<demo::TMonkey>(*options.monkeySeed, options.maxFrames);
+    monkey->Install();
+  }
+  if (!options.rssFrames.empty()) {
+    QX_SDL::AfterFlipHook = [hook = QX_SDL::AfterFlipHook, frames = options.rssFrames] {
+      hook();
+      for (uint32_t frame : frames)
+        if (frame == QX_SDL::FrameCount())
+          std::fprintf(stderr, "rss %u %lld\n", frame, static_cast<long long>(demo::ResidentKilobytes()));
+    };
+  }
   if (gChecksums) {
     std::string error;
     if (!gChecksums->Open(error)) FailEarly(error);
