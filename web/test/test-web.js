@@ -1,0 +1,240 @@
+// The browser steps of script/test-web: headless Chromium plays the served
+// page with the keyboard. The title cards are compared, pixel for pixel over
+// the play area, with the frames the native zorbin-demo presents at the same
+// point of the game; the figure is found by its face colour, which nothing
+// else in the play area of the map-select map has.
+// Usage: node test-web.js URL SHOTS_DIR ORACLE_DIR NATIVE_FRAME_MS
+'use strict';
+const fs = require('fs');
+const path = require('path');
+const puppeteer = require('puppeteer-core');
+
+const [url, shotsDir, oracleDir, nativeFrameMs] = process.argv.slice(2);
+const PLAY = { left: 64, top: 64, right: 576, bottom: 416 };
+const FACE = [0xa0, 0xe8, 0x70];
+// Where the figure stands, facing left, in front of the first port
+// (the face's leftmost column).
+const FIRST_PORT_FACE_X = 179;
+
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+let passed = 0;
+let failed = 0;
+function check(ok, what, detail) {
+  if (ok) passed += 1;
+  else failed += 1;
+  console.log(`${ok ? 'ok  ' : 'FAIL'} ${what}${detail ? ' (' + detail + ')' : ''}`);
+  return ok;
+}
+
+// An uncompressed 24- or 32-bit BMP as zorbin-demo writes it: width,
+// height and RGBA rows from the top.
+function readBmp(file) {
+  const d = fs.readFileSync(file);
+  const offset = d.readUInt32LE(10);
+  const width = d.readInt32LE(18);
+  const rawHeight = d.readInt32LE(22);
+  const height = Math.abs(rawHeight);
+  const bytes = d.readUInt16LE(28) / 8;
+  const stride = Math.ceil((width * bytes) / 4) * 4;
+  const rgba = Buffer.alloc(width * height * 4);
+  for (let y = 0; y < height; y++) {
+    const row = offset + (rawHeight > 0 ? height - 1 - y : y) * stride;
+    for (let x = 0; x < width; x++) {
+      const o = row + x * bytes;
+      const t = (y * width + x) * 4;
+      rgba[t] = d[o + 2];
+      rgba[t + 1] = d[o + 1];
+      rgba[t + 2] = d[o];
+      rgba[t + 3] = 255;
+    }
+  }
+  return { width, height, rgba };
+}
+
+async function canvasPixels(page) {
+  const data = await page.evaluate(() => {
+    const c = document.getElementById('frame');
+    return Array.from(c.getContext('2d').getImageData(0, 0, c.width, c.height).data);
+  });
+  return { width: 640, height: 480, rgba: Buffer.from(data) };
+}
+
+function playAreaDifferences(a, b) {
+  let differences = 0;
+  for (let y = PLAY.top; y < PLAY.bottom; y++)
+    for (let x = PLAY.left; x < PLAY.right; x++) {
+      const i = (y * a.width + x) * 4;
+      if (a.rgba[i] !== b.rgba[i] || a.rgba[i + 1] !== b.rgba[i + 1] || a.rgba[i + 2] !== b.rgba[i + 2])
+        differences += 1;
+    }
+  return differences;
+}
+
+// The leftmost column of the figure's face, or -1.
+function faceX(picture) {
+  let min = -1;
+  for (let y = PLAY.top; y < PLAY.bottom; y++)
+    for (let x = PLAY.left; x < PLAY.right; x++) {
+      const i = (y * picture.width + x) * 4;
+      if (picture.rgba[i] === FACE[0] && picture.rgba[i + 1] === FACE[1] && picture.rgba[i + 2] === FACE[2])
+        if (min < 0 || x < min) min = x;
+    }
+  return min;
+}
+
+const frames = (page) => page.evaluate(() => (window.Module && Module.framesShown) || 0);
+
+// Waits until count frames more have been shown; false after timeoutMs.
+async function waitFrames(page, count, timeoutMs = 30000) {
+  const start = await frames(page);
+  const until = Date.now() + timeoutMs;
+  while (Date.now() < until) {
+    if ((await frames(page)) >= start + count) return true;
+    await sleep(20);
+  }
+  return false;
+}
+
+// Waits until no frame has been shown for quietMs (the game waits at a
+// title card), after at least minFrames in all.
+async function waitForTitleWait(page, minFrames, quietMs = 600, timeoutMs = 60000) {
+  const until = Date.now() + timeoutMs;
+  let last = -1;
+  let since = Date.now();
+  while (Date.now() < until) {
+    const n = await frames(page);
+    if (n !== last) {
+      last = n;
+      since = Date.now();
+    } else if (n >= minFrames && Date.now() - since >= quietMs) {
+      return n;
+    }
+    await sleep(50);
+  }
+  return -1;
+}
+
+// A key held until the game has seen it: a few frames later. At a title
+// card no frame passes until Space is seen, so the frames count there too.
+async function press(page, key) {
+  await page.keyboard.down(key);
+  await waitFrames(page, 3, 10000);
+  await page.keyboard.up(key);
+}
+
+async function figureX(page) {
+  return faceX(await canvasPixels(page));
+}
+
+// One step: the key is held until the figure moves, then the step ends.
+async function step(page, key) {
+  const before = await figureX(page);
+  await page.keyboard.down(key);
+  const until = Date.now() + 10000;
+  while (Date.now() < until && (await figureX(page)) === before) await sleep(10);
+  await page.keyboard.up(key);
+  let last = await figureX(page);
+  for (let still = 0; still < 3; ) {
+    await sleep(60);
+    const now = await figureX(page);
+    still = now === last ? still + 1 : 0;
+    last = now;
+  }
+  return last;
+}
+
+async function shot(page, name) {
+  await page.screenshot({ path: path.join(shotsDir, name) });
+}
+
+async function main() {
+  fs.mkdirSync(shotsDir, { recursive: true });
+  const browser = await puppeteer.launch({
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    headless: true,
+    args: ['--no-sandbox', '--disable-gpu', '--disable-dev-shm-usage', '--window-size=1400,1100'],
+  });
+  try {
+    const page = await browser.newPage();
+    await page.setViewport({ width: 1400, height: 1100 });
+    const log = [];
+    page.on('console', (m) => log.push(m.text()));
+    page.on('pageerror', (e) => log.push('page error: ' + e.message));
+    await page.goto(url, { waitUntil: 'load' });
+
+    // 1. The title card of the map-select map, its text as the desktop game draws it.
+    const firstWait = await waitForTitleWait(page, 64);
+    await shot(page, '1-title-card.png');
+    check(firstWait === 64, 'the title card is drawn in 64 frames, then the game waits', `frames ${firstWait}`);
+    const title = await canvasPixels(page);
+    const titleDiff = playAreaDifferences(title, readBmp(path.join(oracleDir, 'title.bmp')));
+    check(titleDiff === 0, 'the title card shows its text, pixel for pixel', `${titleDiff} pixels differ`);
+    const focused = await page.evaluate(() => document.activeElement && document.activeElement.id);
+    check(focused === 'frame', 'the game has the keyboard focus on load', `focus on ${focused}`);
+    const layout = await page.evaluate(() => {
+      const c = document.getElementById('frame');
+      const r = c.getBoundingClientRect();
+      return { w: r.width, h: r.height, x: r.left + r.width / 2, vw: window.innerWidth, render: getComputedStyle(c).imageRendering };
+    });
+    check(layout.w === 1280 && layout.h === 960 && Math.abs(layout.x - layout.vw / 2) < 1 && layout.render === 'pixelated',
+      'the frame is scaled by the largest whole factor, centred, with sharp pixels', JSON.stringify(layout));
+
+    // 2. Space starts the map; the figure stands on the floor.
+    await press(page, 'Space');
+    await waitFrames(page, 150);
+    await shot(page, '2-map-select.png');
+    const start = await figureX(page);
+    check(start >= 0, 'Space starts the map and the figure is in the frame', `face at x ${start}`);
+
+    // Frame rate and frame time while the map plays.
+    const m0 = await page.metrics();
+    const f0 = await frames(page);
+    const t0 = Date.now();
+    await sleep(3000);
+    const m1 = await page.metrics();
+    const f1 = await frames(page);
+    const seconds = (Date.now() - t0) / 1000;
+    const fps = (f1 - f0) / seconds;
+    const frameMs = ((m1.TaskDuration - m0.TaskDuration) * 1000) / (f1 - f0);
+
+    // 3. The arrow keys walk it to the first port.
+    let x = start;
+    const walk = [x];
+    for (let i = 0; i < 12 && x > FIRST_PORT_FACE_X; i++) {
+      x = await step(page, 'ArrowLeft');
+      walk.push(x);
+    }
+    await shot(page, '3-walked.png');
+    check(walk.length > 1 && walk[1] !== start, 'the left arrow walks the figure', `face at x ${walk.join(', ')}`);
+    check(x === FIRST_PORT_FACE_X, 'the figure stands in front of the first port', `face at x ${x}`);
+    const back = await step(page, 'ArrowRight');
+    check(back > x, 'the right arrow walks it back', `face at x ${back}`);
+    x = await step(page, 'ArrowLeft');
+
+    // 4. Space enters the port: Map_A's title card.
+    await press(page, 'Space');
+    const secondWait = await waitForTitleWait(page, (await frames(page)) + 64);
+    await shot(page, '4-map-a-title-card.png');
+    const cardDiff = playAreaDifferences(await canvasPixels(page), readBmp(path.join(oracleDir, 'map_a.bmp')));
+    check(secondWait > 0 && cardDiff === 0, "entering the first port shows Map_A's title card", `${cardDiff} pixels differ`);
+    check(log.some((l) => l.includes('Zorbin V0.00 Build 0899')) && !log.some((l) => l.startsWith('{') || l.startsWith('page error')),
+      'the log reaches the browser console, without an Error line');
+
+    console.log(`figure fps ${fps.toFixed(1)}`);
+    console.log(`figure frame_ms ${frameMs.toFixed(2)}`);
+    if (+nativeFrameMs > 0) console.log(`figure frame_vs_native ${(frameMs / +nativeFrameMs).toFixed(2)}`);
+    fs.writeFileSync(path.join(shotsDir, 'console.log'), log.join('\n') + '\n');
+  } finally {
+    await browser.close();
+  }
+}
+
+main()
+  .catch((e) => {
+    failed += 1;
+    console.log('FAIL ' + (e && e.stack ? e.stack : e));
+  })
+  .finally(() => {
+    console.log(`${passed} passed, ${failed} failed`);
+    process.exit(failed ? 1 : 0);
+  });
