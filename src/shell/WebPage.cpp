@@ -43,8 +43,10 @@ void ShowOnPage(SDL_Surface* screen) {
       image = Module['frameImage'] = canvas.getContext('2d').createImageData($1, $2);
     image.data.set(HEAPU8.subarray($0, $0 + $1 * $2 * 4));
     canvas.getContext('2d').putImageData(image, 0, 0);
-    // Counted for the page's watchers: the frames shown so far.
+    // For the page's watchers: the frames shown so far, and a call after
+    // each one (keys given then reach the game's next poll).
     Module['framesShown'] = (Module['framesShown'] || 0) + 1;
+    if (Module['onFrameShown']) Module['onFrameShown'](Module['framesShown']);
   }, rgba.data(), screen->w, screen->h);
   // clang-format on
 }

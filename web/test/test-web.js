@@ -2,14 +2,17 @@
 // page with the keyboard. The title cards are compared, pixel for pixel over
 // the play area, with the frames the native zorbin-demo presents at the same
 // point of the game; the figure is found by its face colour, which nothing
-// else in the play area of the map-select map has.
-// Usage: node test-web.js URL SHOTS_DIR ORACLE_DIR NATIVE_FRAME_MS
+// else in the play area of the map-select map has. Then the kept Map_A
+// solution is played with the seed it was made for, each key given after
+// the frame it names, and every frame of its golden record must match.
+// Usage: node test-web.js URL SHOTS_DIR ORACLE_DIR NATIVE_FRAME_MS SOLUTION GOLDEN
 'use strict';
 const fs = require('fs');
 const path = require('path');
 const puppeteer = require('puppeteer-core');
 
-const [url, shotsDir, oracleDir, nativeFrameMs] = process.argv.slice(2);
+const [url, shotsDir, oracleDir, nativeFrameMs, solution, golden] = process.argv.slice(2);
+const SYMBOLS = { space: 32, left: 276, right: 275, up: 273, down: 274, escape: 27, tab: 9, q: 113 };
 const PLAY = { left: 64, top: 64, right: 576, bottom: 416 };
 const FACE = [0xa0, 0xe8, 0x70];
 // Where the figure stands, facing left, in front of the first port
@@ -70,18 +73,6 @@ function playAreaDifferences(a, b) {
   return differences;
 }
 
-// The leftmost column of the figure's face, or -1.
-function faceX(picture) {
-  let min = -1;
-  for (let y = PLAY.top; y < PLAY.bottom; y++)
-    for (let x = PLAY.left; x < PLAY.right; x++) {
-      const i = (y * picture.width + x) * 4;
-      if (picture.rgba[i] === FACE[0] && picture.rgba[i + 1] === FACE[1] && picture.rgba[i + 2] === FACE[2])
-        if (min < 0 || x < min) min = x;
-    }
-  return min;
-}
-
 const frames = (page) => page.evaluate(() => (window.Module && Module.framesShown) || 0);
 
 // Waits until count frames more have been shown; false after timeoutMs.
@@ -122,8 +113,24 @@ async function press(page, key) {
   await page.keyboard.up(key);
 }
 
-async function figureX(page) {
-  return faceX(await canvasPixels(page));
+// Looked for inside the page: copying the frame out takes longer than a step.
+function figureX(page) {
+  return page.evaluate(
+    (area, face) => {
+      const c = document.getElementById('frame');
+      const w = area.right - area.left;
+      const d = c.getContext('2d').getImageData(area.left, area.top, w, area.bottom - area.top).data;
+      let min = -1;
+      for (let i = 0; i < d.length; i += 4)
+        if (d[i] === face[0] && d[i + 1] === face[1] && d[i + 2] === face[2]) {
+          const x = area.left + ((i / 4) % w);
+          if (min < 0 || x < min) min = x;
+        }
+      return min;
+    },
+    PLAY,
+    FACE,
+  );
 }
 
 // One step: the key is held until the figure moves, then the step ends.
@@ -219,6 +226,61 @@ async function main() {
     check(secondWait > 0 && cardDiff === 0, "entering the first port shows Map_A's title card", `${cardDiff} pixels differ`);
     check(log.some((l) => l.includes('Zorbin V0.00 Build 0899')) && !log.some((l) => l.startsWith('{') || l.startsWith('page error')),
       'the log reaches the browser console, without an Error line');
+
+    // 5. The kept solution of Map_A, frame by frame: the same game as the
+    // desktop's, up to the completed map and back on the map-select map.
+    const events = fs.readFileSync(solution, 'utf8').split('\n')
+      .map((l) => l.replace(/#.*/, '').trim()).filter((l) => l)
+      .map((l) => l.split(/\s+/)).map(([f, key, state]) => ({ frame: +f, sym: SYMBOLS[key], down: state === 'down' }));
+    const sums = fs.readFileSync(golden, 'utf8').split('\n').filter((l) => /^[0-9]+ [0-9A-F]{8}$/.test(l))
+      .map((l) => l.split(' ')).map(([f, crc]) => ({ frame: +f, crc }));
+    const last = sums[sums.length - 1].frame;
+    await page.goto(url + '?seed=5', { waitUntil: 'domcontentloaded' });
+    await page.evaluate((events, wanted) => {
+      const table = new Uint32Array(256);
+      for (let n = 0; n < 256; n++) {
+        let c = n;
+        for (let k = 0; k < 8; k++) c = c & 1 ? 0xedb88320 ^ (c >>> 1) : c >>> 1;
+        table[n] = c >>> 0;
+      }
+      // CRC-32 of the frame as R, G, B bytes, rows top to bottom.
+      function crcOfCanvas() {
+        const c = document.getElementById('frame');
+        const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+        let crc = 0xffffffff;
+        for (let i = 0; i < d.length; i += 4)
+          for (let j = 0; j < 3; j++) crc = table[(crc ^ d[i + j]) & 0xff] ^ (crc >>> 8);
+        return ((crc ^ 0xffffffff) >>> 0).toString(16).toUpperCase().padStart(8, '0');
+      }
+      const want = new Set(wanted);
+      const run = (window.zorbinRun = { next: 0, first: 0, sums: {}, lastFrameAt: Date.now() });
+      const deliver = () => {
+        const e = events[run.next++];
+        Module._zorbin_web_key(e.sym, e.down ? 1 : 0);
+      };
+      Module.onFrameShown = (n) => {
+        if (!run.first) run.first = n;
+        run.lastFrameAt = Date.now();
+        if (want.has(n)) run.sums[n] = crcOfCanvas();
+        while (run.next < events.length && events[run.next].frame <= n) deliver();
+      };
+      // While the game waits at a title card no frame passes: the next key
+      // is given at once, as zorbin-demo gives it.
+      setInterval(() => {
+        if (run.first && run.next < events.length && Date.now() - run.lastFrameAt > 300) {
+          run.lastFrameAt = Date.now();
+          deliver();
+        }
+      }, 50);
+    }, events, sums.map((s) => s.frame));
+    const completed = await waitForTitleWait(page, last, 1000, 240000);
+    await shot(page, '5-map-a-completed.png');
+    const run = await page.evaluate(() => window.zorbinRun);
+    const wrong = sums.filter((s) => run.sums[s.frame] !== s.crc);
+    check(run.first === 1 && completed === last && wrong.length === 0,
+      'the Map_A solution plays the same frames as on the desktop, to the completed map and back',
+      `${sums.length - wrong.length} of ${sums.length} frames match, ${completed} frames` +
+        (wrong.length ? `, first difference at frame ${wrong[0].frame}` : ''));
 
     console.log(`figure fps ${fps.toFixed(1)}`);
     console.log(`figure frame_ms ${frameMs.toFixed(2)}`);
