@@ -226,6 +226,7 @@ async function main() {
     check(secondWait > 0 && cardDiff === 0, "entering the first port shows Map_A's title card", `${cardDiff} pixels differ`);
     check(log.some((l) => l.includes('Zorbin V0.00 Build 0899')) && !log.some((l) => l.startsWith('{') || l.startsWith('page error')),
       'the log reaches the browser console, without an Error line');
+    await page.close();
 
     // 5. The kept solution of Map_A, frame by frame: the same game as the
     // desktop's, up to the completed map and back on the map-select map.
@@ -235,8 +236,10 @@ async function main() {
     const sums = fs.readFileSync(golden, 'utf8').split('\n').filter((l) => /^[0-9]+ [0-9A-F]{8}$/.test(l))
       .map((l) => l.split(' ')).map(([f, crc]) => ({ frame: +f, crc }));
     const last = sums[sums.length - 1].frame;
-    await page.goto(url + '?seed=5', { waitUntil: 'domcontentloaded' });
-    await page.evaluate((events, wanted) => {
+    // The hook is in place before the page's own script makes its Module.
+    const solutionPage = await browser.newPage();
+    await solutionPage.setViewport({ width: 1400, height: 1100 });
+    await solutionPage.evaluateOnNewDocument((events, wanted) => {
       const table = new Uint32Array(256);
       for (let n = 0; n < 256; n++) {
         let c = n;
@@ -258,12 +261,19 @@ async function main() {
         const e = events[run.next++];
         Module._zorbin_web_key(e.sym, e.down ? 1 : 0);
       };
-      Module.onFrameShown = (n) => {
+      const onFrameShown = (n) => {
         if (!run.first) run.first = n;
         run.lastFrameAt = Date.now();
         if (want.has(n)) run.sums[n] = crcOfCanvas();
         while (run.next < events.length && events[run.next].frame <= n) deliver();
       };
+      Object.defineProperty(window, 'Module', {
+        configurable: true,
+        set(module) {
+          module.onFrameShown = onFrameShown;
+          Object.defineProperty(window, 'Module', { value: module, writable: true, configurable: true });
+        },
+      });
       // While the game waits at a title card no frame passes: the next key
       // is given at once, as zorbin-demo gives it.
       setInterval(() => {
@@ -273,14 +283,41 @@ async function main() {
         }
       }, 50);
     }, events, sums.map((s) => s.frame));
-    const completed = await waitForTitleWait(page, last, 1000, 240000);
-    await shot(page, '5-map-a-completed.png');
-    const run = await page.evaluate(() => window.zorbinRun);
+    await solutionPage.goto(url + '?seed=5', { waitUntil: 'load' });
+    const completed = await waitForTitleWait(solutionPage, last, 1000, 240000);
+    await shot(solutionPage, '5-map-a-completed.png');
+    const run = await solutionPage.evaluate(() => window.zorbinRun);
     const wrong = sums.filter((s) => run.sums[s.frame] !== s.crc);
     check(run.first === 1 && completed === last && wrong.length === 0,
       'the Map_A solution plays the same frames as on the desktop, to the completed map and back',
       `${sums.length - wrong.length} of ${sums.length} frames match, ${completed} frames` +
         (wrong.length ? `, first difference at frame ${wrong[0].frame}` : ''));
+
+    // 6. What the page says when it cannot start the game.
+    const failures = [
+      ['without WebAssembly', (p) => p.evaluateOnNewDocument(() => { delete window.WebAssembly; }), 'WebAssembly'],
+      ['without the data', null, 'Zorbin.data', 'Zorbin.data'],
+      ['without the compiled game', null, 'could not run', 'zorbin.wasm'],
+    ];
+    for (const [what, prepare, expected, blocked] of failures) {
+      const broken = await browser.newPage();
+      if (prepare) await prepare(broken);
+      if (blocked) {
+        await broken.setRequestInterception(true);
+        broken.on('request', (r) => (r.url().endsWith(blocked) ? r.respond({ status: 404, body: '' }) : r.continue()));
+      }
+      await broken.goto(url, { waitUntil: 'load' });
+      let text = '';
+      for (let i = 0; i < 100 && !text; i++) {
+        text = await broken.evaluate(() => {
+          const m = document.getElementById('message');
+          return m && getComputedStyle(m).display !== 'none' ? m.textContent : '';
+        });
+        if (!text) await sleep(100);
+      }
+      check(text.includes(expected), `a clear message ${what}`, text);
+      await broken.close();
+    }
 
     console.log(`figure fps ${fps.toFixed(1)}`);
     console.log(`figure frame_ms ${frameMs.toFixed(2)}`);
