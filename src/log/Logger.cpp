@@ -87,6 +87,11 @@ void TLogger::Put(const std::string& line, const std::string& echoText) {
     // Write errors are ignored: the game runs on without its log.
   }
   if (echo_) std::printf("%s\n", echoText.c_str());
+#ifdef __EMSCRIPTEN__
+  // A page has no log file to look at: every line goes to the browser's
+  // console as well.
+  std::printf("%s\n", line.c_str());
+#endif
 }
 
 void TLogger::Status(const std::string& message, const std::string& context) {

@@ -3,6 +3,10 @@
 
 #include <SDL.h>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
 #include <chrono>
 #include <thread>
 
@@ -17,7 +21,15 @@ uint32_t TClock::Ticks() {
           .count());
 }
 
-void TClock::Delay(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+// In the browser the wait gives the page its turn: it draws the frame and
+// delivers the keys meanwhile.
+void TClock::Delay(uint32_t ms) {
+#ifdef __EMSCRIPTEN__
+  emscripten_sleep(ms);
+#else
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+#endif
+}
 
 static TClock gSystemClock;
 static TClock* gClock = &gSystemClock;

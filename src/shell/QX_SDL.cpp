@@ -8,6 +8,7 @@
 #include "shell/ClockUnit.h"
 #include "shell/Presentation.h"
 #include "shell/Screenshot.h"
+#include "shell/WebPage.h"
 #include "util/ProcessExit.h"
 #include "util/Streams.h"
 
@@ -238,6 +239,9 @@ static bool HandlePlayerEvent(const SDL_Event& event) {
 }
 
 void Initialize(uint16_t width, uint16_t height, uint16_t depth, uint32_t options) {
+#ifdef __EMSCRIPTEN__
+  UseWebDrivers();
+#endif
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     Log->Error(std::string("Could not initialize SDL : ") + SDL_GetError(), kInitContext);
     SDL_Quit();
@@ -333,6 +337,15 @@ uint32_t TimeLeft() {
   // The tick count wraps after 49.7 days: a deadline further ahead than one
   // frame period is one from before the wrap and starts a new period.
   if (gNextDeadline > now && gNextDeadline - now <= gFramePeriod) return gNextDeadline - now;
+#ifdef __EMSCRIPTEN__
+  // The browser's timers wake a millisecond or two late; counting from the
+  // missed deadline keeps 100 frames a second. A frame later than a whole
+  // period still starts a new schedule.
+  if (gNextDeadline != 0 && now - gNextDeadline < gFramePeriod) {
+    gNextDeadline += gFramePeriod;
+    return 0;
+  }
+#endif
   gNextDeadline = now + gFramePeriod;
   return 0;
 }
@@ -343,6 +356,9 @@ void Flip() {
   gRemainingSum += TimeLeft();
   for (uint32_t left = TimeLeft(); left > 0; left = TimeLeft()) Clock().Delay(left);
   if (Screen) SDL_Flip(Screen);
+#ifdef __EMSCRIPTEN__
+  ShowOnPage(Screen);
+#endif
   gFrameCount += 1;
   if (AfterFlipHook) AfterFlipHook();
   if (gPaused && Screen && BackBuffer) WaitWhilePaused();
