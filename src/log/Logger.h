@@ -35,6 +35,9 @@ class TLogger {
   bool ContextPasses(const std::string& context) const;
 
   bool Active() const { return active_; }
+  // Whether Debug lines are written at all: callers that build many debug
+  // texts skip the building when they would be dropped.
+  bool DebugEnabled() const { return active_ && debugEnabled_; }
   void SetEcho(bool echo) { echo_ = echo; }
   const std::string& FileName() const { return fileName_; }
   const std::string& ExeName() const { return exeName_; }

@@ -22,7 +22,7 @@ constexpr size_t kHeaderSize = 5;
 // Blocks of at least this many codes are decoded through a lookup table of
 // kTableBits-bit prefixes; for shorter ones building the table would cost
 // more than it saves, and they walk the tree bit by bit.
-constexpr size_t kTableBlockLength = 256;
+constexpr size_t kTableBlockLength = 2048;
 constexpr unsigned kTableBits = 11;
 constexpr size_t kTableSize = size_t(1) << kTableBits;
 // A table entry holds up to this many whole codes that fit in its prefix.
