@@ -139,7 +139,9 @@ std::unique_ptr<TMemoryStream> TCompressor::Decompress(TStream& block) {
   // A block already in memory is decoded where it is.
   if (auto* memory = dynamic_cast<TMemoryStream*>(&block)) {
     const std::vector<uint8_t>& bytes = memory->Data();
-    return std::make_unique<TMemoryStream>(DecompressBytes(bytes.data(), bytes.size()));
+    auto result = std::make_unique<TMemoryStream>(DecompressBytes(bytes.data(), bytes.size()));
+    memory->Seek(0, TSeekOrigin::End);  // read to its end, as any other stream
+    return result;
   }
   const std::vector<uint8_t> bytes = block.ReadAll();
   return std::make_unique<TMemoryStream>(DecompressBytes(bytes.data(), bytes.size()));
