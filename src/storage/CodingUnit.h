@@ -29,8 +29,11 @@ std::vector<uint8_t> InterleaveSplitBytes(const std::vector<uint8_t>& data, int 
 void DeltaDecodeInPlace(std::vector<uint8_t>& data);
 void DeltaEncodeInPlace(std::vector<uint8_t>& data);
 
-// Move-to-front over a table that starts as 0 ... 255.
+// Move-to-front over a table that starts as 0 ... 255. The decoder uses the
+// processor's byte shuffles where it has them; MTFDecodePortableInPlace is
+// the same decoding without them (every processor; tests compare the two).
 void MTFDecodeInPlace(std::vector<uint8_t>& data);
+void MTFDecodePortableInPlace(std::vector<uint8_t>& data);
 void MTFEncodeInPlace(std::vector<uint8_t>& data);
 
 }  // namespace zorbin

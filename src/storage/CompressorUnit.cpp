@@ -136,23 +136,31 @@ std::vector<uint8_t> EncodeStages(const std::vector<uint8_t>& data, uint8_t flag
 
 std::unique_ptr<TMemoryStream> TCompressor::Decompress(TStream& block) {
   block.SetPosition(0);
+  // A block already in memory is decoded where it is.
+  if (auto* memory = dynamic_cast<TMemoryStream*>(&block)) {
+    const std::vector<uint8_t>& bytes = memory->Data();
+    auto result = std::make_unique<TMemoryStream>(DecompressBytes(bytes.data(), bytes.size()));
+    memory->Seek(0, TSeekOrigin::End);  // read to its end, as any other stream
+    return result;
+  }
+  const std::vector<uint8_t> bytes = block.ReadAll();
+  return std::make_unique<TMemoryStream>(DecompressBytes(bytes.data(), bytes.size()));
+}
+
+std::vector<uint8_t> TCompressor::DecompressBytes(const uint8_t* block, size_t size) {
+  if (size == 0) throw ECompressionError("Compressed block is empty");
+  const uint8_t flags = block[0];
   std::vector<uint8_t> data;
-  uint8_t flags = 0;
-  {
-    std::vector<uint8_t> bytes = block.ReadAll();
-    if (bytes.empty()) throw ECompressionError("Compressed block is empty");
-    flags = bytes[0];
-    if (flags & kFlagZlib) {
-      data = InflateBytes(bytes.data() + 1, bytes.size() - 1);
-    } else {
-      if (bytes.size() < kStoredHeaderSize) throw ECompressionError("Compressed block ends early");
-      data.assign(bytes.begin() + kStoredHeaderSize, bytes.end());
-      CheckSize(data);
-    }
+  if (flags & kFlagZlib) {
+    data = InflateBytes(block + 1, size - 1);
+  } else {
+    if (size < kStoredHeaderSize) throw ECompressionError("Compressed block ends early");
+    data.assign(block + kStoredHeaderSize, block + size);
+    CheckSize(data);
   }
   data = DecodeStageB(std::move(data), (flags >> kStageBShift) & 7);
   DecodeStageC(data, flags & 7);
-  return std::make_unique<TMemoryStream>(std::move(data));
+  return data;
 }
 
 std::vector<uint8_t> TCompressor::Compress(const std::vector<uint8_t>& data, uint8_t flags) {

@@ -45,6 +45,8 @@ class TCompressor {
   // ECompressionError on corrupt or truncated data and when a stage would
   // produce more than kMaxDecodedSize bytes.
   static std::unique_ptr<TMemoryStream> Decompress(TStream& block);
+  // The same over a block in memory: the decoded bytes.
+  static std::vector<uint8_t> DecompressBytes(const uint8_t* block, size_t size);
   // Packs data with exactly the stages flags names (bit 7 clear, stage B one
   // of 0, 1, 2, 4): the complete block, flag byte first. Run-length coding
   // picks the smaller of its two methods. Raises ECompressionError for other

@@ -19,10 +19,14 @@ namespace {
 constexpr size_t kNodeTableSize = 512;
 constexpr size_t kHeaderSize = 5;
 
-// Blocks of at least this many codes are decoded through a lookup table of
-// kTableBits-bit prefixes; for shorter ones building the table would cost
-// more than it saves, and they walk the tree bit by bit.
-constexpr size_t kTableBlockLength = 256;
+// Blocks are decoded through lookup tables of kTableBits-bit prefixes: from
+// kSingleBlockLength codes on a table of the first code of each prefix,
+// from kMultiBlockLength codes on one of all the whole codes a prefix holds
+// too (several bytes a lookup, but dearer to build). For shorter blocks
+// building a table would cost more than it saves, and they walk the tree
+// bit by bit.
+constexpr size_t kSingleBlockLength = 128;
+constexpr size_t kMultiBlockLength = 2048;
 constexpr unsigned kTableBits = 11;
 constexpr size_t kTableSize = size_t(1) << kTableBits;
 // A table entry holds up to this many whole codes that fit in its prefix.
@@ -75,14 +79,19 @@ class TBlockDecoder {
     out.resize(start + length + 8);
     uint8_t* dest = out.data() + start;
     uint8_t* const end = dest + length;
-    if (length >= kTableBlockLength) {
-      BuildTable();
-      dest = DecodeFast(dest, end);
-    }
+    const bool multi = length >= kMultiBlockLength;
+    const bool single = !multi && length >= kSingleBlockLength;
+    auto fast = [&] {
+      if (multi) dest = DecodeFast<true>(dest, end);
+      if (single) dest = DecodeFast<false>(dest, end);
+    };
+    if (multi || single) BuildSingle();
+    if (multi) FillMulti(0, kTableBits, 0, 0, 0);
+    fast();
     while (dest < end) {
       // Long codes, the last bytes of the data and short blocks.
       *dest++ = WalkCode();
-      if (length >= kTableBlockLength) dest = DecodeFast(dest, end);
+      fast();
     }
     out.resize(start + length);
   }
@@ -130,7 +139,7 @@ class TBlockDecoder {
   // first code is longer than the prefix).
   static constexpr uint32_t kLeafFlag = 0x10000;
 
-  void BuildTable() {
+  void BuildSingle() {
     struct TPending {
       uint16_t node;
       uint16_t depth;
@@ -153,7 +162,6 @@ class TBlockDecoder {
         stack[top++] = {node.child[0], uint16_t(p.depth + 1), p.code << 1};
       }
     }
-    FillMulti(0, kTableBits, 0, 0, 0);
   }
 
   // Fills the 2^rest entries from first on, whose first used bits hold the
@@ -179,11 +187,12 @@ class TBlockDecoder {
     }
   }
 
-  // Decodes through the table while the data and the block leave room for
-  // whole groups of lookups; returns where the output stopped. Stops before
-  // a code longer than the table's prefix.
+  // Decodes through the table (multi_ with kMulti, else single_) while the
+  // data and the block leave room for whole groups of lookups; returns where
+  // the output stopped. Stops before a code longer than the table's prefix.
+  template <bool kMulti>
   uint8_t* DecodeFast(uint8_t* dest, uint8_t* const end) {
-    constexpr size_t kGroupBytes = size_t(kLookupsPerRefill) * kEntrySymbols;
+    constexpr size_t kGroupBytes = size_t(kLookupsPerRefill) * (kMulti ? kEntrySymbols : 1);
     const uint8_t* const last = data_ + size_ - 8;  // the last place a refill may load from
     const uint8_t* next = data_ + (pos_ >> 3);
     if (next > last || size_t(end - dest) < kGroupBytes) return dest;
@@ -201,13 +210,22 @@ class TBlockDecoder {
     while (size_t(end - dest) >= kGroupBytes && next <= last) {
       refill();
       for (unsigned i = 0; i < kLookupsPerRefill; ++i) {
-        const uint64_t entry = multi_[buffer >> (64 - kTableBits)];
-        const unsigned symbols = unsigned(entry >> 56);
-        if (symbols == 0) goto done;
-        StoreLE64(dest, entry >> 8);
-        dest += symbols;
-        buffer <<= entry & 63;
-        count -= unsigned(entry & 63);
+        if constexpr (kMulti) {
+          const uint64_t entry = multi_[buffer >> (64 - kTableBits)];
+          const unsigned symbols = unsigned(entry >> 56);
+          if (symbols == 0) goto done;
+          StoreLE64(dest, entry >> 8);
+          dest += symbols;
+          buffer <<= entry & 63;
+          count -= unsigned(entry & 63);
+        } else {
+          const uint32_t entry = single_[buffer >> (64 - kTableBits)];
+          if (!(entry & kLeafFlag)) goto done;
+          *dest++ = uint8_t(entry);
+          const unsigned bits = (entry >> 8) & 0xFF;
+          buffer <<= bits;
+          count -= bits;
+        }
       }
     }
   done:

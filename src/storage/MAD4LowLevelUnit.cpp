@@ -59,6 +59,7 @@ void TMAD4LowLevel::Mount(const std::string& fileName, bool readOnly) {
   state_ = kStateNotMounted;
   madu_ = false;
   base_ = 0;
+  ReleaseWindow();
   Log->Debug("Mounting file: " + fileName, kMountContext);
   Log->Debug(readOnly ? "Mode: Read-only" : "Mode: Read/Write", kMountContext);
   fileName_ = fileName;
@@ -114,8 +115,8 @@ void TMAD4LowLevel::CreateArchive() {
   readOnly_ = false;
   chunks_.clear();
   mounted_ = true;
-  stream_->WriteString("MAD4");
-  stream_->WriteDWord(8);
+  Writable().WriteString("MAD4");
+  Writable().WriteDWord(8);
   UpdateTrailer();
   state_ = kStateMounted;
 }
@@ -127,10 +128,61 @@ void TMAD4LowLevel::ScanChunks() {
   // and a chunk running past the end of the file ends the scan.
   int64_t position = base_ + 8;
   while (position <= size - kChunkHeaderSize) {
-    TMAD4ChunkData chunk = ReadChunkData(position);
+    uint8_t header[kChunkHeaderSize];
+    ReadAt(position, header, sizeof header);
+    TMAD4ChunkData chunk{LoadLE32(header), LoadLE32(header + 4), position};
+    LogChunk(chunk);
     chunks_.push_back(chunk);
     position = chunk.Start + kChunkHeaderSize + chunk.Size;
   }
+}
+
+// Small reads where the scan jumps over large payloads (as the file's own
+// buffering did); whole windows where chunks lie close together.
+static constexpr size_t kWindowSize = 65536;
+static constexpr size_t kJumpReadSize = 4096;
+
+void TMAD4LowLevel::ReadAt(int64_t position, void* buffer, size_t count) {
+  if (count > kWindowSize) {
+    stream_->SetPosition(position);
+    stream_->ReadBuffer(buffer, count);
+    return;
+  }
+  const int64_t windowEnd = windowStart_ + int64_t(windowSize_);
+  if (position < windowStart_ || position + int64_t(count) > windowEnd) {
+    const bool near = position >= windowStart_ && position - windowEnd < int64_t(kWindowSize);
+    const size_t want = std::max(count, near ? kWindowSize : kJumpReadSize);
+    if (want > windowCapacity_) {
+      // Not zero-filled: the read overwrites what is used.
+      window_ = std::make_unique_for_overwrite<uint8_t[]>(want);
+      windowCapacity_ = want;
+    }
+    windowSize_ = 0;
+    stream_->SetPosition(position);
+    windowSize_ = stream_->Read(window_.get(), want);
+    windowStart_ = position;
+    if (windowSize_ < count) throw EStreamError("Stream read error");
+  }
+  std::memcpy(buffer, window_.get() + (position - windowStart_), count);
+}
+
+void TMAD4LowLevel::ReleaseWindow() {
+  window_.reset();
+  windowCapacity_ = 0;
+  windowSize_ = 0;
+  windowStart_ = 0;
+}
+
+TFileStream& TMAD4LowLevel::Writable() {
+  ReleaseWindow();
+  return *stream_;
+}
+
+void TMAD4LowLevel::LogChunk(const TMAD4ChunkData& chunk) {
+  if (!Log->DebugOn()) return;
+  Log->Debug("Chunk found: " + FourCCText(chunk.FourCC) + " (start: " + IntToStr(chunk.Start) +
+                 ", size: " + IntToStr(chunk.Size) + ")",
+             kReadChunkContext);
 }
 
 TMAD4ChunkData TMAD4LowLevel::ReadChunkData(int64_t position) {
@@ -139,9 +191,7 @@ TMAD4ChunkData TMAD4LowLevel::ReadChunkData(int64_t position) {
   chunk.Start = position;
   chunk.FourCC = stream_->ReadDWord();
   chunk.Size = stream_->ReadDWord();
-  Log->Debug("Chunk found: " + FourCCText(chunk.FourCC) + " (start: " + IntToStr(chunk.Start) +
-                 ", size: " + IntToStr(chunk.Size) + ")",
-             kReadChunkContext);
+  LogChunk(chunk);
   stream_->Seek(chunk.Size, TSeekOrigin::Current);
   return chunk;
 }
@@ -164,6 +214,7 @@ void TMAD4LowLevel::Unmount() {
     }
   }
   chunks_.clear();
+  ReleaseWindow();
   stream_.reset();
   if (failure) std::rethrow_exception(failure);
 }
@@ -185,10 +236,10 @@ bool TMAD4LowLevel::FitsInFile(const TMAD4ChunkData& chunk) {
 void TMAD4LowLevel::WriteChunk(int64_t start, uint32_t fourCC, TStream& data) {
   int64_t size = data.Size();
   stream_->SetPosition(start);
-  stream_->WriteDWord(fourCC);
-  stream_->WriteDWord(uint32_t(size));
+  Writable().WriteDWord(fourCC);
+  Writable().WriteDWord(uint32_t(size));
   data.SetPosition(0);
-  if (size > 0) stream_->CopyFrom(data, size);
+  if (size > 0) Writable().CopyFrom(data, size);
 }
 
 int64_t TMAD4LowLevel::Add(uint32_t fourCC, TStream& data) {
@@ -214,9 +265,9 @@ int64_t TMAD4LowLevel::FillWholeNull(uint32_t fourCC, TStream& data) {
     if (chunk.FourCC != kFourCCNull || int64_t(chunk.Size) != d) continue;
     if (chunk.Start + kChunkHeaderSize + d > fileSize) continue;
     stream_->SetPosition(chunk.Start);
-    stream_->WriteDWord(fourCC);
+    Writable().WriteDWord(fourCC);
     stream_->SetPosition(chunk.Start + kChunkHeaderSize);
-    if (d > 0) stream_->CopyFrom(data, d);
+    if (d > 0) Writable().CopyFrom(data, d);
     stream_->Flush();
     chunk.FourCC = fourCC;
     Log->Debug("  Replace whole NULL (Start=" + IntToStr(chunk.Start) + ", Size=" + IntToStr(chunk.Size) + ")",
@@ -277,7 +328,7 @@ int64_t TMAD4LowLevel::AddAtEnd(uint32_t fourCC, TStream& data) {
   WriteChunk(start, fourCC, data);
   // Whatever lay after the replaced run must go, or the next scan would
   // read it as chunks.
-  stream_->SetSize(start + kChunkHeaderSize + d);
+  Writable().SetSize(start + kChunkHeaderSize + d);
   chunks_.push_back(TMAD4ChunkData{fourCC, uint32_t(d), start});
   Log->Debug("Start=" + IntToStr(start) + ", Size=" + IntToStr(d) + ", Streamsize=" + IntToStr(FileSize()),
              kAddContext);
@@ -295,12 +346,12 @@ void TMAD4LowLevel::WriteNull(int64_t start, uint32_t size) {
   Log->Debug("Start: " + IntToStr(start) + ", Size: " + IntToStr(size), kWriteNullContext);
   if (readOnly_ || !stream_) return;
   stream_->SetPosition(start);
-  stream_->WriteDWord(kFourCCNull);
-  stream_->WriteDWord(size);
+  Writable().WriteDWord(kFourCCNull);
+  Writable().WriteDWord(size);
   uint32_t left = size;
   while (left > 0) {
     uint32_t n = left < sizeof kZeros ? left : uint32_t(sizeof kZeros);
-    stream_->WriteBuffer(kZeros, n);
+    Writable().WriteBuffer(kZeros, n);
     left -= n;
   }
   stream_->Flush();
@@ -319,9 +370,9 @@ void TMAD4LowLevel::CombineNulls() {
       if (b.Start + kChunkHeaderSize + b.Size > fileSize) continue;
       a.Size = a.Size + b.Size + uint32_t(kChunkHeaderSize);
       stream_->SetPosition(a.Start + 4);
-      stream_->WriteDWord(a.Size);
+      Writable().WriteDWord(a.Size);
       stream_->SetPosition(b.Start);
-      stream_->WriteBuffer(kZeros, size_t(kChunkHeaderSize));
+      Writable().WriteBuffer(kZeros, size_t(kChunkHeaderSize));
       chunks_.erase(chunks_.begin() + i + 1);
     }
     stream_->Flush();
@@ -340,16 +391,16 @@ void TMAD4LowLevel::UpdateTrailer() {
   // another file stays findable and the host's bytes stay untouched.
   if (hasTrailer) {
     stream_->SetPosition(size - 4);
-    stream_->WriteDWord(uint32_t(size - base_));
+    Writable().WriteDWord(uint32_t(size - base_));
   } else {
     stream_->SetPosition(size);
-    stream_->WriteDWord(kFourCCEnds);
-    stream_->WriteDWord(4);
-    stream_->WriteDWord(uint32_t(size + kTrailerSize - base_));
+    Writable().WriteDWord(kFourCCEnds);
+    Writable().WriteDWord(4);
+    Writable().WriteDWord(uint32_t(size + kTrailerSize - base_));
     chunks_.push_back(TMAD4ChunkData{kFourCCEnds, 4, size});
   }
   stream_->SetPosition(base_ + 4);
-  stream_->WriteDWord(uint32_t(FileSize() - base_ - 8));
+  Writable().WriteDWord(uint32_t(FileSize() - base_ - 8));
   stream_->Flush();
 }
 

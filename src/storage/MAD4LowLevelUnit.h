@@ -89,7 +89,14 @@ class TMAD4LowLevel {
   int64_t FileSize();
 
  protected:
-  TFileStream& Stream() { return *stream_; }
+  // Reads count bytes at an absolute position through a window of the file,
+  // so a scan of many small chunks, or opening the files one after another,
+  // costs one read per window rather than a seek and a read per chunk.
+  // Writes through this object drop the window; writes by other handles
+  // after it was read are not seen. Raises EStreamError where the file ends
+  // first.
+  void ReadAt(int64_t position, void* buffer, size_t count);
+  void ReleaseWindow();
 
  private:
   bool CheckFourCC(uint32_t fourCC);
@@ -100,7 +107,10 @@ class TMAD4LowLevel {
   int64_t FillPartOfNull(uint32_t fourCC, TStream& data);
   int64_t AddAtEnd(uint32_t fourCC, TStream& data);
   void ScanChunks();
+  void LogChunk(const TMAD4ChunkData& chunk);
   void CreateArchive();
+  // The stream for writing; whatever the window holds may be stale then.
+  TFileStream& Writable();
 
   bool mounted_ = false;
   bool readOnly_ = true;
@@ -110,6 +120,11 @@ class TMAD4LowLevel {
   int state_ = kStateNotMounted;
   bool madu_ = false;
   int64_t base_ = 0;
+  // File bytes from windowStart_ on: windowSize_ valid of windowCapacity_.
+  std::unique_ptr<uint8_t[]> window_;
+  size_t windowCapacity_ = 0;
+  size_t windowSize_ = 0;
+  int64_t windowStart_ = 0;
 };
 
 // The list key for a chunk start: right-aligned with spaces to 9 characters.

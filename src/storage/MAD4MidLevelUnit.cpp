@@ -3,6 +3,7 @@
 
 #include "log/Logger.h"
 #include "storage/CompressorUnit.h"
+#include "util/ByteOrder.h"
 #include "util/QXToolbox.h"
 #include "util/Streams.h"
 
@@ -31,37 +32,38 @@ void TMAD4MidLevel::Unmount() {
   TMAD4LowLevel::Unmount();
 }
 
-// Reads a length byte and that many bytes, never past the payload's end
-// (left counts the payload bytes not read yet).
-static bool ReadName(TStream& stream, int64_t& left, std::string& name) {
-  if (left < 1) return false;
-  size_t length = stream.ReadByte();
-  --left;
-  if (int64_t(length) > left) return false;
-  name.assign(length, '\0');
-  stream.ReadBuffer(name.data(), length);
-  left -= int64_t(length);
-  return true;
-}
-
 void TMAD4MidLevel::ReadFiles() {
   files_.clear();
+  files_.reserve(size_t(ChunkCount()));
   for (int i = 0; i < ChunkCount(); ++i) {
     const TMAD4ChunkData chunk = *ChunkAt(i);
     bool isFile = chunk.FourCC == kFourCCComp || chunk.FourCC == kFourCCRawd || chunk.FourCC == kFourCCLink;
     if (!isFile && chunk.FourCC != kFourCCFver) continue;
-    // Names are read through the archive's own stream: a handle of its own
-    // per chunk made mounting an archive of many chunks slow.
-    TStream* payload = &Stream();
-    payload->SetPosition(chunk.Start + kChunkHeaderSize);
+    // Names are read through the mount's window of the file: a seek and a
+    // read (or a handle of its own) per chunk made mounting an archive of
+    // many chunks slow.
+    int64_t at = chunk.Start + kChunkHeaderSize;
+    int64_t left = chunk.Size;
+    // A length byte and that many bytes, never past the payload's end.
+    auto readName = [&](std::string& name) {
+      if (left < 1) return false;
+      uint8_t length = 0;
+      ReadAt(at, &length, 1);
+      --left;
+      if (int64_t(length) > left) return false;
+      name.assign(length, '\0');
+      ReadAt(at + 1, name.data(), length);
+      at += 1 + length;
+      left -= length;
+      return true;
+    };
     TMAD4FileData file;
     file.ChunkStart = chunk.Start;
-    int64_t left = chunk.Size;
     bool ok = false;
     try {
       if (chunk.FourCC == kFourCCFver) {
         std::string first, second;
-        ok = ReadName(*payload, left, first) && ReadName(*payload, left, second);
+        ok = readName(first) && readName(second);
         if (ok) {
           version1_ = first;
           version2_ = second;
@@ -70,21 +72,25 @@ void TMAD4MidLevel::ReadFiles() {
           file.DataSize = uint32_t(first.size() + second.size() + 2);
         }
       } else {
-        ok = ReadName(*payload, left, file.Name);
+        ok = readName(file.Name);
         if (ok) {
-          file.DataPos = payload->Position();
+          file.DataPos = at;
           file.DataSize = uint32_t(left);
         }
         if (ok && chunk.FourCC == kFourCCLink) {
           ok = left >= 4;
-          if (ok) file.Link = int64_t(payload->ReadDWord()) + Base();
+          uint8_t offset[4];
+          if (ok) {
+            ReadAt(at, offset, sizeof offset);
+            file.Link = int64_t(LoadLE32(offset)) + Base();
+          }
         }
       }
     } catch (const EStreamError&) {
       ok = false;  // the payload runs past the end of the file
     }
     if (ok) {
-      files_.push_back(file);
+      files_.push_back(std::move(file));
     } else {
       Log->Warning("Broken file chunk skipped: " + FourCCText(chunk.FourCC) + " (start: " + IntToStr(chunk.Start) + ")",
                    kMountContext);
@@ -120,21 +126,16 @@ std::unique_ptr<TMemoryStream> TMAD4MidLevel::OpenFile(const std::string& name) 
   const TMAD4FileData& file = files_[size_t(index)];
   const TMAD4ChunkData* chunk = ChunkAt(ChunkIndexByStart(file.ChunkStart));
   if (!chunk || (chunk->FourCC != kFourCCComp && chunk->FourCC != kFourCCRawd)) return nullptr;
-  // A torn chunk (its payload cut off by the end of the file) gives nothing
-  // rather than a read past the end.
-  if (file.DataPos + int64_t(file.DataSize) > FileSize()) return nullptr;
-
-  auto copy = std::make_unique<TMemoryStream>();
-  copy->Data().resize(file.DataSize);
-  Stream().SetPosition(file.DataPos);
-  Stream().ReadBuffer(copy->Memory(), file.DataSize);
-  if (chunk->FourCC == kFourCCRawd) {
-    copy->SetPosition(0);
-    return copy;
+  std::vector<uint8_t> payload(file.DataSize);
+  try {
+    ReadAt(file.DataPos, payload.data(), payload.size());
+  } catch (const EStreamError&) {
+    // A torn chunk (its payload cut off by the end of the file) gives
+    // nothing rather than a read past the end.
+    return nullptr;
   }
-  std::unique_ptr<TMemoryStream> result = TCompressor::Decompress(*copy);
-  if (result) result->SetPosition(0);
-  return result;
+  if (chunk->FourCC == kFourCCRawd) return std::make_unique<TMemoryStream>(std::move(payload));
+  return std::make_unique<TMemoryStream>(TCompressor::DecompressBytes(payload.data(), payload.size()));
 }
 
 bool TMAD4MidLevel::RemoveFile(const std::string& name) {

@@ -6,6 +6,8 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstring>
+#include <memory>
 #include <string>
 
 namespace zorbin {
@@ -73,16 +75,52 @@ void InflateStream(TStream& source, TStream& destination) {
 }
 
 std::vector<uint8_t> InflateBytes(const uint8_t* data, size_t size) {
-  auto inflater = std::make_unique<TInflater>();
-  std::vector<uint8_t> out;
-  auto emit = [&](const uint8_t* p, size_t n) { out.insert(out.end(), p, p + n); };
-  size_t pos = 0;
+  // Inflated straight into one growing buffer (not zero-filled) rather than
+  // through pieces: zlib then keeps no window copy of what it wrote for a
+  // stream that ends within the buffer, and the output is copied once.
+  z_stream z{};
+  if (inflateInit(&z) != Z_OK) throw ECompressionError("zlib: cannot start inflating");
+  struct TEnd {
+    z_stream& z;
+    ~TEnd() { inflateEnd(&z); }
+  } end{z};
+  // One byte past the limit tells a stream that goes on from one that ends
+  // right at it.
+  constexpr size_t kMaxBuffer = kMaxDecodedSize + 1;
+  size_t capacity = std::clamp<size_t>(size * 8, kInflatePieceSize, kMaxBuffer);
+  auto buffer = std::make_unique_for_overwrite<uint8_t[]>(capacity);
+  size_t total = 0;
+  size_t fed = 0;
   for (;;) {
-    size_t n = std::min(size - pos, kInflatePieceSize);
-    if (n == 0) TInflater::RaiseTruncated();
-    if (inflater->Feed(data + pos, n, emit)) return out;
-    pos += n;
+    if (total == capacity) {
+      if (capacity == kMaxBuffer) throw ECompressionError("Decoded data exceeds the size limit");
+      const size_t grown = std::min(capacity * 2, kMaxBuffer);
+      auto larger = std::make_unique_for_overwrite<uint8_t[]>(grown);
+      std::memcpy(larger.get(), buffer.get(), total);
+      buffer = std::move(larger);
+      capacity = grown;
+    }
+    if (z.avail_in == 0) {
+      // Input in pieces that fit zlib's 32-bit counts.
+      const size_t n = std::min<size_t>(size - fed, UINT32_MAX);
+      if (n == 0) TInflater::RaiseTruncated();
+      z.next_in = const_cast<Bytef*>(data + fed);
+      z.avail_in = uInt(n);
+      fed += n;
+    }
+    const size_t room = std::min<size_t>(capacity - total, UINT32_MAX);
+    z.next_out = buffer.get() + total;
+    z.avail_out = uInt(room);
+    const uInt inputBefore = z.avail_in;
+    const int rc = inflate(&z, Z_NO_FLUSH);
+    total += room - z.avail_out;
+    if (total > kMaxDecodedSize) throw ECompressionError("Decoded data exceeds the size limit");
+    if (rc == Z_STREAM_END) break;
+    if (rc != Z_OK && rc != Z_BUF_ERROR) RaiseCorrupt(z.msg ? z.msg : zError(rc));
+    // No progress at all: the stream cannot go on with this input.
+    if (rc == Z_BUF_ERROR && z.avail_in == inputBefore && z.avail_out == room) TInflater::RaiseTruncated();
   }
+  return std::vector<uint8_t>(buffer.get(), buffer.get() + total);
 }
 
 std::vector<uint8_t> DeflateBytes(const std::vector<uint8_t>& data, int level) {

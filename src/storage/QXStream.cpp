@@ -99,10 +99,18 @@ std::unique_ptr<TStream> TQXStreamOpener::OpenStream(const std::string& name) {
     throw std::runtime_error("OpenStream failed: " + name);
   }
 
-  // Keep a complete copy in memory; the caller gets that copy too, so a file
-  // stream is read once and closed here.
-  result->SetPosition(0);
-  auto content = std::make_unique<TMemoryStream>(result->ReadAll());
+  // Keep the complete content in memory and hand the caller a copy, so a
+  // file stream is read once and closed here. Decoded archive files are in
+  // memory already: their bytes move into the cache rather than being
+  // copied twice.
+  std::vector<uint8_t> bytes;
+  if (auto* memory = dynamic_cast<TMemoryStream*>(result.get())) {
+    bytes = std::move(memory->Data());
+  } else {
+    result->SetPosition(0);
+    bytes = result->ReadAll();
+  }
+  auto content = std::make_unique<TMemoryStream>(std::move(bytes));
   if (int(cache_.size()) > kCacheLimit - 1) cache_.erase(cache_.begin());
   auto handed = std::make_unique<TMemoryStream>(content->Data());
   cache_.push_back(TQXCacheItem{r, std::move(content)});

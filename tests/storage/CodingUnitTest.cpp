@@ -70,13 +70,15 @@ TEST(CodingUnit, StreamDecodersReadFromThePositionAndReturnRewoundStreams) {
 
 TEST(CodingUnit, MoveToFrontMatchesTheTableShiftOverEveryValueRange) {
   RandSeed(5);
-  for (int shape = 0; shape < 5; ++shape) {
-    // Zero runs of every length, values of the front words and far back.
+  for (int shape = 0; shape < 7; ++shape) {
+    // Zero runs of every length (up to the last byte), values of the
+    // table's front sixteen and far back.
     std::vector<uint8_t> data(size_t(1000 + Random(3000)));
     for (uint8_t& b : data) {
       const int r = Random(10);
       b = r < shape * 2 ? 0 : r < 6 ? uint8_t(Random(16)) : uint8_t(Random(256));
     }
+    if (shape == 6) std::fill(data.end() - Random(20), data.end(), 0);
     std::vector<uint8_t> expected = data;
     uint8_t table[256];
     for (int i = 0; i < 256; ++i) table[i] = uint8_t(i);
@@ -86,8 +88,11 @@ TEST(CodingUnit, MoveToFrontMatchesTheTableShiftOverEveryValueRange) {
       table[0] = v;
       b = v;
     }
+    std::vector<uint8_t> portable = data;
+    MTFDecodePortableInPlace(portable);
+    EXPECT_EQ(portable, expected) << shape;
     MTFDecodeInPlace(data);
-    EXPECT_EQ(data, expected);
+    EXPECT_EQ(data, expected) << shape;
   }
 }
 

@@ -201,7 +201,7 @@ TEST(HuffmanUnit, TableDecodingMatchesTheBitWalkOverVariedAndDamagedStreams) {
   std::string text;
   while (text.size() < 70000) text += "[Mover" + IntToStr(Random(100)) + "]\r\nSpeedX=" + IntToStr(Random(9)) + "\r\n";
   samples.push_back(Bytes(text.begin(), text.end()));
-  for (size_t size : {255u, 256u, 257u, 1023u, 1024u, 4000u, 32752u, 32753u}) {
+  for (size_t size : {127u, 128u, 129u, 1024u, 2047u, 2048u, 2049u, 4000u, 32752u, 32753u}) {
     Bytes noise(size);
     for (uint8_t& b : noise) b = uint8_t(Random(256));
     samples.push_back(noise);

@@ -147,6 +147,32 @@ TEST(MAD4MidLevel, RemoveFileFreesItsChunkAndLinksBreak) {
   EXPECT_EQ(m.FileCount(), 2);
 }
 
+TEST(MAD4MidLevel, ManySmallAndLargeChunksMountAndOpenAcrossReadWindows) {
+  // Small files packed closely, payloads larger than a read window and
+  // names that straddle window edges; the last chunk is cut off by the end
+  // of the file.
+  test::TTempDir dir;
+  std::string file = dir.File("many.mad");
+  std::string chunks;
+  std::vector<std::pair<std::string, std::string>> expected;
+  for (int i = 0; i < 1500; ++i) {
+    std::string name = "Map_" + std::string(1, char('A' + i % 12)) + "\\file" + std::to_string(i) + ".ini";
+    std::string body(size_t(i % 97 == 0 ? 70000 + i : 20 + i % 50), char('a' + i % 26));
+    chunks += Chunk("RAWD", Named(name, body));
+    if (i % 5 == 0) chunks += NullChunk(uint32_t(i % 7));
+    expected.push_back({name, body});
+  }
+  WriteFileText(file, Archive(chunks, false) + "RAWD" + U32(500) + Named("torn", "xy"));
+  TMAD4MidLevel a;
+  a.Mount(file, true);
+  ASSERT_EQ(a.State(), 0);
+  ASSERT_EQ(a.FileCount(), 1501);
+  for (const auto& [name, body] : expected) ASSERT_EQ(Content(a.OpenFile(name)), body) << name;
+  EXPECT_EQ(Content(a.OpenFile("torn")), "<none>");
+  // Backwards, so every read lands outside the window the last one left.
+  for (auto it = expected.rbegin(); it != expected.rend(); ++it) ASSERT_EQ(Content(a.OpenFile(it->first)), it->second);
+}
+
 TEST(MAD4MidLevel, FilePayloadRefusesLongNames) {
   auto p = TMAD4MidLevel::FilePayload("ab", {'x'});
   EXPECT_EQ(std::string(p.begin(), p.end()),

@@ -76,6 +76,17 @@ TEST(MyZStreamUnit, OutputPastTheSizeLimitRaises) {
   TMemoryStream destination;
   EXPECT_THROW(InflateStream(source, destination), ECompressionError);
   EXPECT_LE(destination.Size(), int64_t(kMaxDecodedSize));
+  EXPECT_THROW(InflateBytes(bomb.data(), bomb.size()), ECompressionError);
+}
+
+TEST(MyZStreamUnit, InMemoryOutputGrowsPastManyBuffersAndIgnoresBytesAfterTheStream) {
+  for (size_t n : {size_t(0), size_t(1), size_t(32768), size_t(32769), size_t(3) << 20}) {
+    Bytes data(n);
+    for (size_t i = 0; i < n; ++i) data[i] = uint8_t(i / 5000);  // long runs: a thousand to one
+    Bytes z = DeflateBytes(data, 9);
+    z.insert(z.end(), {0x78, 0x9C, 0xFF});
+    EXPECT_EQ(InflateBytes(z.data(), z.size()), data) << n;
+  }
 }
 
 }  // namespace
