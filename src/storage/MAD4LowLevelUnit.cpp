@@ -143,6 +143,8 @@ static constexpr size_t kWindowSize = 65536;
 static constexpr size_t kJumpReadSize = 4096;
 
 void TMAD4LowLevel::ReadAt(int64_t position, void* buffer, size_t count) {
+  // An empty file's data: nothing to read, and no buffer to copy into.
+  if (count == 0) return;
   if (count > kWindowSize) {
     stream_->SetPosition(position);
     stream_->ReadBuffer(buffer, count);
