@@ -169,7 +169,9 @@ std::string AddDefaultExtension(const std::string& name, const std::string& ext)
 
 TRawPicture::TRawPicture(int32_t width, int32_t height) { SetSize(width, height); }
 
-bool operator==(const TPixelBytes& a, const std::vector<uint8_t>& b) { return std::ranges::equal(a, b); }
+bool operator==(const TPixelBytes& a, const std::vector<uint8_t>& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end());
+}
 
 void TRawPicture::SetSize(int32_t width, int32_t height) {
   if (width <= 0 || height <= 0) width = height = 0;
