@@ -156,7 +156,7 @@ void TMAD4LowLevel::ReadAt(int64_t position, void* buffer, size_t count) {
     const size_t want = std::max(count, near ? kWindowSize : kJumpReadSize);
     if (want > windowCapacity_) {
       // Not zero-filled: the read overwrites what is used.
-      window_ = std::make_unique_for_overwrite<uint8_t[]>(want);
+      window_ = UnfilledBytes(want);
       windowCapacity_ = want;
     }
     windowSize_ = 0;

@@ -2,6 +2,7 @@
 #include "storage/MyZStreamUnit.h"
 
 #include "storage/CompressorUnit.h"
+#include "util/QXToolbox.h"
 
 #include <zlib.h>
 
@@ -88,14 +89,14 @@ std::vector<uint8_t> InflateBytes(const uint8_t* data, size_t size) {
   // right at it.
   constexpr size_t kMaxBuffer = kMaxDecodedSize + 1;
   size_t capacity = std::clamp<size_t>(size * 8, kInflatePieceSize, kMaxBuffer);
-  auto buffer = std::make_unique_for_overwrite<uint8_t[]>(capacity);
+  auto buffer = UnfilledBytes(capacity);
   size_t total = 0;
   size_t fed = 0;
   for (;;) {
     if (total == capacity) {
       if (capacity == kMaxBuffer) throw ECompressionError("Decoded data exceeds the size limit");
       const size_t grown = std::min(capacity * 2, kMaxBuffer);
-      auto larger = std::make_unique_for_overwrite<uint8_t[]>(grown);
+      auto larger = UnfilledBytes(grown);
       std::memcpy(larger.get(), buffer.get(), total);
       buffer = std::move(larger);
       capacity = grown;

@@ -3,7 +3,9 @@
 // touches ASCII a-z only.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -55,5 +57,10 @@ bool ReadLine(TStream& stream, std::string& line);
 void RandSeed(uint32_t seed);
 uint32_t RandSeedValue();
 int32_t Random(int32_t n);
+
+// A byte buffer left unfilled, for callers that write it before reading it
+// (std::make_unique_for_overwrite is missing from some standard libraries
+// we build with).
+inline std::unique_ptr<uint8_t[]> UnfilledBytes(size_t count) { return std::unique_ptr<uint8_t[]>(new uint8_t[count]); }
 
 }  // namespace zorbin
