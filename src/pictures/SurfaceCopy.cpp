@@ -76,48 +76,42 @@ bool ConvertBGR(const Uint8* data, int width, int height, SDL_Surface* dst) {
 int BlitSurface(SDL_Surface* src, SDL_Rect* srcRect, SDL_Surface* dst, SDL_Rect* dstRect) {
   if (!src || !dst || !PlainCopy(src, dst)) return SDL_UpperBlit(src, srcRect, dst, dstRect);
 
-  // The clipping of SDL_UpperBlit, step by step, in its own types.
+  // The clipping of SDL_UpperBlit, step by step, in its own types: first
+  // to the source surface, then to the destination's clip rectangle, one
+  // axis at a time.
   SDL_Rect fullDst{0, 0, 0, 0};
   if (!dstRect) dstRect = &fullDst;
   int srcX = 0;
   int srcY = 0;
   int w = src->w;
   int h = src->h;
+  auto clipToSource = [](int rectPos, int rectLength, int srcSize, int& pos, int& length, Sint16& dstPos) {
+    pos = rectPos;
+    length = rectLength;
+    if (pos < 0) {
+      length += pos;
+      dstPos = Sint16(dstPos - pos);
+      pos = 0;
+    }
+    if (srcSize - pos < length) length = srcSize - pos;
+  };
+  auto clipToDestination = [](int clipPos, int clipLength, int& pos, int& length, Sint16& dstPos) {
+    int d = clipPos - dstPos;
+    if (d > 0) {
+      length -= d;
+      dstPos = Sint16(dstPos + d);
+      pos += d;
+    }
+    d = dstPos + length - clipPos - clipLength;
+    if (d > 0) length -= d;
+  };
   if (srcRect) {
-    srcX = srcRect->x;
-    w = srcRect->w;
-    if (srcX < 0) {
-      w += srcX;
-      dstRect->x = Sint16(dstRect->x - srcX);
-      srcX = 0;
-    }
-    if (src->w - srcX < w) w = src->w - srcX;
-    srcY = srcRect->y;
-    h = srcRect->h;
-    if (srcY < 0) {
-      h += srcY;
-      dstRect->y = Sint16(dstRect->y - srcY);
-      srcY = 0;
-    }
-    if (src->h - srcY < h) h = src->h - srcY;
+    clipToSource(srcRect->x, srcRect->w, src->w, srcX, w, dstRect->x);
+    clipToSource(srcRect->y, srcRect->h, src->h, srcY, h, dstRect->y);
   }
   const SDL_Rect& clip = dst->clip_rect;
-  int dx = clip.x - dstRect->x;
-  if (dx > 0) {
-    w -= dx;
-    dstRect->x = Sint16(dstRect->x + dx);
-    srcX += dx;
-  }
-  dx = dstRect->x + w - clip.x - clip.w;
-  if (dx > 0) w -= dx;
-  int dy = clip.y - dstRect->y;
-  if (dy > 0) {
-    h -= dy;
-    dstRect->y = Sint16(dstRect->y + dy);
-    srcY += dy;
-  }
-  dy = dstRect->y + h - clip.y - clip.h;
-  if (dy > 0) h -= dy;
+  clipToDestination(clip.x, clip.w, srcX, w, dstRect->x);
+  clipToDestination(clip.y, clip.h, srcY, h, dstRect->y);
   if (w <= 0 || h <= 0) {
     dstRect->w = dstRect->h = 0;
     return 0;
