@@ -13,6 +13,9 @@
 #else
 #define ZORBIN_MTF_SHUFFLE 0
 #endif
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace zorbin {
 
@@ -28,6 +31,52 @@ std::unique_ptr<TMemoryStream> Wrap(std::vector<uint8_t> data) {
 
 }  // namespace
 
+#if ZORBIN_MTF_SHUFFLE
+namespace {
+
+bool HasShuffle() {
+  static const bool has = (__builtin_cpu_init(), __builtin_cpu_supports("ssse3"));
+  return has;
+}
+
+// Byte shuffles that put 16 bytes of each of three planes into 48
+// interleaved bytes: lane i of output vector k is byte (16k + i) / 3 of plane
+// (16k + i) % 3; the other two planes' shuffles leave that lane zero.
+struct TStrideThreeShuffles {
+  alignas(16) uint8_t lanes[3][3][16];  // [output vector][plane][lane]
+  TStrideThreeShuffles() {
+    for (int k = 0; k < 3; ++k)
+      for (int plane = 0; plane < 3; ++plane)
+        for (int i = 0; i < 16; ++i) {
+          const int at = 16 * k + i;
+          lanes[k][plane][i] = at % 3 == plane ? uint8_t(at / 3) : 0x80;
+        }
+  }
+};
+
+__attribute__((target("ssse3"))) size_t RestoreStrideThree(const uint8_t* a, const uint8_t* b, const uint8_t* c,
+                                                           uint8_t* out, size_t groups) {
+  static const TStrideThreeShuffles shuffles;
+  auto lane = [](int k, int plane) {
+    return _mm_load_si128(reinterpret_cast<const __m128i*>(shuffles.lanes[k][plane]));
+  };
+  size_t i = 0;
+  for (; i + 16 <= groups; i += 16, out += 48) {
+    const __m128i pa = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
+    const __m128i pb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+    const __m128i pc = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c + i));
+    for (int k = 0; k < 3; ++k) {
+      const __m128i v = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(pa, lane(k, 0)), _mm_shuffle_epi8(pb, lane(k, 1))),
+                                     _mm_shuffle_epi8(pc, lane(k, 2)));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * k), v);
+    }
+  }
+  return i;
+}
+
+}  // namespace
+#endif
+
 std::vector<uint8_t> InterleaveRestoreBytes(const std::vector<uint8_t>& data, int stride) {
   CheckStride(stride);
   const size_t n = data.size();
@@ -42,13 +91,28 @@ std::vector<uint8_t> InterleaveRestoreBytes(const std::vector<uint8_t>& data, in
     const uint8_t* b = a + groups + (longer > 0);
     const uint8_t* c = b + groups + (longer > 1);
     uint8_t* o = out.data();
+    size_t i = 0;
     if (s == 2) {
-      for (size_t i = 0; i < groups; ++i, o += 2) {
+#if defined(__SSE2__)
+      for (; i + 16 <= groups; i += 16, o += 32) {
+        const __m128i pa = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
+        const __m128i pb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm_unpacklo_epi8(pa, pb));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 16), _mm_unpackhi_epi8(pa, pb));
+      }
+#endif
+      for (; i < groups; ++i, o += 2) {
         o[0] = a[i];
         o[1] = b[i];
       }
     } else {
-      for (size_t i = 0; i < groups; ++i, o += 3) {
+#if ZORBIN_MTF_SHUFFLE
+      if (HasShuffle()) {
+        i = RestoreStrideThree(a, b, c, o, groups);
+        o += 3 * i;
+      }
+#endif
+      for (; i < groups; ++i, o += 3) {
         o[0] = a[i];
         o[1] = b[i];
         o[2] = c[i];
@@ -77,7 +141,25 @@ std::vector<uint8_t> InterleaveSplitBytes(const std::vector<uint8_t>& data, int 
 
 void DeltaDecodeInPlace(std::vector<uint8_t>& data) {
   uint8_t previous = 0;
-  for (uint8_t& b : data) previous = b = uint8_t(b + previous);
+  uint8_t* p = data.data();
+  uint8_t* const end = p + data.size();
+#if defined(__SSE2__)
+  // Sixteen bytes at a time: their running sums within the vector by four
+  // shifted adds, then the byte carried from before; only that byte passes
+  // from one vector to the next.
+  for (; end - p >= 16; p += 16) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    v = _mm_add_epi8(v, _mm_slli_si128(v, 1));
+    v = _mm_add_epi8(v, _mm_slli_si128(v, 2));
+    v = _mm_add_epi8(v, _mm_slli_si128(v, 4));
+    v = _mm_add_epi8(v, _mm_slli_si128(v, 8));
+    const uint8_t sum = uint8_t(_mm_cvtsi128_si32(_mm_srli_si128(v, 15)));
+    v = _mm_add_epi8(v, _mm_set1_epi8(char(previous)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+    previous = uint8_t(previous + sum);
+  }
+#endif
+  for (; p < end; ++p) previous = *p = uint8_t(*p + previous);
 }
 
 void DeltaEncodeInPlace(std::vector<uint8_t>& data) {
@@ -179,11 +261,6 @@ __attribute__((target("ssse3"))) void MTFDecodeShuffle(std::vector<uint8_t>& dat
     front = _mm_or_si128(_mm_shuffle_epi8(front, shiftUp), _mm_cvtsi32_si128(v));
     *p++ = v;
   }
-}
-
-bool HasShuffle() {
-  static const bool has = (__builtin_cpu_init(), __builtin_cpu_supports("ssse3"));
-  return has;
 }
 
 }  // namespace

@@ -75,31 +75,52 @@ void InflateStream(TStream& source, TStream& destination) {
   }
 }
 
+namespace {
+
+// The output of InflateBytes is inflated into one buffer that stays between
+// calls and is then copied out at its exact size: a fresh buffer per file
+// (grown as the output grows, often beyond the file's size) costs fresh pages
+// from the system on every file, which took longer than inflating small files.
+// A buffer grown past kKeptScratch for one large file is not kept.
+constexpr size_t kKeptScratch = size_t(1) << 20;
+
+struct TScratch {
+  std::unique_ptr<uint8_t[]> bytes;
+  size_t capacity = 0;
+};
+
+}  // namespace
+
 std::vector<uint8_t> InflateBytes(const uint8_t* data, size_t size) {
-  // Inflated straight into one growing buffer (not zero-filled) rather than
-  // through pieces: zlib then keeps no window copy of what it wrote for a
-  // stream that ends within the buffer, and the output is copied once.
   z_stream z{};
   if (inflateInit(&z) != Z_OK) throw ECompressionError("zlib: cannot start inflating");
   struct TEnd {
     z_stream& z;
     ~TEnd() { inflateEnd(&z); }
   } end{z};
+  thread_local TScratch scratch;
+  struct TTrim {
+    ~TTrim() {
+      if (scratch.capacity > kKeptScratch) scratch = TScratch();
+    }
+  } trim;
+  if (scratch.capacity == 0) {
+    scratch.bytes = UnfilledBytes(kInflatePieceSize * 4);
+    scratch.capacity = kInflatePieceSize * 4;
+  }
   // One byte past the limit tells a stream that goes on from one that ends
   // right at it.
   constexpr size_t kMaxBuffer = kMaxDecodedSize + 1;
-  size_t capacity = std::clamp<size_t>(size * 8, kInflatePieceSize, kMaxBuffer);
-  auto buffer = UnfilledBytes(capacity);
   size_t total = 0;
   size_t fed = 0;
   for (;;) {
-    if (total == capacity) {
-      if (capacity == kMaxBuffer) throw ECompressionError("Decoded data exceeds the size limit");
-      const size_t grown = std::min(capacity * 2, kMaxBuffer);
+    if (total == scratch.capacity) {
+      if (scratch.capacity >= kMaxBuffer) throw ECompressionError("Decoded data exceeds the size limit");
+      const size_t grown = std::min(scratch.capacity * 2, kMaxBuffer);
       auto larger = UnfilledBytes(grown);
-      std::memcpy(larger.get(), buffer.get(), total);
-      buffer = std::move(larger);
-      capacity = grown;
+      std::memcpy(larger.get(), scratch.bytes.get(), total);
+      scratch.bytes = std::move(larger);
+      scratch.capacity = grown;
     }
     if (z.avail_in == 0) {
       // Input in pieces that fit zlib's 32-bit counts.
@@ -109,8 +130,8 @@ std::vector<uint8_t> InflateBytes(const uint8_t* data, size_t size) {
       z.avail_in = uInt(n);
       fed += n;
     }
-    const size_t room = std::min<size_t>(capacity - total, UINT32_MAX);
-    z.next_out = buffer.get() + total;
+    const size_t room = std::min<size_t>(std::min(scratch.capacity, kMaxBuffer) - total, UINT32_MAX);
+    z.next_out = scratch.bytes.get() + total;
     z.avail_out = uInt(room);
     const uInt inputBefore = z.avail_in;
     const int rc = inflate(&z, Z_NO_FLUSH);
@@ -121,7 +142,7 @@ std::vector<uint8_t> InflateBytes(const uint8_t* data, size_t size) {
     // No progress at all: the stream cannot go on with this input.
     if (rc == Z_BUF_ERROR && z.avail_in == inputBefore && z.avail_out == room) TInflater::RaiseTruncated();
   }
-  return std::vector<uint8_t>(buffer.get(), buffer.get() + total);
+  return std::vector<uint8_t>(scratch.bytes.get(), scratch.bytes.get() + total);
 }
 
 std::vector<uint8_t> DeflateBytes(const std::vector<uint8_t>& data, int level) {

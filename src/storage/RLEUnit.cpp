@@ -18,65 +18,6 @@ namespace {
 
 [[noreturn]] void RaiseTooLarge() { throw ECompressionError("Decoded data exceeds the size limit"); }
 
-// The decoder's output: bytes are written through a pointer into a vector
-// kept larger than what is written (zero-filled ahead), so short runs and
-// literals are whole 16-byte stores; the vector is cut back to what was
-// written when decoding ends, by a raise too.
-class TOutput {
- public:
-  static constexpr size_t kSlack = 16;
-
-  TOutput(std::vector<uint8_t>& out, size_t inputSize) : out_(out), size_(out.size()) {
-    Grow(size_ + std::min(kMaxDecodedSize, std::max<size_t>(inputSize * 2, 4096)));
-  }
-  ~TOutput() { out_.resize(size_); }
-  TOutput(const TOutput&) = delete;
-  TOutput& operator=(const TOutput&) = delete;
-
-  // Bytes that may still be written under the size limit.
-  size_t Room() const { return kMaxDecodedSize - std::min(size_, kMaxDecodedSize); }
-
-  void Fill(uint8_t value, size_t count) {
-    uint8_t* dest = Reserve(count);
-    if (count <= kSlack) {
-      uint8_t pattern[kSlack];
-      std::memset(pattern, value, kSlack);
-      std::memcpy(dest, pattern, kSlack);
-    } else {
-      std::memset(dest, value, count);
-    }
-    size_ += count;
-  }
-  // count bytes from source, of which available may be read.
-  void Copy(const uint8_t* source, size_t count, size_t available) {
-    uint8_t* dest = Reserve(count);
-    if (count <= kSlack && available >= kSlack)
-      std::memcpy(dest, source, kSlack);
-    else
-      std::memcpy(dest, source, count);
-    size_ += count;
-  }
-  // The first count bytes of word, lowest first.
-  void Put8(uint64_t word, size_t count) {
-    StoreLE64(Reserve(count), word);
-    size_ += count;
-  }
-
- private:
-  uint8_t* Reserve(size_t count) {
-    if (count > Room()) RaiseTooLarge();
-    if (size_ + count + kSlack > out_.size()) Grow(size_ + count);
-    return out_.data() + size_;
-  }
-  void Grow(size_t needed) {
-    const size_t target = std::max(needed, std::min(kMaxDecodedSize, out_.size() * 2));
-    out_.resize(target + kSlack);
-  }
-
-  std::vector<uint8_t>& out_;
-  size_t size_;
-};
-
 void PutDWord(std::vector<uint8_t>& out, size_t at, uint32_t v) { StoreLE32(&out[at], v); }
 
 // Length of the run of equal bytes at i, at most limit.
@@ -133,6 +74,127 @@ void EncodeSevenBit(const std::vector<uint8_t>& data, std::vector<uint8_t>& out)
 
 }  // namespace
 
+namespace {
+
+// What the tokens of a stream come to: the bytes before the first token that
+// cannot be decoded (or the end), the output they make, and why decoding
+// stops there.
+struct TTokenScan {
+  size_t end = kRLEHeaderSize;
+  size_t length = 0;
+  enum class TStop { Done, Truncated, TooLarge } stop = TStop::Done;
+};
+
+// Walks the control bytes only; room is what the output may still take.
+TTokenScan ScanTokens(const uint8_t* data, size_t size, size_t limit, bool sevenBit, size_t room) {
+  TTokenScan scan;
+  size_t pos = kRLEHeaderSize;
+  size_t length = 0;
+  while (pos < limit) {
+    const uint8_t c = data[pos];
+    size_t next;
+    size_t count;
+    if (c & 0x80) {
+      if (pos + 1 >= size) {
+        scan.stop = TTokenScan::TStop::Truncated;
+        break;
+      }
+      count = sevenBit ? size_t(data[pos + 1]) + 1 : size_t(c & 0x7F) + 1;
+      next = pos + 2;
+    } else {
+      count = sevenBit ? 1 : size_t(c) + 1;
+      next = pos + 1 + (sevenBit ? 0 : count);
+      if (next > size) {
+        scan.stop = TTokenScan::TStop::Truncated;
+        break;
+      }
+    }
+    if (count > room - length) {
+      scan.stop = TTokenScan::TStop::TooLarge;
+      break;
+    }
+    length += count;
+    pos = next;
+  }
+  scan.end = pos;
+  scan.length = length;
+  return scan;
+}
+
+// Writes every byte of a run or a literal as whole 32-byte stores: the
+// output has kSlack bytes of room past its end, and literals are read the
+// same way where the data has that much left.
+constexpr size_t kChunk = 32;
+constexpr size_t kSlack = 128;
+
+inline void FillChunks(uint8_t* dest, uint8_t value, size_t count) {
+  uint8_t pattern[kChunk];
+  std::memset(pattern, value, kChunk);
+  size_t i = 0;
+  do {
+    std::memcpy(dest + i, pattern, kChunk);
+    i += kChunk;
+  } while (i < count);
+}
+
+inline void CopyChunks(uint8_t* dest, const uint8_t* source, size_t count) {
+  size_t i = 0;
+  do {
+    std::memcpy(dest + i, source + i, kChunk);
+    i += kChunk;
+  } while (i < count);
+}
+
+// Decodes the tokens from kRLEHeaderSize up to end, which the scan found
+// whole, into dest.
+void DecodeTokens(const uint8_t* data, size_t size, size_t end, bool sevenBit, uint8_t* dest) {
+  size_t pos = kRLEHeaderSize;
+  if (!sevenBit) {
+    while (pos < end) {
+      const uint8_t c = data[pos];
+      const size_t count = size_t(c & 0x7F) + 1;
+      if (c & 0x80) {
+        FillChunks(dest, data[pos + 1], count);
+        pos += 2;
+      } else {
+        ++pos;
+        if (size - pos >= kSlack)
+          CopyChunks(dest, data + pos, count);
+        else
+          std::memcpy(dest, data + pos, count);
+        pos += count;
+      }
+      dest += count;
+    }
+    return;
+  }
+  while (pos < end) {
+    // Eight single-byte tokens at a time while none has bit 7 set.
+    while (end - pos >= 8) {
+      const uint64_t word = LoadLE64(data + pos);
+      const uint64_t high = word & 0x8080808080808080u;
+      std::memcpy(dest, &word, 8);
+      const unsigned plain = high ? unsigned(std::countr_zero(high)) / 8 : 8;
+      pos += plain;
+      dest += plain;
+      if (plain < 8) break;
+    }
+    if (pos >= end) break;
+    const uint8_t c = data[pos];
+    if (c & 0x80) {
+      const size_t count = size_t(data[pos + 1]) + 1;
+      FillChunks(dest, uint8_t(c & 0x7F), count);
+      dest += count;
+      pos += 2;
+    } else {
+      *dest++ = c;
+      ++pos;
+    }
+  }
+}
+
+}  // namespace
+
 bool RLEDecodeBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& out, size_t& consumed) {
   consumed = 0;
   if (size == 0) RaiseTruncated();
@@ -141,46 +203,19 @@ bool RLEDecodeBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& out,
   if (size < kRLEHeaderSize) RaiseTruncated();
   const size_t total = LoadLE32(data + 1);
   // Tokens start below min(N, size); one that needs bytes past the data
-  // raises, and so does an N past the data.
+  // raises, and so does an N past the data. The tokens before the one that
+  // fails are still decoded.
   const size_t limit = std::min(total, size);
-  size_t pos = kRLEHeaderSize;
-  TOutput o(out, size);
-  if (method == kRLEMethodBytes) {
-    while (pos < limit) {
-      const uint8_t c = data[pos++];
-      const size_t count = size_t(c & 0x7F) + 1;
-      if (c & 0x80) {
-        if (pos >= size) RaiseTruncated();
-        o.Fill(data[pos++], count);
-      } else {
-        if (count > size - pos) RaiseTruncated();
-        o.Copy(data + pos, count, size - pos);
-        pos += count;
-      }
-    }
-  } else {
-    while (pos < limit) {
-      // Eight single-byte tokens at a time while none has bit 7 set.
-      while (limit - pos >= 8 && o.Room() >= 8) {
-        const uint64_t word = LoadLE64(data + pos);
-        const uint64_t high = word & 0x8080808080808080u;
-        const unsigned plain = high ? unsigned(std::countr_zero(high)) / 8 : 8;
-        o.Put8(word, plain);
-        pos += plain;
-        if (plain < 8) break;
-      }
-      if (pos >= limit) break;
-      const uint8_t c = data[pos++];
-      if (c & 0x80) {
-        if (pos >= size) RaiseTruncated();
-        o.Fill(uint8_t(c & 0x7F), size_t(data[pos++]) + 1);
-      } else {
-        o.Fill(c, 1);
-      }
-    }
-  }
-  if (pos < total) RaiseTruncated();
-  consumed = pos;
+  const bool sevenBit = method == kRLEMethodSevenBit;
+  const size_t start = out.size();
+  const size_t room = kMaxDecodedSize - std::min(start, kMaxDecodedSize);
+  const TTokenScan scan = ScanTokens(data, size, limit, sevenBit, room);
+  out.resize(start + scan.length + kSlack);
+  DecodeTokens(data, size, scan.end, sevenBit, out.data() + start);
+  out.resize(start + scan.length);
+  if (scan.stop == TTokenScan::TStop::TooLarge) RaiseTooLarge();
+  if (scan.stop == TTokenScan::TStop::Truncated || scan.end < total) RaiseTruncated();
+  consumed = scan.end;
   return true;
 }
 

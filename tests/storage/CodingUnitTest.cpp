@@ -111,5 +111,31 @@ TEST(CodingUnit, InterleaveRestoreOfEveryLengthAroundTheStride) {
     }
 }
 
+// The decoders work on whole vectors of bytes and finish byte by byte:
+// lengths on both sides of the vector sizes, against the byte-at-a-time
+// definitions.
+TEST(CodingUnit, LongDataDecodesAsByteByByteAtEveryTailLength) {
+  RandSeed(11);
+  for (size_t n : {size_t(15), size_t(16), size_t(17), size_t(47), size_t(48), size_t(49), size_t(95), size_t(96),
+                   size_t(97), size_t(1000), size_t(4099)}) {
+    Bytes data(n);
+    for (uint8_t& b : data) b = uint8_t(Random(256));
+    for (int stride : {2, 3}) {
+      Bytes expected(n);
+      size_t k = 0;
+      for (size_t start = 0; start < size_t(stride) && start < n; ++start)
+        for (size_t p = start; p < n; p += size_t(stride)) expected[p] = data[k++];
+      EXPECT_EQ(InterleaveRestoreBytes(data, stride), expected) << stride << " " << n;
+    }
+    Bytes delta = data;
+    DeltaDecodeInPlace(delta);
+    uint8_t previous = 0;
+    for (size_t i = 0; i < n; ++i) {
+      previous = uint8_t(previous + data[i]);
+      ASSERT_EQ(delta[i], previous) << n << " " << i;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace zorbin
