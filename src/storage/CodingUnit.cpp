@@ -1,6 +1,8 @@
 // CodingUnit: interleave, delta and move-to-front coding.
 #include "storage/CodingUnit.h"
 
+#include "storage/MTFWideUnit.h"
+
 #include <cstring>
 #include <stdexcept>
 
@@ -267,6 +269,7 @@ __attribute__((target("ssse3"))) void MTFDecodeShuffle(std::vector<uint8_t>& dat
 #endif
 
 void MTFDecodeInPlace(std::vector<uint8_t>& data) {
+  if (MTFDecodeWideInPlace(data)) return;
 #if ZORBIN_MTF_SHUFFLE
   if (HasShuffle()) return MTFDecodeShuffle(data);
 #endif

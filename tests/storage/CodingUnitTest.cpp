@@ -96,6 +96,23 @@ TEST(CodingUnit, MoveToFrontMatchesTheTableShiftOverEveryValueRange) {
   }
 }
 
+// Long inputs are decoded in pieces where deep ranks are rare and as one
+// piece where they are not: sizes around the smallest cut into pieces, rates
+// of deep ranks on both sides of the choice.
+TEST(CodingUnit, MoveToFrontOfLongDataMatchesThePortableDecoder) {
+  RandSeed(8);
+  for (size_t n : {size_t(4095), size_t(4096), size_t(4097), size_t(4098), size_t(70001)})
+    for (int deepPercent : {0, 5, 12, 13, 60}) {
+      Bytes data(n);
+      for (uint8_t& b : data)
+        b = Random(100) < deepPercent ? uint8_t(64 + Random(192)) : Random(4) == 0 ? 0 : uint8_t(Random(64));
+      Bytes portable = data;
+      MTFDecodePortableInPlace(portable);
+      MTFDecodeInPlace(data);
+      EXPECT_EQ(data, portable) << n << " " << deepPercent;
+    }
+}
+
 TEST(CodingUnit, InterleaveRestoreOfEveryLengthAroundTheStride) {
   for (int stride : {1, 2, 3, 4})
     for (size_t n = 0; n < 40; ++n) {

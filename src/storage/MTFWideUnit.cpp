@@ -1,0 +1,180 @@
+// MTFWideUnit: move-to-front decoding in 64-byte vector registers.
+#include "storage/MTFWideUnit.h"
+
+#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
+#define ZORBIN_MTF_WIDE 1
+// GCC 12 warns inside its own intrinsics, where they start from an
+// undefined vector on purpose.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#include <immintrin.h>
+#pragma GCC diagnostic pop
+#else
+#define ZORBIN_MTF_WIDE 0
+#endif
+
+#include <cstddef>
+
+namespace zorbin {
+
+#if ZORBIN_MTF_WIDE
+namespace {
+
+#define ZORBIN_WIDE __attribute__((target("avx512f,avx512bw,avx512vbmi")))
+
+bool HasWidePermutes() {
+  static const bool has =
+      (__builtin_cpu_init(),
+       __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi"));
+  return has;
+}
+
+// Inputs shorter than this are decoded as one piece: the lookups that join
+// pieces would cost more than they save.
+constexpr size_t kPiecesFrom = 4096;
+constexpr int kPieces = 3;
+
+// Permute indexes. rotate[c] moves rank c (below 64) of one register to its
+// front; insert puts lane 0 of the second register first and moves lanes
+// 0 .. 62 up one; carry does the same with lane 63 of the second register,
+// passing a register's last rank on to the next. upTo[c] has lanes 0 .. c.
+struct TWideIndexes {
+  alignas(64) uint8_t rotate[64][64];
+  alignas(64) uint8_t insert[64];
+  alignas(64) uint8_t carry[64];
+  uint64_t upTo[64];
+  TWideIndexes() {
+    for (int c = 0; c < 64; ++c) {
+      for (int i = 0; i < 64; ++i) rotate[c][i] = uint8_t(i == 0 ? c : i <= c ? i - 1 : i);
+      upTo[c] = c == 63 ? ~uint64_t(0) : (uint64_t(2) << c) - 1;
+    }
+    for (int i = 0; i < 64; ++i) {
+      insert[i] = uint8_t(i == 0 ? 64 : i - 1);
+      carry[i] = uint8_t(i == 0 ? 127 : i - 1);
+    }
+  }
+};
+const TWideIndexes kIndexes;
+
+// Ranks 0-63, 64-127, 128-191 and 192-255.
+struct TWideTable {
+  __m512i part[4];
+};
+
+ZORBIN_WIDE inline __m512i Load(const uint8_t* bytes) { return _mm512_loadu_si512(bytes); }
+
+ZORBIN_WIDE inline TWideTable StartingTable() {
+  alignas(64) uint8_t ranks[256];
+  for (int i = 0; i < 256; ++i) ranks[i] = uint8_t(i);
+  return {{Load(ranks), Load(ranks + 64), Load(ranks + 128), Load(ranks + 192)}};
+}
+
+// One symbol: ranks below 64 (most of real data) take one permute of the
+// first register; a deeper rank shifts every register before its own by
+// one, carrying each last entry on, and takes the value out of its own.
+ZORBIN_WIDE inline __attribute__((always_inline)) uint8_t Step(TWideTable& t, unsigned c) {
+  if (c < 64) {
+    t.part[0] = _mm512_permutexvar_epi8(Load(kIndexes.rotate[c]), t.part[0]);
+    return uint8_t(_mm_cvtsi128_si32(_mm512_castsi512_si128(t.part[0])));
+  }
+  const __m512i carry = Load(kIndexes.carry);
+  const __m512i rank = _mm512_set1_epi8(char(c));
+  const __mmask64 upTo = kIndexes.upTo[c & 63];
+  __m512i value;
+  if (c < 128) {
+    value = _mm512_permutexvar_epi8(rank, t.part[1]);
+    t.part[1] = _mm512_mask_permutex2var_epi8(t.part[1], upTo, carry, t.part[0]);
+  } else {
+    value = _mm512_permutex2var_epi8(t.part[2], rank, t.part[3]);
+    if (c < 192) {
+      t.part[2] = _mm512_mask_permutex2var_epi8(t.part[2], upTo, carry, t.part[1]);
+    } else {
+      t.part[3] = _mm512_mask_permutex2var_epi8(t.part[3], upTo, carry, t.part[2]);
+      t.part[2] = _mm512_permutex2var_epi8(t.part[2], carry, t.part[1]);
+    }
+    t.part[1] = _mm512_permutex2var_epi8(t.part[1], carry, t.part[0]);
+  }
+  t.part[0] = _mm512_permutex2var_epi8(t.part[0], Load(kIndexes.insert), value);
+  return uint8_t(_mm_cvtsi128_si32(_mm512_castsi512_si128(value)));
+}
+
+// How many of the bytes are ranks of 64 or more.
+ZORBIN_WIDE size_t CountDeep(const uint8_t* p, const uint8_t* const end) {
+  const __m512i deep = _mm512_set1_epi8(64);
+  size_t count = 0;
+  for (; end - p >= 64; p += 64) count += size_t(__builtin_popcountll(_mm512_cmpge_epu8_mask(Load(p), deep)));
+  for (; p < end; ++p) count += *p >= 64;
+  return count;
+}
+
+// Rank r of table for every byte r of ranks.
+ZORBIN_WIDE inline __m512i Look(const TWideTable& table, __m512i ranks) {
+  const __m512i low = _mm512_permutex2var_epi8(table.part[0], ranks, table.part[1]);
+  const __m512i high = _mm512_permutex2var_epi8(table.part[2], ranks, table.part[3]);
+  return _mm512_mask_blend_epi8(_mm512_movepi8_mask(ranks), low, high);
+}
+
+// Replaces every byte r of [p, end) by rank r of table.
+ZORBIN_WIDE void LookUp(uint8_t* p, uint8_t* const end, const TWideTable& table) {
+  for (; end - p >= 64; p += 64) _mm512_storeu_si512(p, Look(table, Load(p)));
+  if (p < end) {
+    const __mmask64 rest = _cvtu64_mask64((uint64_t(1) << (end - p)) - 1);
+    _mm512_mask_storeu_epi8(p, rest, Look(table, _mm512_maskz_loadu_epi8(rest, p)));
+  }
+}
+
+// The table after a piece that started from `start` and left `ranks` (its
+// own table, of ranks in the table it started from).
+ZORBIN_WIDE TWideTable Compose(const TWideTable& start, const TWideTable& ranks) {
+  alignas(64) uint8_t bytes[256];
+  for (int i = 0; i < 4; ++i) _mm512_store_si512(bytes + 64 * i, ranks.part[i]);
+  LookUp(bytes, bytes + 256, start);
+  return {{Load(bytes), Load(bytes + 64), Load(bytes + 128), Load(bytes + 192)}};
+}
+
+ZORBIN_WIDE void DecodeOnePiece(uint8_t* p, uint8_t* const end) {
+  TWideTable t = StartingTable();
+  for (; p < end; ++p) *p = Step(t, *p);
+}
+
+// kPieces pieces, one symbol of each in turn, so that the permutes of one
+// wait out their latency under those of the others.
+ZORBIN_WIDE void DecodePieces(uint8_t* data, size_t size) {
+  const size_t length = size / kPieces;
+  TWideTable a = StartingTable();
+  TWideTable b = a;
+  TWideTable c = a;
+  uint8_t* const pa = data;
+  uint8_t* const pb = data + length;
+  uint8_t* const pc = data + 2 * length;
+  for (size_t i = 0; i < length; ++i) {
+    pa[i] = Step(a, pa[i]);
+    pb[i] = Step(b, pb[i]);
+    pc[i] = Step(c, pc[i]);
+  }
+  uint8_t* const end = data + size;
+  for (uint8_t* p = pc + length; p < end; ++p) *p = Step(c, *p);
+  LookUp(pb, pc, a);
+  LookUp(pc, end, Compose(a, b));
+}
+
+}  // namespace
+#endif
+
+bool MTFDecodeWideInPlace(std::vector<uint8_t>& data) {
+#if ZORBIN_MTF_WIDE
+  if (!HasWidePermutes()) return false;
+  // Deep ranks take a branch that pieces side by side would mispredict
+  // together: data full of them goes as one piece.
+  if (data.size() >= kPiecesFrom && CountDeep(data.data(), data.data() + data.size()) * 8 < data.size())
+    DecodePieces(data.data(), data.size());
+  else
+    DecodeOnePiece(data.data(), data.data() + data.size());
+  return true;
+#else
+  (void)data;
+  return false;
+#endif
+}
+
+}  // namespace zorbin
