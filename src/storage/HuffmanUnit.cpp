@@ -6,13 +6,28 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <queue>
 
+#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
+#define ZORBIN_HUFFMAN_BMI2 1
+#else
+#define ZORBIN_HUFFMAN_BMI2 0
+#endif
+
 namespace zorbin {
 
 namespace {
+
+#if ZORBIN_HUFFMAN_BMI2
+bool HasBitManipulation() {
+  static const bool has = (__builtin_cpu_init(), __builtin_cpu_supports("bmi2"));
+  return has;
+}
+#endif
 
 // A tree of at most 256 leaves has at most 511 nodes; node 0 is the root and
 // children are taken in allocation order from 1 upwards.
@@ -34,6 +49,21 @@ constexpr unsigned kEntrySymbols = 6;
 // Table lookups between two refills of the bit buffer: a refill leaves at
 // least 56 valid bits.
 constexpr unsigned kLookupsPerRefill = 56 / kTableBits;
+constexpr size_t kGroupBits = size_t(kLookupsPerRefill) * kTableBits;
+static_assert(kGroupBits <= 56);
+constexpr size_t kGroupBytes = size_t(kLookupsPerRefill) * kEntrySymbols;
+
+// Blocks from kChainsFrom codes on are also decoded as kChains chains side
+// by side (one table lookup waits for the one before it, so a single chain
+// leaves the processor idle). Chain k starts k / kChains of the way into the
+// block's bits, as far as the code lengths let that be guessed, which is
+// most likely inside a code; but codes fall back into step within a few, so
+// the bit positions after its first kSyncCodes codes are kept, and the chain
+// before it, decoding on, meets one of them: from there on both read the
+// same codes. A chain that is not met is dropped and its bytes decoded again.
+constexpr size_t kChainsFrom = 4096;
+constexpr size_t kChains = 3;
+constexpr size_t kSyncCodes = 32;
 
 [[noreturn]] void RaiseTruncated() { throw ECompressionError("Huffman data ends early"); }
 
@@ -64,7 +94,8 @@ class TBlockDecoder {
   // needs clearing between blocks.
   void ReadTree() {
     used_ = 1;
-    ReadNode(0);
+    expectedBits_ = 0;
+    ReadNode(0, 0);
   }
 
   // Appends length decoded bytes to out.
@@ -87,6 +118,7 @@ class TBlockDecoder {
     };
     if (multi || single) BuildSingle();
     if (multi) FillMulti(0, kTableBits, 0, 0, 0);
+    if (length >= kChainsFrom) dest = DecodeChains(dest, end);
     fast();
     while (dest < end) {
       // Long codes, the last bytes of the data and short blocks.
@@ -107,29 +139,44 @@ class TBlockDecoder {
     return bit;
   }
 
-  // Depth is bounded: every inner node takes two of the 512 entries.
-  void ReadNode(uint16_t index) {
+  // Depth is bounded: every inner node takes two of the 512 entries. The
+  // mean code length is weighed as if each code of n bits stood for 2^-n of
+  // the bytes, as the code's lengths suggest.
+  void ReadNode(uint16_t index, int depth) {
     TNode& node = nodes_[index];
     if (Bit()) {
       unsigned v = 0;
       for (int i = 0; i < 8; ++i) v = (v << 1) | Bit();
       node.leaf = true;
       node.value = uint8_t(v);
+      expectedBits_ += depth * std::ldexp(1.0, -depth);
       return;
     }
     if (used_ + 2 > kNodeTableSize) throw ECompressionError("Huffman tree has too many nodes");
     node.leaf = false;
     node.child[0] = uint16_t(used_++);
     node.child[1] = uint16_t(used_++);
-    ReadNode(node.child[0]);
-    ReadNode(node.child[1]);
+    ReadNode(node.child[0], depth + 1);
+    ReadNode(node.child[1], depth + 1);
   }
 
   // One code from the root, a bit at a time; raises where the data ends.
   uint8_t WalkCode() {
+    uint8_t value = 0;
+    if (!WalkAt(pos_, value)) RaiseTruncated();
+    return value;
+  }
+
+  // One code from bit pos on; false where the data ends first.
+  bool WalkAt(size_t& pos, uint8_t& value) const {
     uint16_t n = 0;
-    while (!nodes_[n].leaf) n = nodes_[n].child[Bit()];
-    return nodes_[n].value;
+    while (!nodes_[n].leaf) {
+      if (pos >= bitSize_) return false;
+      n = nodes_[n].child[(data_[pos >> 3] >> (7 - (pos & 7))) & 1];
+      ++pos;
+    }
+    value = nodes_[n].value;
+    return true;
   }
 
   // Table entries. single_: the first code of a kTableBits-bit prefix as its
@@ -187,49 +234,224 @@ class TBlockDecoder {
     }
   }
 
+  // A place in the bit stream with the bits ahead of it in a buffer, whose
+  // valid bits always end on a byte boundary, at next.
+  struct TCursor {
+    const uint8_t* next;
+    uint64_t buffer;
+    unsigned count;
+  };
+
+  // The last place a refill may load from.
+  const uint8_t* LastLoad() const { return data_ + size_ - 8; }
+  bool CanLoadAt(size_t pos) const { return size_ >= 8 && data_ + (pos >> 3) <= LastLoad(); }
+
+  static void Refill(TCursor& c) {
+    c.buffer |= LoadBE64(c.next) >> c.count;
+    c.next += (63 - c.count) >> 3;
+    c.count |= 56;
+  }
+
+  // Needs CanLoadAt(pos).
+  TCursor CursorAt(size_t pos) const {
+    TCursor c{data_ + (pos >> 3), 0, 0};
+    Refill(c);
+    c.buffer <<= pos & 7;
+    c.count -= pos & 7;
+    return c;
+  }
+
+  size_t PositionOf(const TCursor& c) const { return size_t(c.next - data_) * 8 - c.count; }
+
+  // One lookup of the table of whole codes: false, the cursor unmoved, where
+  // the first code is longer than the table's prefix.
+  bool TakeCodes(TCursor& c, uint8_t*& dest) const {
+    const uint64_t entry = multi_[c.buffer >> (64 - kTableBits)];
+    const unsigned symbols = unsigned(entry >> 56);
+    if (symbols == 0) return false;
+    StoreLE64(dest, entry >> 8);
+    dest += symbols;
+    c.buffer <<= entry & 63;
+    c.count -= unsigned(entry & 63);
+    return true;
+  }
+
   // Decodes through the table (multi_ with kMulti, else single_) while the
-  // data and the block leave room for whole groups of lookups; returns where
-  // the output stopped. Stops before a code longer than the table's prefix.
+  // data and the block leave room for whole groups of lookups and the bits
+  // read stay below stopBit; returns where the output stopped. Stops before
+  // a code longer than the table's prefix.
   template <bool kMulti>
-  uint8_t* DecodeFast(uint8_t* dest, uint8_t* const end) {
-    constexpr size_t kGroupBytes = size_t(kLookupsPerRefill) * (kMulti ? kEntrySymbols : 1);
-    const uint8_t* const last = data_ + size_ - 8;  // the last place a refill may load from
-    const uint8_t* next = data_ + (pos_ >> 3);
-    if (next > last || size_t(end - dest) < kGroupBytes) return dest;
-    // The buffer's valid bits always end on a byte boundary, at next.
-    uint64_t buffer = 0;
-    unsigned count = 0;
-    auto refill = [&] {
-      buffer |= LoadBE64(next) >> count;
-      next += (63 - count) >> 3;
-      count |= 56;
-    };
-    refill();
-    buffer <<= pos_ & 7;
-    count -= pos_ & 7;
-    while (size_t(end - dest) >= kGroupBytes && next <= last) {
-      refill();
+  uint8_t* DecodeFast(uint8_t* dest, uint8_t* const end, size_t stopBit = SIZE_MAX) {
+    constexpr size_t kBytes = kMulti ? kGroupBytes : kLookupsPerRefill;
+    if (!CanLoadAt(pos_) || size_t(end - dest) < kBytes) return dest;
+    TCursor c = CursorAt(pos_);
+    while (size_t(end - dest) >= kBytes && c.next <= LastLoad() && PositionOf(c) + kGroupBits <= stopBit) {
+      Refill(c);
       for (unsigned i = 0; i < kLookupsPerRefill; ++i) {
         if constexpr (kMulti) {
-          const uint64_t entry = multi_[buffer >> (64 - kTableBits)];
-          const unsigned symbols = unsigned(entry >> 56);
-          if (symbols == 0) goto done;
-          StoreLE64(dest, entry >> 8);
-          dest += symbols;
-          buffer <<= entry & 63;
-          count -= unsigned(entry & 63);
+          if (!TakeCodes(c, dest)) goto done;
         } else {
-          const uint32_t entry = single_[buffer >> (64 - kTableBits)];
+          const uint32_t entry = single_[c.buffer >> (64 - kTableBits)];
           if (!(entry & kLeafFlag)) goto done;
           *dest++ = uint8_t(entry);
           const unsigned bits = (entry >> 8) & 0xFF;
-          buffer <<= bits;
-          count -= bits;
+          c.buffer <<= bits;
+          c.count -= bits;
         }
       }
     }
   done:
-    pos_ = size_t(next - data_) * 8 - count;
+    pos_ = PositionOf(c);
+    return dest;
+  }
+
+  // Walks the code at pos where it is longer than the table's prefix; false
+  // where the data ends too soon for that or for the next load of bits.
+  bool WalkLong(size_t& pos, uint8_t*& dest) const {
+    if (multi_[LoadBE64(data_ + (pos >> 3)) << (pos & 7) >> (64 - kTableBits)] >> 56) return true;
+    size_t after = pos;
+    if (!WalkAt(after, *dest) || !CanLoadAt(after)) return false;
+    ++dest;
+    pos = after;
+    return true;
+  }
+
+  // A chain after the first: its bytes, the bit positions after each of its
+  // first codes (bounds[0] where it starts) and where it reads.
+  struct TChain {
+    uint8_t* start;
+    uint8_t* out;
+    std::array<size_t, kSyncCodes + 1> bounds;
+    TCursor cursor;
+  };
+
+  // The chains side by side: their cursors and outputs, where each output
+  // starts, where the chains after the first start reading, and how much
+  // all may write together.
+  static_assert(kChains == 3);
+  struct TLockstep {
+    TCursor cursors[kChains];
+    uint8_t* outs[kChains];
+    uint8_t* starts[kChains];
+    size_t bounds[kChains - 1];
+    size_t room;
+  };
+
+  // Until a chain comes near where the next one starts, a refill would read
+  // past the data or the output could reach the room. Each chain is kept as
+  // three plain locals (bit position, bits ahead, output), which stay in
+  // registers. Before each group of lookups the bits ahead are loaded from
+  // the position: 56 of them, then a marker bit, so that after the group the
+  // marker's place tells how many were used and the lookups themselves need
+  // not count.
+  __attribute__((always_inline)) inline void Lockstep(TLockstep& step) const {
+    size_t p0 = PositionOf(step.cursors[0]), p1 = PositionOf(step.cursors[1]), p2 = PositionOf(step.cursors[2]);
+    uint8_t *o0 = step.outs[0], *o1 = step.outs[1], *o2 = step.outs[2];
+    const size_t lastBit = (size_ - 8) * 8;  // CanLoadAt below it
+    const uint8_t* const data = data_;
+    constexpr uint64_t kMarker = 0x80;
+    auto load = [data](size_t pos) { return ((LoadBE64(data + (pos >> 3)) << (pos & 7)) & ~uint64_t(0xFF)) | kMarker; };
+    auto used = [](uint64_t bits) { return size_t(__builtin_ctzll(bits)) - 7; };
+    auto take = [this](uint64_t& bits, uint8_t*& out) {
+      const uint64_t entry = multi_[bits >> (64 - kTableBits)];
+      StoreLE64(out, entry >> 8);
+      out += entry >> 56;
+      bits <<= entry & 63;
+    };
+    while (p0 < lastBit && p1 < lastBit && p2 < lastBit && p0 + kGroupBits < step.bounds[0] &&
+           p1 + kGroupBits < step.bounds[1] &&
+           size_t(o0 - step.starts[0]) + size_t(o1 - step.starts[1]) + size_t(o2 - step.starts[2]) < step.room) {
+      uint64_t b0 = load(p0), b1 = load(p1), b2 = load(p2);
+      for (unsigned i = 0; i < kLookupsPerRefill; ++i) {
+        take(b0, o0);
+        take(b1, o1);
+        take(b2, o2);
+      }
+      p0 += used(b0);
+      p1 += used(b1);
+      p2 += used(b2);
+      if (!(WalkLong(p0, o0) && WalkLong(p1, o1) && WalkLong(p2, o2))) break;
+    }
+    step.cursors[0] = CursorAt(p0);
+    step.cursors[1] = CursorAt(p1);
+    step.cursors[2] = CursorAt(p2);
+    step.outs[0] = o0;
+    step.outs[1] = o1;
+    step.outs[2] = o2;
+  }
+
+  void LockstepPlain(TLockstep& step) const { Lockstep(step); }
+#if ZORBIN_HUFFMAN_BMI2
+  // Shifts by a count in any register: no copy of each entry into one
+  // register per shift.
+  __attribute__((target("bmi2"))) void LockstepBmi2(TLockstep& step) const { Lockstep(step); }
+#endif
+
+  // The chains of the block whose output is [dest, end), from pos_; returns
+  // where the joined output stops, pos_ there. The caller decodes the rest.
+  uint8_t* DecodeChains(uint8_t* dest, uint8_t* const end) {
+    const size_t length = size_t(end - dest);
+    if (!CanLoadAt(pos_)) return dest;
+    TCursor first = CursorAt(pos_);
+    TChain chains[kChains - 1];
+    for (size_t k = 1; k < kChains; ++k) {
+      TChain& chain = chains[k - 1];
+      std::vector<uint8_t>& side = sides_[k - 1];
+      side.resize(length + 8);
+      chain.start = chain.out = side.data();
+      size_t pos = pos_ + size_t(double(length) * double(k) / double(kChains) * expectedBits_);
+      chain.bounds[0] = pos;
+      for (size_t i = 1; i <= kSyncCodes; ++i) {
+        if (!WalkAt(pos, *chain.out++)) return dest;
+        chain.bounds[i] = pos;
+      }
+      if (!CanLoadAt(pos)) return dest;
+      chain.cursor = CursorAt(pos);
+    }
+    TLockstep step{{first, chains[0].cursor, chains[1].cursor},
+                   {dest, chains[0].out, chains[1].out},
+                   {dest, chains[0].start, chains[1].start},
+                   {chains[0].bounds[0], chains[1].bounds[0]},
+                   length - kChains * kGroupBytes};
+#if ZORBIN_HUFFMAN_BMI2
+    if (HasBitManipulation())
+      LockstepBmi2(step);
+    else
+#endif
+      LockstepPlain(step);
+    first = step.cursors[0];
+    for (size_t k = 1; k < kChains; ++k) {
+      chains[k - 1].cursor = step.cursors[k];
+      chains[k - 1].out = step.outs[k];
+    }
+    uint8_t* out = step.outs[0];
+    // Joins: the output so far goes on from where it meets the next chain.
+    pos_ = PositionOf(first);
+    dest = out;
+    for (TChain& chain : chains) {
+      for (;;) {
+        dest = DecodeFast<true>(dest, end, chain.bounds[0]);
+        // Stopped by a code longer than the table's prefix, or near the chain.
+        if (size_t(end - dest) < kGroupBytes || pos_ + kGroupBits > chain.bounds[0] || !CanLoadAt(pos_ + 64)) break;
+        *dest++ = WalkCode();
+      }
+      size_t i = 0;
+      bool met = false;
+      while (dest < end) {
+        while (i <= kSyncCodes && chain.bounds[i] < pos_) ++i;
+        if (i > kSyncCodes) break;
+        if (chain.bounds[i] == pos_) {
+          met = true;
+          break;
+        }
+        *dest++ = WalkCode();
+      }
+      const size_t taken = size_t(chain.out - chain.start);
+      if (!met || taken - i > size_t(end - dest)) break;
+      std::memcpy(dest, chain.start + i, taken - i);
+      dest += taken - i;
+      pos_ = PositionOf(chain.cursor);
+    }
     return dest;
   }
 
@@ -239,6 +461,8 @@ class TBlockDecoder {
   size_t pos_ = 0;  // the next bit to read
   TNodeTable nodes_;
   size_t used_ = 0;
+  double expectedBits_ = 0;
+  std::array<std::vector<uint8_t>, kChains - 1> sides_;
   std::array<uint32_t, kTableSize> single_;
   std::array<uint64_t, kTableSize> multi_;
 };
