@@ -57,13 +57,13 @@ constexpr size_t kGroupBytes = size_t(kLookupsPerRefill) * kEntrySymbols;
 // by side (one table lookup waits for the one before it, so a single chain
 // leaves the processor idle). Chain k starts k / kChains of the way into the
 // block's bits, as far as the code lengths let that be guessed, which is
-// most likely inside a code; but codes fall back into step within a few, so
-// the bit positions after its first kSyncCodes codes are kept, and the chain
-// before it, decoding on, meets one of them: from there on both read the
-// same codes. A chain that is not met is dropped and its bytes decoded again.
+// most likely inside a code; but codes fall back into step after some, so
+// the chain keeps the bit positions it passes, and the chain before it,
+// decoding on code by code, reaches one of them: from there on both read the
+// same codes. A chain that is not reached is dropped and its bytes decoded
+// again.
 constexpr size_t kChainsFrom = 4096;
-constexpr size_t kChains = 3;
-constexpr size_t kSyncCodes = 32;
+constexpr size_t kChains = 4;
 
 [[noreturn]] void RaiseTruncated() { throw ECompressionError("Huffman data ends early"); }
 
@@ -307,8 +307,12 @@ class TBlockDecoder {
 
   // Walks the code at pos where it is longer than the table's prefix; false
   // where the data ends too soon for that or for the next load of bits.
+  bool LongCodeAt(size_t pos) const {
+    return (multi_[LoadBE64(data_ + (pos >> 3)) << (pos & 7) >> (64 - kTableBits)] >> 56) == 0;
+  }
+
   bool WalkLong(size_t& pos, uint8_t*& dest) const {
-    if (multi_[LoadBE64(data_ + (pos >> 3)) << (pos & 7) >> (64 - kTableBits)] >> 56) return true;
+    if (!LongCodeAt(pos)) return true;
     size_t after = pos;
     if (!WalkAt(after, *dest) || !CanLoadAt(after)) return false;
     ++dest;
@@ -316,68 +320,113 @@ class TBlockDecoder {
     return true;
   }
 
-  // A chain after the first: its bytes, the bit positions after each of its
-  // first codes (bounds[0] where it starts) and where it reads.
-  struct TChain {
-    uint8_t* start;
-    uint8_t* out;
-    std::array<size_t, kSyncCodes + 1> bounds;
-    TCursor cursor;
+  // A place that a chain after the first passed at the start of a group of
+  // lookups: its bit position and how many bytes the chain had made before
+  // it. Any such place that the chain before reaches too is where their
+  // codes are in step.
+  struct TMark {
+    size_t bit;
+    size_t made;
   };
 
   // The chains side by side: their cursors and outputs, where each output
-  // starts, where the chains after the first start reading, and how much
-  // all may write together.
-  static_assert(kChains == 3);
+  // starts, where the chains after the first start reading, their marks, and
+  // how much all may write together.
   struct TLockstep {
     TCursor cursors[kChains];
     uint8_t* outs[kChains];
     uint8_t* starts[kChains];
-    size_t bounds[kChains - 1];
+    size_t bounds[kChains];  // bounds[k]: where chain k + 1 starts
+    TMark* marks[kChains];
+    size_t markCounts[kChains];
+    size_t markRoom;
     size_t room;
   };
 
   // Until a chain comes near where the next one starts, a refill would read
-  // past the data or the output could reach the room. Each chain is kept as
-  // three plain locals (bit position, bits ahead, output), which stay in
-  // registers. Before each group of lookups the bits ahead are loaded from
-  // the position: 56 of them, then a marker bit, so that after the group the
-  // marker's place tells how many were used and the lookups themselves need
-  // not count.
+  // past the data, the output could reach the room or the marks theirs. Each
+  // chain is kept in plain locals (bit position, bits ahead, output, the
+  // entry not yet written), which stay in registers. Before each group of
+  // lookups the bits ahead are loaded from the position: 56 of them, then a
+  // marker bit, so that after the group the marker's place tells how many
+  // were used and the lookups themselves need not count. Each entry is
+  // written one lookup late: where a write goes then depends on entries
+  // found long before, and the next lookups need not wait to learn that it
+  // is not theirs.
   __attribute__((always_inline)) inline void Lockstep(TLockstep& step) const {
-    size_t p0 = PositionOf(step.cursors[0]), p1 = PositionOf(step.cursors[1]), p2 = PositionOf(step.cursors[2]);
-    uint8_t *o0 = step.outs[0], *o1 = step.outs[1], *o2 = step.outs[2];
+    size_t pos[kChains];
+    uint64_t bits[kChains];
+    uint8_t* out[kChains];
+    uint64_t pending[kChains];
+    for (size_t k = 0; k < kChains; ++k) {
+      pos[k] = PositionOf(step.cursors[k]);
+      out[k] = step.outs[k];
+      pending[k] = 0;
+    }
     const size_t lastBit = (size_ - 8) * 8;  // CanLoadAt below it
     const uint8_t* const data = data_;
     constexpr uint64_t kMarker = 0x80;
-    auto load = [data](size_t pos) { return ((LoadBE64(data + (pos >> 3)) << (pos & 7)) & ~uint64_t(0xFF)) | kMarker; };
-    auto used = [](uint64_t bits) { return size_t(__builtin_ctzll(bits)) - 7; };
-    auto take = [this](uint64_t& bits, uint8_t*& out) {
-      const uint64_t entry = multi_[bits >> (64 - kTableBits)];
-      StoreLE64(out, entry >> 8);
-      out += entry >> 56;
-      bits <<= entry & 63;
-    };
-    while (p0 < lastBit && p1 < lastBit && p2 < lastBit && p0 + kGroupBits < step.bounds[0] &&
-           p1 + kGroupBits < step.bounds[1] &&
-           size_t(o0 - step.starts[0]) + size_t(o1 - step.starts[1]) + size_t(o2 - step.starts[2]) < step.room) {
-      uint64_t b0 = load(p0), b1 = load(p1), b2 = load(p2);
-      for (unsigned i = 0; i < kLookupsPerRefill; ++i) {
-        take(b0, o0);
-        take(b1, o1);
-        take(b2, o2);
+    // How many groups every chain can still run before one could come near
+    // the next chain, a load could pass the data's end, the output could
+    // reach the room or the marks theirs; a group reads at most kGroupBits
+    // bits and makes at most kGroupBytes bytes a chain.
+    auto groupsLeft = [&] {
+      size_t groups = step.markRoom;
+      size_t written = 0;
+      for (size_t k = 0; k < kChains; ++k) {
+        const size_t limit = std::min(lastBit, step.bounds[k] - std::min(step.bounds[k], kGroupBits));
+        if (pos[k] >= limit) return size_t(0);
+        groups = std::min({groups, (limit - pos[k]) / kGroupBits, step.markRoom - step.markCounts[k]});
+        written += size_t(out[k] - step.starts[k]) + size_t(pending[k] >> 56);
       }
-      p0 += used(b0);
-      p1 += used(b1);
-      p2 += used(b2);
-      if (!(WalkLong(p0, o0) && WalkLong(p1, o1) && WalkLong(p2, o2))) break;
+      if (written >= step.room) return size_t(0);
+      return std::min(groups, (step.room - written) / (kChains * kGroupBytes));
+    };
+    auto flush = [&](size_t k) {
+      StoreLE64(out[k], pending[k] >> 8);
+      out[k] += pending[k] >> 56;
+      pending[k] = 0;
+    };
+    for (size_t groups = groupsLeft(); groups > 0; groups = groupsLeft()) {
+      bool stalled = false;
+      for (; groups > 0 && !stalled; --groups) {
+        for (size_t k = 1; k < kChains; ++k)
+          step.marks[k][step.markCounts[k]++] = {pos[k], size_t(out[k] - step.starts[k]) + size_t(pending[k] >> 56)};
+#pragma GCC unroll 8
+        for (size_t k = 0; k < kChains; ++k)
+          bits[k] = ((LoadBE64(data + (pos[k] >> 3)) << (pos[k] & 7)) & ~uint64_t(0xFF)) | kMarker;
+#pragma GCC unroll 8
+        for (unsigned i = 0; i < kLookupsPerRefill; ++i) {
+#pragma GCC unroll 8
+          for (size_t k = 0; k < kChains; ++k) {
+            const uint64_t entry = multi_[bits[k] >> (64 - kTableBits)];
+            StoreLE64(out[k], pending[k] >> 8);
+            out[k] += pending[k] >> 56;
+            pending[k] = entry;
+            bits[k] <<= entry & 63;
+          }
+        }
+#pragma GCC unroll 8
+        for (size_t k = 0; k < kChains; ++k) {
+          pos[k] += size_t(__builtin_ctzll(bits[k])) - 7;
+          // A code longer than the table's prefix has a zero entry, which
+          // leaves the chain where it is to the group's end.
+          stalled |= pending[k] == 0;
+        }
+      }
+      if (!stalled) continue;
+      bool walked = true;
+      for (size_t k = 0; k < kChains && walked; ++k) {
+        if (pending[k] != 0) continue;
+        walked = WalkLong(pos[k], out[k]);
+      }
+      if (!walked) break;
     }
-    step.cursors[0] = CursorAt(p0);
-    step.cursors[1] = CursorAt(p1);
-    step.cursors[2] = CursorAt(p2);
-    step.outs[0] = o0;
-    step.outs[1] = o1;
-    step.outs[2] = o2;
+    for (size_t k = 0; k < kChains; ++k) {
+      flush(k);
+      step.cursors[k] = CursorAt(pos[k]);
+      step.outs[k] = out[k];
+    }
   }
 
   void LockstepPlain(TLockstep& step) const { Lockstep(step); }
@@ -387,70 +436,97 @@ class TBlockDecoder {
   __attribute__((target("bmi2"))) void LockstepBmi2(TLockstep& step) const { Lockstep(step); }
 #endif
 
+  // One code from pos_ through the table of first codes where it can.
+  uint8_t NextCode() {
+    if (CanLoadAt(pos_)) {
+      const uint32_t entry = single_[(LoadBE64(data_ + (pos_ >> 3)) << (pos_ & 7)) >> (64 - kTableBits)];
+      if (entry & kLeafFlag) {
+        pos_ += (entry >> 8) & 0xFF;
+        return uint8_t(entry);
+      }
+    }
+    return WalkCode();
+  }
+
   // The chains of the block whose output is [dest, end), from pos_; returns
   // where the joined output stops, pos_ there. The caller decodes the rest.
   uint8_t* DecodeChains(uint8_t* dest, uint8_t* const end) {
+    // The bytes and marks of the chains after the first, kept between calls
+    // so that every block does not take fresh memory.
+    struct TChainBuffers {
+      std::vector<uint8_t> bytes;
+      std::vector<TMark> marks;
+    };
+    thread_local std::array<TChainBuffers, kChains - 1> buffers;
     const size_t length = size_t(end - dest);
     if (!CanLoadAt(pos_)) return dest;
-    TCursor first = CursorAt(pos_);
-    TChain chains[kChains - 1];
+    TLockstep step;
+    step.cursors[0] = CursorAt(pos_);
+    step.outs[0] = step.starts[0] = dest;
+    step.marks[0] = nullptr;
+    step.markCounts[0] = 0;
+    step.markRoom = length / 4 + 1;
+    step.room = length - kChains * (kGroupBytes + kEntrySymbols);  // a last group and an entry not yet written
     for (size_t k = 1; k < kChains; ++k) {
-      TChain& chain = chains[k - 1];
-      std::vector<uint8_t>& side = sides_[k - 1];
-      side.resize(length + 8);
-      chain.start = chain.out = side.data();
-      size_t pos = pos_ + size_t(double(length) * double(k) / double(kChains) * expectedBits_);
-      chain.bounds[0] = pos;
-      for (size_t i = 1; i <= kSyncCodes; ++i) {
-        if (!WalkAt(pos, *chain.out++)) return dest;
-        chain.bounds[i] = pos;
-      }
-      if (!CanLoadAt(pos)) return dest;
-      chain.cursor = CursorAt(pos);
+      const size_t start = pos_ + size_t(double(length) * double(k) / double(kChains) * expectedBits_);
+      if (!CanLoadAt(start)) return dest;
+      TChainBuffers& buffer = buffers[k - 1];
+      if (buffer.bytes.size() < length + 8) buffer.bytes.resize(length + 8);
+      if (buffer.marks.size() < step.markRoom) buffer.marks.resize(step.markRoom);
+      step.cursors[k] = CursorAt(start);
+      step.outs[k] = step.starts[k] = buffer.bytes.data();
+      step.bounds[k - 1] = start;
+      step.marks[k] = buffer.marks.data();
+      step.markCounts[k] = 0;
     }
-    TLockstep step{{first, chains[0].cursor, chains[1].cursor},
-                   {dest, chains[0].out, chains[1].out},
-                   {dest, chains[0].start, chains[1].start},
-                   {chains[0].bounds[0], chains[1].bounds[0]},
-                   length - kChains * kGroupBytes};
+    step.bounds[kChains - 1] = SIZE_MAX;
 #if ZORBIN_HUFFMAN_BMI2
     if (HasBitManipulation())
       LockstepBmi2(step);
     else
 #endif
       LockstepPlain(step);
-    first = step.cursors[0];
-    for (size_t k = 1; k < kChains; ++k) {
-      chains[k - 1].cursor = step.cursors[k];
-      chains[k - 1].out = step.outs[k];
-    }
-    uint8_t* out = step.outs[0];
     // Joins: the output so far goes on from where it meets the next chain.
-    pos_ = PositionOf(first);
-    dest = out;
-    for (TChain& chain : chains) {
+    pos_ = PositionOf(step.cursors[0]);
+    dest = step.outs[0];
+    for (size_t k = 1; k < kChains; ++k) {
+      const TMark* const marks = step.marks[k];
+      const size_t count = step.markCounts[k];
+      if (count == 0) break;
       for (;;) {
-        dest = DecodeFast<true>(dest, end, chain.bounds[0]);
+        dest = DecodeFast<true>(dest, end, marks[0].bit);
         // Stopped by a code longer than the table's prefix, or near the chain.
-        if (size_t(end - dest) < kGroupBytes || pos_ + kGroupBits > chain.bounds[0] || !CanLoadAt(pos_ + 64)) break;
+        if (size_t(end - dest) < kGroupBytes || pos_ + kGroupBits > marks[0].bit || !CanLoadAt(pos_ + 64)) break;
         *dest++ = WalkCode();
       }
-      size_t i = 0;
+      size_t j = 0;
       bool met = false;
       while (dest < end) {
-        while (i <= kSyncCodes && chain.bounds[i] < pos_) ++i;
-        if (i > kSyncCodes) break;
-        if (chain.bounds[i] == pos_) {
+        while (j < count && marks[j].bit < pos_) ++j;
+        if (j == count) break;
+        if (marks[j].bit == pos_) {
           met = true;
           break;
         }
-        *dest++ = WalkCode();
+        *dest++ = NextCode();
       }
-      const size_t taken = size_t(chain.out - chain.start);
-      if (!met || taken - i > size_t(end - dest)) break;
-      std::memcpy(dest, chain.start + i, taken - i);
-      dest += taken - i;
-      pos_ = PositionOf(chain.cursor);
+      if (!met) break;
+      const size_t made = size_t(step.outs[k] - step.starts[k]);
+      const size_t left = size_t(end - dest);
+      if (made - marks[j].made <= left) {
+        std::memcpy(dest, step.starts[k] + marks[j].made, made - marks[j].made);
+        dest += made - marks[j].made;
+        pos_ = PositionOf(step.cursors[k]);
+        continue;
+      }
+      // The block ends inside this chain: its bytes up to the last mark
+      // before the end; the caller decodes the few after it.
+      size_t last = j;
+      while (last + 1 < count && marks[last + 1].made - marks[j].made <= left) ++last;
+      std::memcpy(dest, step.starts[k] + marks[j].made, marks[last].made - marks[j].made);
+      dest += marks[last].made - marks[j].made;
+      pos_ = marks[last].bit;
+      break;
     }
     return dest;
   }
@@ -462,7 +538,6 @@ class TBlockDecoder {
   TNodeTable nodes_;
   size_t used_ = 0;
   double expectedBits_ = 0;
-  std::array<std::vector<uint8_t>, kChains - 1> sides_;
   std::array<uint32_t, kTableSize> single_;
   std::array<uint64_t, kTableSize> multi_;
 };
