@@ -21,8 +21,13 @@ inline constexpr size_t kInflatePieceSize = 32768;
 // kMaxDecodedSize; destination may then hold part of the output.
 void InflateStream(TStream& source, TStream& destination);
 
-// The same over bytes in memory.
+// The same over bytes in memory, with the same checks (header, the deflate
+// data, the Adler-32 of the output).
 std::vector<uint8_t> InflateBytes(const uint8_t* data, size_t size);
+
+// The Adler-32 checksum of RFC 1950 over size bytes, going on from adler
+// (1 for a fresh sum).
+uint32_t Adler32(const uint8_t* data, size_t size, uint32_t adler = 1);
 
 // A complete zlib stream of data at level 0-9 (or -1, zlib's default).
 std::vector<uint8_t> DeflateBytes(const std::vector<uint8_t>& data, int level);

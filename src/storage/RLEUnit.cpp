@@ -121,10 +121,10 @@ TTokenScan ScanTokens(const uint8_t* data, size_t size, size_t limit, bool seven
   return scan;
 }
 
-// Writes every byte of a run or a literal as whole 32-byte stores: the
+// Writes every byte of a run or a literal as whole 16-byte stores: the
 // output has kSlack bytes of room past its end, and literals are read the
 // same way where the data has that much left.
-constexpr size_t kChunk = 32;
+constexpr size_t kChunk = 16;
 constexpr size_t kSlack = 128;
 
 inline void FillChunks(uint8_t* dest, uint8_t value, size_t count) {

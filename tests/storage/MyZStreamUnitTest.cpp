@@ -5,6 +5,7 @@
 #include "util/QXToolbox.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 namespace zorbin {
 namespace {
@@ -64,6 +65,51 @@ TEST(MyZStreamUnit, CorruptOrTruncatedDataRaises) {
     TMemoryStream source(bad);
     TMemoryStream destination;
     EXPECT_THROW(InflateStream(source, destination), ECompressionError);
+  }
+}
+
+TEST(MyZStreamUnit, AdlerSumMatchesZlibAtEveryRunAndTailLength) {
+  const Bytes data = Noise(70000, 4);
+  for (size_t n : {size_t(0), size_t(1), size_t(15), size_t(16), size_t(17), size_t(5551), size_t(5552), size_t(5553),
+                   size_t(5568), size_t(70000)}) {
+    EXPECT_EQ(Adler32(data.data(), n), adler32(1, data.data(), uInt(n))) << n;
+    EXPECT_EQ(Adler32(data.data(), n, 0xFFF0FFF0u), adler32(0xFFF0FFF0u, data.data(), uInt(n))) << n;
+  }
+  const Bytes ones(100000, 0xFF);  // the largest sums
+  EXPECT_EQ(Adler32(ones.data(), ones.size()), adler32(1, ones.data(), uInt(ones.size())));
+}
+
+// Bytes in memory are inflated without zlib's own header and checksum
+// reading: the same streams fail the same way as through the stream path.
+TEST(MyZStreamUnit, InMemoryInflatingRefusesWhatZlibRefuses) {
+  const Bytes z = DeflateBytes(Noise(3000, 5), 9);
+  auto header = [&](uint8_t method, uint8_t flags) {
+    Bytes out = z;
+    out[0] = method;
+    out[1] = uint8_t(flags + (31 - (method << 8 | flags) % 31) % 31);  // a valid check
+    return out;
+  };
+  Bytes badCheck = z;
+  badCheck[1] ^= 0x01;
+  Bytes badSum = z;
+  badSum[badSum.size() - 3] ^= 0x40;
+  for (const Bytes& bad :
+       {badCheck, header(0x77, 0), header(0x88, 0), header(0x78, 0x20), badSum, Bytes(z.begin(), z.begin() + 1)}) {
+    std::string memory, stream;
+    try {
+      InflateBytes(bad.data(), bad.size());
+    } catch (const ECompressionError& e) {
+      memory = e.what();
+    }
+    try {
+      TMemoryStream source(bad);
+      TMemoryStream destination;
+      InflateStream(source, destination);
+    } catch (const ECompressionError& e) {
+      stream = e.what();
+    }
+    EXPECT_FALSE(memory.empty());
+    EXPECT_EQ(memory, stream);
   }
 }
 
