@@ -13,15 +13,17 @@
 #define ZORBIN_MTF_WIDE 0
 #endif
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <vector>
 
 namespace zorbin {
 
 #if ZORBIN_MTF_WIDE
 namespace {
 
-#define ZORBIN_WIDE __attribute__((target("avx512f,avx512bw,avx512vbmi")))
+#define ZORBIN_WIDE __attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vbmi2")))
 
 bool HasWidePermutes() {
   static const bool has =
@@ -99,13 +101,25 @@ ZORBIN_WIDE inline __attribute__((always_inline)) uint8_t Step(TWideTable& t, un
   return uint8_t(_mm_cvtsi128_si32(_mm512_castsi512_si128(value)));
 }
 
-// How many of the bytes are ranks of 64 or more.
-ZORBIN_WIDE size_t CountDeep(const uint8_t* p, const uint8_t* const end) {
+// How many of the bytes are ranks of 64 or more, and how many are zeros.
+struct TRankCounts {
+  size_t deep = 0;
+  size_t zeros = 0;
+};
+
+ZORBIN_WIDE TRankCounts CountRanks(const uint8_t* p, const uint8_t* const end) {
   const __m512i deep = _mm512_set1_epi8(64);
-  size_t count = 0;
-  for (; end - p >= 64; p += 64) count += size_t(__builtin_popcountll(_mm512_cmpge_epu8_mask(Load(p), deep)));
-  for (; p < end; ++p) count += *p >= 64;
-  return count;
+  TRankCounts counts;
+  for (; end - p >= 64; p += 64) {
+    const __m512i ranks = Load(p);
+    counts.deep += size_t(__builtin_popcountll(_mm512_cmpge_epu8_mask(ranks, deep)));
+    counts.zeros += size_t(__builtin_popcountll(_mm512_testn_epi8_mask(ranks, ranks)));
+  }
+  for (; p < end; ++p) {
+    counts.deep += *p >= 64;
+    counts.zeros += *p == 0;
+  }
+  return counts;
 }
 
 // Rank r of table for every byte r of ranks.
@@ -133,47 +147,105 @@ ZORBIN_WIDE TWideTable Compose(const TWideTable& start, const TWideTable& ranks)
   return {{Load(bytes), Load(bytes + 64), Load(bytes + 128), Load(bytes + 192)}};
 }
 
-// Eight symbols; eight zeros leave the table as it is and take one store:
-// runs of them are common in pictures.
-ZORBIN_WIDE inline __attribute__((always_inline)) void StepEight(TWideTable& t, uint8_t* p) {
-  uint64_t word;
-  std::memcpy(&word, p, 8);
-  if (word == 0) {
-    word = uint8_t(_mm_cvtsi128_si32(_mm512_castsi512_si128(t.part[0]))) * 0x0101010101010101u;
-    std::memcpy(p, &word, 8);
-    return;
-  }
-  for (int i = 0; i < 8; ++i) p[i] = Step(t, p[i]);
-}
-
 ZORBIN_WIDE void DecodeOnePiece(uint8_t* p, uint8_t* const end) {
   TWideTable t = StartingTable();
-  for (; end - p >= 8; p += 8) StepEight(t, p);
   for (; p < end; ++p) *p = Step(t, *p);
 }
 
-// kPieces pieces, eight symbols of each in turn, so that the permutes of one
-// wait out their latency under those of the others.
+// kPieces pieces side by side, one symbol of each in turn, so that the
+// permutes of one wait out their latency under those of the others.
 ZORBIN_WIDE void DecodePieces(uint8_t* data, size_t size) {
   static_assert(kPieces == 3);
-  const size_t length = size / kPieces / 8 * 8;
+  const size_t length = size / kPieces;
   TWideTable a = StartingTable();
   TWideTable b = a;
   TWideTable c = a;
   uint8_t* const pa = data;
   uint8_t* const pb = data + length;
   uint8_t* const pc = data + 2 * length;
-  for (size_t i = 0; i < length; i += 8) {
-    StepEight(a, pa + i);
-    StepEight(b, pb + i);
-    StepEight(c, pc + i);
+  for (size_t i = 0; i < length; ++i) {
+    pa[i] = Step(a, pa[i]);
+    pb[i] = Step(b, pb[i]);
+    pc[i] = Step(c, pc[i]);
   }
   uint8_t* const end = data + size;
-  uint8_t* p = pc + length;
-  for (; end - p >= 8; p += 8) StepEight(c, p);
-  for (; p < end; ++p) *p = Step(c, *p);
+  for (uint8_t* p = pc + length; p < end; ++p) *p = Step(c, *p);
   LookUp(pb, pc, a);
   LookUp(pc, end, Compose(a, b));
+}
+
+// Deep ranks take a branch that pieces side by side would mispredict
+// together: data full of them goes as one piece.
+ZORBIN_WIDE void DecodeRanks(uint8_t* data, size_t size, size_t deep) {
+  if (size >= kPiecesFrom && deep * 8 < size)
+    DecodePieces(data, size);
+  else
+    DecodeOnePiece(data, data + size);
+}
+
+// Rank 0 gives the value given last and leaves the table as it is, so
+// where zeros are common only the other ranks go through the table: they are
+// gathered, decoded (in pieces or not), and spread back, each zero taking the
+// value before it.
+
+// The bytes other than zero of [p, end), in order, to out (which has room for
+// all and 64 bytes more); returns how many.
+ZORBIN_WIDE size_t GatherRanks(const uint8_t* p, const uint8_t* const end, uint8_t* out) {
+  uint8_t* const start = out;
+  for (; end - p >= 64; p += 64) {
+    const __m512i ranks = Load(p);
+    const __mmask64 taken = _mm512_test_epi8_mask(ranks, ranks);
+    _mm512_storeu_si512(out, _mm512_maskz_compress_epi8(taken, ranks));
+    out += __builtin_popcountll(taken);
+  }
+  for (; p < end; ++p)
+    if (*p) *out++ = *p;
+  return size_t(out - start);
+}
+
+// For SpreadValues: lane i of shifts[k] is i - 2^k, or 64 (a zero lane of
+// the second register) where that is below 0.
+struct TSpreadShifts {
+  alignas(64) uint8_t lanes[6][64];
+  alignas(64) uint8_t fromLane[64];  // 64 + i
+  TSpreadShifts() {
+    for (int k = 0; k < 6; ++k)
+      for (int i = 0; i < 64; ++i) lanes[k][i] = uint8_t(i >= (1 << k) ? i - (1 << k) : 64);
+    for (int i = 0; i < 64; ++i) fromLane[i] = uint8_t(64 + i);
+  }
+};
+const TSpreadShifts kSpreadShifts;
+
+// One group of up to 64 bytes of SpreadValues: lane i of `from` becomes
+// 64 + the last lane up to i that holds a rank other than zero, or 0 where
+// there is none, by doubling shifts and maximums; one two-register permute
+// then takes the value from there or the last value of the group before.
+ZORBIN_WIDE inline void SpreadGroup(uint8_t* p, __mmask64 lanes, __mmask64 taken, const uint8_t*& values,
+                                    __m512i& before) {
+  __m512i from = _mm512_maskz_mov_epi8(taken, Load(kSpreadShifts.fromLane));
+  for (int k = 0; k < 6; ++k)
+    from = _mm512_max_epu8(from, _mm512_permutex2var_epi8(from, Load(kSpreadShifts.lanes[k]), _mm512_setzero_si512()));
+  const __m512i fresh = _mm512_maskz_expand_epi8(taken, Load(values));
+  values += __builtin_popcountll(taken);
+  const __m512i out = _mm512_permutex2var_epi8(before, from, fresh);
+  _mm512_mask_storeu_epi8(p, lanes, out);
+  before = _mm512_permutexvar_epi8(_mm512_set1_epi8(63), out);
+}
+
+// Writes over [p, end) the values: where p holds a rank other than zero the
+// next of values, where it holds zero the value before it (`last` at the
+// start). values has 64 bytes of room past its end.
+ZORBIN_WIDE void SpreadValues(uint8_t* p, uint8_t* const end, const uint8_t* values, uint8_t last) {
+  __m512i before = _mm512_set1_epi8(char(last));
+  for (; end - p >= 64; p += 64) {
+    const __m512i ranks = Load(p);
+    SpreadGroup(p, ~__mmask64(0), _mm512_test_epi8_mask(ranks, ranks), values, before);
+  }
+  if (p < end) {
+    const __mmask64 lanes = _cvtu64_mask64((uint64_t(1) << (end - p)) - 1);
+    const __m512i ranks = _mm512_maskz_loadu_epi8(lanes, p);
+    SpreadGroup(p, lanes, _mm512_test_epi8_mask(ranks, ranks), values, before);
+  }
 }
 
 }  // namespace
@@ -182,12 +254,19 @@ ZORBIN_WIDE void DecodePieces(uint8_t* data, size_t size) {
 bool MTFDecodeWideInPlace(std::vector<uint8_t>& data) {
 #if ZORBIN_MTF_WIDE
   if (!HasWidePermutes()) return false;
-  // Deep ranks take a branch that pieces side by side would mispredict
-  // together: data full of them goes as one piece.
-  if (data.size() >= kPiecesFrom && CountDeep(data.data(), data.data() + data.size()) * 8 < data.size())
-    DecodePieces(data.data(), data.size());
-  else
-    DecodeOnePiece(data.data(), data.data() + data.size());
+  uint8_t* const p = data.data();
+  const size_t size = data.size();
+  const TRankCounts counts = CountRanks(p, p + size);
+  if (counts.zeros * 4 < size) {
+    DecodeRanks(p, size, counts.deep);
+    return true;
+  }
+  thread_local std::vector<uint8_t> gathered;
+  if (gathered.size() < size - counts.zeros + 64) gathered.resize(size - counts.zeros + 64);
+  const size_t ranks = GatherRanks(p, p + size, gathered.data());
+  DecodeRanks(gathered.data(), ranks, counts.deep);
+  // The table starts as 0 ... 255: a zero before any other rank gives 0.
+  SpreadValues(p, p + size, gathered.data(), 0);
   return true;
 #else
   (void)data;

@@ -1,6 +1,8 @@
 // CodingUnitTest: the delta, move-to-front and interleave stages of compressed chunks, both ways.
 #include "storage/CodingUnit.h"
 
+#include <algorithm>
+
 #include "util/QXToolbox.h"
 
 #include <gtest/gtest.h>
@@ -97,20 +99,31 @@ TEST(CodingUnit, MoveToFrontMatchesTheTableShiftOverEveryValueRange) {
 }
 
 // Long inputs are decoded in pieces where deep ranks are rare and as one
-// piece where they are not: sizes around the smallest cut into pieces, rates
-// of deep ranks on both sides of the choice.
+// piece where they are not, and where zeros are common the other ranks are
+// decoded apart: sizes around the smallest cut into pieces, rates of deep
+// ranks and of zeros (single and in runs) on both sides of each choice.
 TEST(CodingUnit, MoveToFrontOfLongDataMatchesThePortableDecoder) {
   RandSeed(8);
   for (size_t n : {size_t(4095), size_t(4096), size_t(4097), size_t(4098), size_t(70001)})
-    for (int deepPercent : {0, 5, 12, 13, 60}) {
-      Bytes data(n);
-      for (uint8_t& b : data)
-        b = Random(100) < deepPercent ? uint8_t(64 + Random(192)) : Random(4) == 0 ? 0 : uint8_t(Random(64));
-      Bytes portable = data;
-      MTFDecodePortableInPlace(portable);
-      MTFDecodeInPlace(data);
-      EXPECT_EQ(data, portable) << n << " " << deepPercent;
-    }
+    for (int deepPercent : {0, 5, 12, 13, 60})
+      for (int zeroPercent : {0, 24, 26, 70}) {
+        Bytes data(n);
+        for (size_t i = 0; i < n; ++i) {
+          const int r = Random(100);
+          data[i] = r < zeroPercent             ? 0
+                    : Random(100) < deepPercent ? uint8_t(64 + Random(192))
+                                                : uint8_t(1 + Random(63));
+          if (r < zeroPercent && Random(8) == 0) {  // a run of zeros
+            const size_t run = std::min(n - i, size_t(Random(100)));
+            std::fill_n(data.begin() + std::ptrdiff_t(i), run, 0);
+            i += run > 0 ? run - 1 : 0;
+          }
+        }
+        Bytes portable = data;
+        MTFDecodePortableInPlace(portable);
+        MTFDecodeInPlace(data);
+        EXPECT_EQ(data, portable) << n << " " << deepPercent << " " << zeroPercent;
+      }
 }
 
 TEST(CodingUnit, InterleaveRestoreOfEveryLengthAroundTheStride) {
