@@ -23,7 +23,7 @@ namespace zorbin {
 #if ZORBIN_MTF_WIDE
 namespace {
 
-#define ZORBIN_WIDE __attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vbmi2")))
+#define ZORBIN_WIDE __attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vbmi2,bmi2")))
 
 bool HasWidePermutes() {
   static const bool has =
@@ -104,19 +104,23 @@ ZORBIN_WIDE inline __attribute__((always_inline)) uint8_t Step(TWideTable& t, un
 // How many of the bytes are ranks of 64 or more, and how many are zeros.
 struct TRankCounts {
   size_t deep = 0;
+  size_t beyondSixteen = 0;  // ranks of 16 or more, the deep ones among them
   size_t zeros = 0;
 };
 
 ZORBIN_WIDE TRankCounts CountRanks(const uint8_t* p, const uint8_t* const end) {
   const __m512i deep = _mm512_set1_epi8(64);
+  const __m512i sixteen = _mm512_set1_epi8(16);
   TRankCounts counts;
   for (; end - p >= 64; p += 64) {
     const __m512i ranks = Load(p);
     counts.deep += size_t(__builtin_popcountll(_mm512_cmpge_epu8_mask(ranks, deep)));
+    counts.beyondSixteen += size_t(__builtin_popcountll(_mm512_cmpge_epu8_mask(ranks, sixteen)));
     counts.zeros += size_t(__builtin_popcountll(_mm512_testn_epi8_mask(ranks, ranks)));
   }
   for (; p < end; ++p) {
     counts.deep += *p >= 64;
+    counts.beyondSixteen += *p >= 16;
     counts.zeros += *p == 0;
   }
   return counts;
@@ -128,6 +132,12 @@ ZORBIN_WIDE inline __m512i Look(const TWideTable& table, __m512i ranks) {
   const __m512i high = _mm512_permutex2var_epi8(table.part[2], ranks, table.part[3]);
   return _mm512_mask_blend_epi8(_mm512_movepi8_mask(ranks), low, high);
 }
+
+// Values are gathered sixteen at a time in a register, each shifted in from
+// lane 0 of the table's front (which holds the value just given) and
+// written with one store: a move to a general register and a byte store
+// for every value took longer than the table's moves.
+ZORBIN_WIDE inline __m128i Collect(__m128i values, __m128i front) { return _mm_alignr_epi8(front, values, 1); }
 
 // Replaces every byte r of [p, end) by rank r of table.
 ZORBIN_WIDE void LookUp(uint8_t* p, uint8_t* const end, const TWideTable& table) {
@@ -149,6 +159,14 @@ ZORBIN_WIDE TWideTable Compose(const TWideTable& start, const TWideTable& ranks)
 
 ZORBIN_WIDE void DecodeOnePiece(uint8_t* p, uint8_t* const end) {
   TWideTable t = StartingTable();
+  for (; end - p >= 16; p += 16) {
+    __m128i values = _mm_setzero_si128();
+    for (int j = 0; j < 16; ++j) {
+      Step(t, p[j]);
+      values = Collect(values, _mm512_castsi512_si128(t.part[0]));
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), values);
+  }
   for (; p < end; ++p) *p = Step(t, *p);
 }
 
@@ -163,7 +181,22 @@ ZORBIN_WIDE void DecodePieces(uint8_t* data, size_t size) {
   uint8_t* const pa = data;
   uint8_t* const pb = data + length;
   uint8_t* const pc = data + 2 * length;
-  for (size_t i = 0; i < length; ++i) {
+  size_t i = 0;
+  for (; i + 16 <= length; i += 16) {
+    __m128i va = _mm_setzero_si128(), vb = va, vc = va;
+    for (size_t j = i; j < i + 16; ++j) {
+      Step(a, pa[j]);
+      va = Collect(va, _mm512_castsi512_si128(a.part[0]));
+      Step(b, pb[j]);
+      vb = Collect(vb, _mm512_castsi512_si128(b.part[0]));
+      Step(c, pc[j]);
+      vc = Collect(vc, _mm512_castsi512_si128(c.part[0]));
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(pa + i), va);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(pb + i), vb);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(pc + i), vc);
+  }
+  for (; i < length; ++i) {
     pa[i] = Step(a, pa[i]);
     pb[i] = Step(b, pb[i]);
     pc[i] = Step(c, pc[i]);
@@ -174,13 +207,103 @@ ZORBIN_WIDE void DecodePieces(uint8_t* data, size_t size) {
   LookUp(pc, end, Compose(a, b));
 }
 
-// Deep ranks take a branch that pieces side by side would mispredict
-// together: data full of them goes as one piece.
-ZORBIN_WIDE void DecodeRanks(uint8_t* data, size_t size, size_t deep) {
-  if (size >= kPiecesFrom && deep * 8 < size)
-    DecodePieces(data, size);
-  else
+// A table for ranks that are nearly all below 16: those sixteen entries in
+// one 16-byte register, moved by one byte shuffle (a shorter wait than a
+// 64-byte permute), the other 240 in memory, moved where a rarer rank needs
+// it. The register is a plain local of its own, apart from the memory, so
+// that it stays a register.
+struct TFrontShuffles {
+  alignas(16) uint8_t lanes[16][16];  // lanes[c] moves entry c to the front
+  TFrontShuffles() {
+    for (int c = 0; c < 16; ++c)
+      for (int i = 0; i < 16; ++i) lanes[c][i] = uint8_t(i == 0 ? c : i <= c ? i - 1 : i);
+  }
+};
+const TFrontShuffles kFrontShuffles;
+
+ZORBIN_WIDE inline __m128i StartingFront() {
+  return _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+}
+
+inline void StartingBack(uint8_t* back) {
+  for (int i = 0; i < 240; ++i) back[i] = uint8_t(16 + i);
+}
+
+ZORBIN_WIDE inline __attribute__((always_inline)) uint8_t FrontStep(__m128i& front, uint8_t* back, unsigned c) {
+  if (c < 16) {
+    front = _mm_shuffle_epi8(front, _mm_load_si128(reinterpret_cast<const __m128i*>(kFrontShuffles.lanes[c])));
+    return uint8_t(_mm_cvtsi128_si32(front));
+  }
+  const uint8_t v = back[c - 16];
+  // Entries 16 .. c - 1 move up one place: four masked 64-byte moves from
+  // the top down, each read before the one below writes over its first
+  // byte (a call to memmove here would cost the loop its registers).
+  const unsigned moved = c - 16;
+  for (int part = 3; part >= 0; --part) {
+    const unsigned from = unsigned(part) * 64;
+    const __mmask64 lanes = moved > from ? _bzhi_u64(~uint64_t(0), moved - from) : 0;
+    _mm512_mask_storeu_epi8(back + from + 1, lanes, _mm512_maskz_loadu_epi8(lanes, back + from));
+  }
+  back[0] = uint8_t(_mm_extract_epi8(front, 15));
+  front = _mm_or_si128(_mm_slli_si128(front, 1), _mm_cvtsi32_si128(v));
+  return v;
+}
+
+ZORBIN_WIDE TWideTable WideOf(__m128i front, const uint8_t* back) {
+  alignas(64) uint8_t bytes[256];
+  _mm_store_si128(reinterpret_cast<__m128i*>(bytes), front);
+  std::memcpy(bytes + 16, back, 240);
+  return {{Load(bytes), Load(bytes + 64), Load(bytes + 128), Load(bytes + 192)}};
+}
+
+// DecodePieces with the front sixteen in registers.
+ZORBIN_WIDE void DecodeFrontPieces(uint8_t* data, size_t size) {
+  static_assert(kPieces == 3);
+  const size_t length = size / kPieces;
+  __m128i fa = StartingFront(), fb = fa, fc = fa;
+  uint8_t ba[240], bb[240], bc[240];
+  StartingBack(ba);
+  StartingBack(bb);
+  StartingBack(bc);
+  uint8_t* const pa = data;
+  uint8_t* const pb = data + length;
+  uint8_t* const pc = data + 2 * length;
+  size_t i = 0;
+  for (; i + 16 <= length; i += 16) {
+    __m128i va = _mm_setzero_si128(), vb = va, vc = va;
+    for (size_t j = i; j < i + 16; ++j) {
+      FrontStep(fa, ba, pa[j]);
+      va = Collect(va, fa);
+      FrontStep(fb, bb, pb[j]);
+      vb = Collect(vb, fb);
+      FrontStep(fc, bc, pc[j]);
+      vc = Collect(vc, fc);
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(pa + i), va);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(pb + i), vb);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(pc + i), vc);
+  }
+  for (; i < length; ++i) {
+    pa[i] = FrontStep(fa, ba, pa[i]);
+    pb[i] = FrontStep(fb, bb, pb[i]);
+    pc[i] = FrontStep(fc, bc, pc[i]);
+  }
+  uint8_t* const end = data + size;
+  for (uint8_t* p = pc + length; p < end; ++p) *p = FrontStep(fc, bc, *p);
+  const TWideTable endA = WideOf(fa, ba);
+  LookUp(pb, pc, endA);
+  LookUp(pc, end, Compose(endA, WideOf(fb, bb)));
+}
+
+// Ranks of 16 or more nearly absent, the front sixteen alone go through a
+// shorter wait.
+ZORBIN_WIDE void DecodeRanks(uint8_t* data, size_t size, const TRankCounts& counts) {
+  if (size < kPiecesFrom || counts.deep * 8 >= size)
     DecodeOnePiece(data, data + size);
+  else if (counts.beyondSixteen * 32 < size)
+    DecodeFrontPieces(data, size);
+  else
+    DecodePieces(data, size);
 }
 
 // Rank 0 gives the value given last and leaves the table as it is, so
@@ -258,13 +381,15 @@ bool MTFDecodeWideInPlace(std::vector<uint8_t>& data) {
   const size_t size = data.size();
   const TRankCounts counts = CountRanks(p, p + size);
   if (counts.zeros * 4 < size) {
-    DecodeRanks(p, size, counts.deep);
+    DecodeRanks(p, size, counts);
     return true;
   }
   thread_local std::vector<uint8_t> gathered;
   if (gathered.size() < size - counts.zeros + 64) gathered.resize(size - counts.zeros + 64);
   const size_t ranks = GatherRanks(p, p + size, gathered.data());
-  DecodeRanks(gathered.data(), ranks, counts.deep);
+  TRankCounts gatheredCounts = counts;
+  gatheredCounts.zeros = 0;
+  DecodeRanks(gathered.data(), ranks, gatheredCounts);
   // The table starts as 0 ... 255: a zero before any other rank gives 0.
   SpreadValues(p, p + size, gathered.data(), 0);
   return true;

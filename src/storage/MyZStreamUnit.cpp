@@ -93,6 +93,36 @@ struct TScratch {
   size_t capacity = 0;
 };
 
+// One raw inflate state, set up once and reset for every stream: setting one
+// up and freeing it cost more than inflating a small file.
+class TRawInflater {
+ public:
+  TRawInflater() = default;
+  ~TRawInflater() {
+    if (started_) inflateEnd(&z_);
+  }
+  TRawInflater(const TRawInflater&) = delete;
+  TRawInflater& operator=(const TRawInflater&) = delete;
+
+  z_stream& Ready() {
+    if (!started_) {
+      z_ = z_stream{};
+      if (inflateInit2(&z_, -MAX_WBITS) != Z_OK) throw ECompressionError("zlib: cannot start inflating");
+      started_ = true;
+    } else if (inflateReset(&z_) != Z_OK) {
+      throw ECompressionError("zlib: cannot start inflating");
+    }
+    // What the last stream left unread is not this one's.
+    z_.next_in = nullptr;
+    z_.avail_in = 0;
+    return z_;
+  }
+
+ private:
+  z_stream z_{};
+  bool started_ = false;
+};
+
 }  // namespace
 
 std::vector<uint8_t> InflateBytes(const uint8_t* data, size_t size) {
@@ -106,12 +136,8 @@ std::vector<uint8_t> InflateBytes(const uint8_t* data, size_t size) {
   if ((method & 0x0F) != Z_DEFLATED) RaiseCorrupt("unknown compression method");
   if ((method >> 4) + 8 > 15) RaiseCorrupt("invalid window size");
   if (flags & 0x20) RaiseCorrupt(zError(Z_NEED_DICT));
-  z_stream z{};
-  if (inflateInit2(&z, -MAX_WBITS) != Z_OK) throw ECompressionError("zlib: cannot start inflating");
-  struct TEnd {
-    z_stream& z;
-    ~TEnd() { inflateEnd(&z); }
-  } end{z};
+  thread_local TRawInflater inflater;
+  z_stream& z = inflater.Ready();
   thread_local TScratch scratch;
   struct TTrim {
     ~TTrim() {

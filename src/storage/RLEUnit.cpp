@@ -76,51 +76,6 @@ void EncodeSevenBit(const std::vector<uint8_t>& data, std::vector<uint8_t>& out)
 
 namespace {
 
-// What the tokens of a stream come to: the bytes before the first token that
-// cannot be decoded (or the end), the output they make, and why decoding
-// stops there.
-struct TTokenScan {
-  size_t end = kRLEHeaderSize;
-  size_t length = 0;
-  enum class TStop { Done, Truncated, TooLarge } stop = TStop::Done;
-};
-
-// Walks the control bytes only; room is what the output may still take.
-TTokenScan ScanTokens(const uint8_t* data, size_t size, size_t limit, bool sevenBit, size_t room) {
-  TTokenScan scan;
-  size_t pos = kRLEHeaderSize;
-  size_t length = 0;
-  while (pos < limit) {
-    const uint8_t c = data[pos];
-    size_t next;
-    size_t count;
-    if (c & 0x80) {
-      if (pos + 1 >= size) {
-        scan.stop = TTokenScan::TStop::Truncated;
-        break;
-      }
-      count = sevenBit ? size_t(data[pos + 1]) + 1 : size_t(c & 0x7F) + 1;
-      next = pos + 2;
-    } else {
-      count = sevenBit ? 1 : size_t(c) + 1;
-      next = pos + 1 + (sevenBit ? 0 : count);
-      if (next > size) {
-        scan.stop = TTokenScan::TStop::Truncated;
-        break;
-      }
-    }
-    if (count > room - length) {
-      scan.stop = TTokenScan::TStop::TooLarge;
-      break;
-    }
-    length += count;
-    pos = next;
-  }
-  scan.end = pos;
-  scan.length = length;
-  return scan;
-}
-
 // Writes every byte of a run or a literal as whole 16-byte stores: the
 // output has kSlack bytes of room past its end, and literals are read the
 // same way where the data has that much left.
@@ -145,53 +100,38 @@ inline void CopyChunks(uint8_t* dest, const uint8_t* source, size_t count) {
   } while (i < count);
 }
 
-// Decodes the tokens from kRLEHeaderSize up to end, which the scan found
-// whole, into dest.
-void DecodeTokens(const uint8_t* data, size_t size, size_t end, bool sevenBit, uint8_t* dest) {
-  size_t pos = kRLEHeaderSize;
-  if (!sevenBit) {
-    while (pos < end) {
-      const uint8_t c = data[pos];
-      const size_t count = size_t(c & 0x7F) + 1;
-      if (c & 0x80) {
-        FillChunks(dest, data[pos + 1], count);
-        pos += 2;
-      } else {
-        ++pos;
-        if (size - pos >= kSlack)
-          CopyChunks(dest, data + pos, count);
-        else
-          std::memcpy(dest, data + pos, count);
-        pos += count;
-      }
-      dest += count;
-    }
-    return;
+// The decoder's output: bytes are written through a pointer into a vector
+// kept kSlack bytes longer than what may be written, so that runs and
+// literals are whole 16-byte stores; the vector is cut back to what was
+// written when decoding ends, by a raise too.
+class TOutput {
+ public:
+  TOutput(std::vector<uint8_t>& out, size_t inputSize) : out_(out), size_(out.size()) {
+    Grow(std::min(kMaxDecodedSize, std::max<size_t>(inputSize * 4, 4096)));
   }
-  while (pos < end) {
-    // Eight single-byte tokens at a time while none has bit 7 set.
-    while (end - pos >= 8) {
-      const uint64_t word = LoadLE64(data + pos);
-      const uint64_t high = word & 0x8080808080808080u;
-      std::memcpy(dest, &word, 8);
-      const unsigned plain = high ? unsigned(std::countr_zero(high)) / 8 : 8;
-      pos += plain;
-      dest += plain;
-      if (plain < 8) break;
-    }
-    if (pos >= end) break;
-    const uint8_t c = data[pos];
-    if (c & 0x80) {
-      const size_t count = size_t(data[pos + 1]) + 1;
-      FillChunks(dest, uint8_t(c & 0x7F), count);
-      dest += count;
-      pos += 2;
-    } else {
-      *dest++ = c;
-      ++pos;
-    }
+  ~TOutput() { out_.resize(size_); }
+  TOutput(const TOutput&) = delete;
+  TOutput& operator=(const TOutput&) = delete;
+
+  // Where count more bytes go; raises past the size limit.
+  uint8_t* Reserve(size_t count) {
+    const size_t room = kMaxDecodedSize - std::min(size_, kMaxDecodedSize);
+    if (count > room) RaiseTooLarge();
+    if (size_ + count > capacity_) Grow(std::max(count, std::min(room, capacity_)));
+    return out_.data() + size_;
   }
-}
+  void Wrote(size_t count) { size_ += count; }
+
+ private:
+  void Grow(size_t more) {
+    capacity_ = size_ + more;
+    out_.resize(capacity_ + kSlack);
+  }
+
+  std::vector<uint8_t>& out_;
+  size_t size_;
+  size_t capacity_ = 0;
+};
 
 }  // namespace
 
@@ -203,19 +143,59 @@ bool RLEDecodeBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& out,
   if (size < kRLEHeaderSize) RaiseTruncated();
   const size_t total = LoadLE32(data + 1);
   // Tokens start below min(N, size); one that needs bytes past the data
-  // raises, and so does an N past the data. The tokens before the one that
-  // fails are still decoded.
+  // raises, and so does an N past the data.
   const size_t limit = std::min(total, size);
-  const bool sevenBit = method == kRLEMethodSevenBit;
-  const size_t start = out.size();
-  const size_t room = kMaxDecodedSize - std::min(start, kMaxDecodedSize);
-  const TTokenScan scan = ScanTokens(data, size, limit, sevenBit, room);
-  out.resize(start + scan.length + kSlack);
-  DecodeTokens(data, size, scan.end, sevenBit, out.data() + start);
-  out.resize(start + scan.length);
-  if (scan.stop == TTokenScan::TStop::TooLarge) RaiseTooLarge();
-  if (scan.stop == TTokenScan::TStop::Truncated || scan.end < total) RaiseTruncated();
-  consumed = scan.end;
+  size_t pos = kRLEHeaderSize;
+  TOutput o(out, size);
+  if (method == kRLEMethodBytes) {
+    while (pos < limit) {
+      const uint8_t c = data[pos];
+      const size_t count = size_t(c & 0x7F) + 1;
+      if (c & 0x80) {
+        if (pos + 1 >= size) RaiseTruncated();
+        FillChunks(o.Reserve(count), data[pos + 1], count);
+        pos += 2;
+      } else {
+        ++pos;
+        if (count > size - pos) RaiseTruncated();
+        uint8_t* dest = o.Reserve(count);
+        if (size - pos >= kSlack)
+          CopyChunks(dest, data + pos, count);
+        else
+          std::memcpy(dest, data + pos, count);
+        pos += count;
+      }
+      o.Wrote(count);
+    }
+  } else {
+    while (pos < limit) {
+      // Eight single-byte tokens at a time while none has bit 7 set.
+      while (limit - pos >= 8) {
+        const uint64_t word = LoadLE64(data + pos);
+        const uint64_t high = word & 0x8080808080808080u;
+        const unsigned plain = high ? unsigned(std::countr_zero(high)) / 8 : 8;
+        std::memcpy(o.Reserve(plain), &word, 8);
+        o.Wrote(plain);
+        pos += plain;
+        if (plain < 8) break;
+      }
+      if (pos >= limit) break;
+      const uint8_t c = data[pos];
+      if (c & 0x80) {
+        if (pos + 1 >= size) RaiseTruncated();
+        const size_t count = size_t(data[pos + 1]) + 1;
+        FillChunks(o.Reserve(count), uint8_t(c & 0x7F), count);
+        o.Wrote(count);
+        pos += 2;
+      } else {
+        *o.Reserve(1) = c;
+        o.Wrote(1);
+        ++pos;
+      }
+    }
+  }
+  if (pos < total) RaiseTruncated();
+  consumed = pos;
   return true;
 }
 

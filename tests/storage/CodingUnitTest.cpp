@@ -126,6 +126,25 @@ TEST(CodingUnit, MoveToFrontOfLongDataMatchesThePortableDecoder) {
       }
 }
 
+// Ranks nearly all below 16 go through a table whose front sixteen are kept
+// apart: the rare deeper ones (up to 255, every part of the rest of the
+// table) between them, with and without many zeros.
+TEST(CodingUnit, MoveToFrontOfMostlySmallRanksMatchesThePortableDecoder) {
+  RandSeed(12);
+  for (size_t n : {size_t(4096), size_t(20017), size_t(70000)})
+    for (int zeroPercent : {0, 50}) {
+      Bytes data(n);
+      for (uint8_t& b : data) {
+        const int r = Random(1000);
+        b = r < zeroPercent * 10 ? 0 : r < zeroPercent * 10 + 15 ? uint8_t(16 + Random(240)) : uint8_t(Random(16));
+      }
+      Bytes portable = data;
+      MTFDecodePortableInPlace(portable);
+      MTFDecodeInPlace(data);
+      EXPECT_EQ(data, portable) << n << " " << zeroPercent;
+    }
+}
+
 TEST(CodingUnit, InterleaveRestoreOfEveryLengthAroundTheStride) {
   for (int stride : {1, 2, 3, 4})
     for (size_t n = 0; n < 40; ++n) {

@@ -113,6 +113,21 @@ TEST(MyZStreamUnit, InMemoryInflatingRefusesWhatZlibRefuses) {
   }
 }
 
+// One inflate state serves stream after stream: nothing left of a stream
+// that ended early, failed or had bytes behind it reaches the next.
+TEST(MyZStreamUnit, InMemoryStreamsAfterOneAnotherDecodeAlone) {
+  const Bytes first = Noise(5000, 6), second = Noise(300, 7);
+  Bytes trailing = DeflateBytes(first, 9);
+  trailing.insert(trailing.end(), {1, 2, 3, 4, 5});
+  const Bytes z = DeflateBytes(second, 1);
+  const Bytes cut(z.begin(), z.begin() + std::ptrdiff_t(z.size() / 2));
+  EXPECT_EQ(InflateBytes(trailing.data(), trailing.size()), first);
+  EXPECT_EQ(InflateBytes(z.data(), z.size()), second);
+  EXPECT_THROW(InflateBytes(cut.data(), cut.size()), ECompressionError);
+  EXPECT_EQ(InflateBytes(z.data(), z.size()), second);
+  EXPECT_EQ(InflateBytes(trailing.data(), trailing.size()), first);
+}
+
 TEST(MyZStreamUnit, OutputPastTheSizeLimitRaises) {
   Bytes zeros(kMaxDecodedSize + 1);
   Bytes bomb = DeflateBytes(zeros, 1);
