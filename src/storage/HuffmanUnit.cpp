@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -63,6 +64,7 @@ constexpr size_t kGroupBytes = size_t(kLookupsPerRefill) * kEntrySymbols;
 // same codes. A chain that is not reached is dropped and its bytes decoded
 // again.
 constexpr size_t kChainsFrom = 4096;
+constexpr size_t kMarkStride = 4;
 constexpr size_t kChains = 4;
 
 [[noreturn]] void RaiseTruncated() { throw ECompressionError("Huffman data ends early"); }
@@ -95,6 +97,7 @@ class TBlockDecoder {
   void ReadTree() {
     used_ = 1;
     expectedBits_ = 0;
+    shortest_ = UINT_MAX;
     ReadNode(0, 0);
   }
 
@@ -118,7 +121,12 @@ class TBlockDecoder {
     };
     if (multi || single) BuildSingle();
     if (multi) FillMulti(0, kTableBits, 0, 0, 0);
-    if (length >= kChainsFrom) dest = DecodeChains(dest, end);
+    if (length >= kChainsFrom) {
+      dest = DecodeChains(dest, end);
+      // Where the guess of the block's bits fell short, a second set of
+      // chains takes what the first left.
+      if (size_t(end - dest) >= kChainsFrom / 2) dest = DecodeChains(dest, end);
+    }
     fast();
     while (dest < end) {
       // Long codes, the last bytes of the data and short blocks.
@@ -150,6 +158,7 @@ class TBlockDecoder {
       node.leaf = true;
       node.value = uint8_t(v);
       expectedBits_ += depth * std::ldexp(1.0, -depth);
+      shortest_ = std::min(shortest_, unsigned(depth));
       return;
     }
     if (used_ + 2 > kNodeTableSize) throw ECompressionError("Huffman tree has too many nodes");
@@ -212,10 +221,11 @@ class TBlockDecoder {
   }
 
   // Fills the 2^rest entries from first on, whose first used bits hold the
-  // count codes gathered in partial; the next rest bits pick what follows.
+  // count codes gathered in partial; the next rest bits pick what follows
+  // (nothing where they are fewer than the shortest code).
   void FillMulti(size_t first, unsigned rest, uint64_t partial, unsigned count, unsigned used) {
     const uint64_t whole = partial | used | uint64_t(count) << 56;
-    if (count == kEntrySymbols || rest == 0) {
+    if (count == kEntrySymbols || rest < shortest_) {
       std::fill_n(multi_.begin() + std::ptrdiff_t(first), size_t(1) << rest, whole);
       return;
     }
@@ -499,14 +509,26 @@ class TBlockDecoder {
         if (size_t(end - dest) < kGroupBytes || pos_ + kGroupBits > marks[0].bit || !CanLoadAt(pos_ + 64)) break;
         *dest++ = WalkCode();
       }
+      // Whole lookups at a time; only where one would pass a mark are its
+      // codes taken one by one to see whether one ends on the mark. Once in
+      // step every mark is met, so every kMarkStride-th is looked for.
       size_t j = 0;
       bool met = false;
       while (dest < end) {
-        while (j < count && marks[j].bit < pos_) ++j;
-        if (j == count) break;
+        while (j < count && marks[j].bit < pos_) j += kMarkStride;
+        if (j >= count) break;
         if (marks[j].bit == pos_) {
           met = true;
           break;
+        }
+        if (size_t(end - dest) >= kEntrySymbols && CanLoadAt(pos_)) {
+          const uint64_t entry = multi_[(LoadBE64(data_ + (pos_ >> 3)) << (pos_ & 7)) >> (64 - kTableBits)];
+          if ((entry >> 56) != 0 && pos_ + (entry & 63) < marks[j].bit) {
+            StoreLE64(dest, entry >> 8);
+            dest += entry >> 56;
+            pos_ += entry & 63;
+            continue;
+          }
         }
         *dest++ = NextCode();
       }
@@ -538,6 +560,7 @@ class TBlockDecoder {
   TNodeTable nodes_;
   size_t used_ = 0;
   double expectedBits_ = 0;
+  unsigned shortest_ = 0;  // the shortest code's length
   std::array<uint32_t, kTableSize> single_;
   std::array<uint64_t, kTableSize> multi_;
 };
