@@ -81,6 +81,7 @@ namespace {
 // same way where the data has that much left.
 constexpr size_t kChunk = 16;
 constexpr size_t kSlack = 128;
+constexpr size_t kFirstBytes = 32;  // written whatever a token's length
 
 inline void FillChunks(uint8_t* dest, uint8_t value, size_t count) {
   uint8_t pattern[kChunk];
@@ -122,6 +123,16 @@ class TOutput {
   }
   void Wrote(size_t count) { size_ += count; }
 
+  // For a loop that writes through a pointer of its own (which the byte
+  // stores cannot be thought to change, as they could this object): where
+  // the next byte goes, how many may follow without Reserve, and the
+  // pointer handed back.
+  uint8_t* Cursor() { return out_.data() + size_; }
+  size_t Free() const {
+    return std::min(capacity_, kMaxDecodedSize) - std::min(size_, std::min(capacity_, kMaxDecodedSize));
+  }
+  void Advance(const uint8_t* to) { size_ = size_t(to - out_.data()); }
+
  private:
   void Grow(size_t more) {
     capacity_ = size_ + more;
@@ -148,6 +159,35 @@ bool RLEDecodeBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& out,
   size_t pos = kRLEHeaderSize;
   TOutput o(out, size);
   if (method == kRLEMethodBytes) {
+    // While every byte a token could take is in the data: the first
+    // kFirstBytes bytes of a run or a literal are chosen without a branch on
+    // which it is and written whatever its length (neither is foreseeable in
+    // mixed data); only longer ones take a loop.
+    uint8_t* at = o.Cursor();
+    uint8_t* stop = at + o.Free();
+    while (pos < limit && size - pos > kSlack + 1) {
+      const uint8_t c = data[pos];
+      const size_t count = size_t(c & 0x7F) + 1;
+      if (count > size_t(stop - at)) {
+        o.Advance(at);
+        o.Reserve(count);
+        at = o.Cursor();
+        stop = at + o.Free();
+      }
+      const uint64_t run = uint64_t(0) - uint64_t(c >> 7);
+      const uint64_t fill = data[pos + 1] * 0x0101010101010101u;
+      for (size_t i = 0; i < kFirstBytes; i += 8)
+        StoreLE64(at + i, (fill & run) | (LoadLE64(data + pos + 1 + i) & ~run));
+      if (count > kFirstBytes) {
+        if (run)
+          FillChunks(at + kFirstBytes, data[pos + 1], count - kFirstBytes);
+        else
+          CopyChunks(at + kFirstBytes, data + pos + 1 + kFirstBytes, count - kFirstBytes);
+      }
+      pos += run ? 2 : count + 1;
+      at += count;
+    }
+    o.Advance(at);
     while (pos < limit) {
       const uint8_t c = data[pos];
       const size_t count = size_t(c & 0x7F) + 1;
