@@ -8,6 +8,7 @@
 #include "util/ByteOrder.h"
 
 #include <algorithm>
+#include <span>
 #include <string>
 
 namespace zorbin {
@@ -27,21 +28,23 @@ void CheckSize(const std::vector<uint8_t>& data) {
   if (data.size() > kMaxDecodedSize) throw ECompressionError("Decoded data exceeds the size limit");
 }
 
-std::vector<uint8_t> RunLengthDecode(const std::vector<uint8_t>& data) {
+std::vector<uint8_t> RunLengthDecode(std::span<const uint8_t> data) {
   std::vector<uint8_t> out;
   size_t consumed = 0;
   RLEDecodeBytes(data.data(), data.size(), out, consumed);
   return out;
 }
 
-std::vector<uint8_t> HuffmanDecode(const std::vector<uint8_t>& data) {
+std::vector<uint8_t> HuffmanDecode(std::span<const uint8_t> data) {
   size_t consumed = 0;
   return THuffman::DecodeBytes(data.data(), data.size(), consumed);
 }
 
-std::vector<uint8_t> DecodeStageB(std::vector<uint8_t> data, unsigned code) {
+// Stage B reads its input where it lies (the inflater's kept buffer or the
+// block), so that no copy of it is made.
+std::vector<uint8_t> DecodeStageB(std::span<const uint8_t> data, unsigned code) {
   switch (code) {
-    case 0: return data;
+    case 0: return std::vector<uint8_t>(data.begin(), data.end());
     case kStageBRLE: return RunLengthDecode(data);
     case kStageBHuffmanRLE: return RunLengthDecode(HuffmanDecode(data));
     case kStageBHuffman: return HuffmanDecode(data);
@@ -150,15 +153,15 @@ std::unique_ptr<TMemoryStream> TCompressor::Decompress(TStream& block) {
 std::vector<uint8_t> TCompressor::DecompressBytes(const uint8_t* block, size_t size) {
   if (size == 0) throw ECompressionError("Compressed block is empty");
   const uint8_t flags = block[0];
-  std::vector<uint8_t> data;
+  std::span<const uint8_t> stageInput;
   if (flags & kFlagZlib) {
-    data = InflateBytes(block + 1, size - 1);
+    stageInput = InflateKept(block + 1, size - 1);
   } else {
     if (size < kStoredHeaderSize) throw ECompressionError("Compressed block ends early");
-    data.assign(block + kStoredHeaderSize, block + size);
-    CheckSize(data);
+    stageInput = std::span<const uint8_t>(block + kStoredHeaderSize, size - kStoredHeaderSize);
+    if (stageInput.size() > kMaxDecodedSize) throw ECompressionError("Decoded data exceeds the size limit");
   }
-  data = DecodeStageB(std::move(data), (flags >> kStageBShift) & 7);
+  std::vector<uint8_t> data = DecodeStageB(stageInput, (flags >> kStageBShift) & 7);
   DecodeStageC(data, flags & 7);
   return data;
 }

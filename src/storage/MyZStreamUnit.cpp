@@ -85,7 +85,8 @@ namespace {
 // calls and is then copied out at its exact size: a fresh buffer per file
 // (grown as the output grows, often beyond the file's size) costs fresh pages
 // from the system on every file, which took longer than inflating small files.
-// A buffer grown past kKeptScratch for one large file is not kept.
+// A buffer grown past kKeptScratch for one large file is let go at the next
+// call.
 constexpr size_t kKeptScratch = size_t(1) << 20;
 
 struct TScratch {
@@ -126,6 +127,11 @@ class TRawInflater {
 }  // namespace
 
 std::vector<uint8_t> InflateBytes(const uint8_t* data, size_t size) {
+  const std::span<const uint8_t> inflated = InflateKept(data, size);
+  return std::vector<uint8_t>(inflated.begin(), inflated.end());
+}
+
+std::span<const uint8_t> InflateKept(const uint8_t* data, size_t size) {
   // The two header bytes and the Adler-32 behind the deflate data are read
   // here and the deflate data inflated raw: the checksum below is several
   // times faster than zlib's own, which took a fair part of every file's
@@ -139,11 +145,7 @@ std::vector<uint8_t> InflateBytes(const uint8_t* data, size_t size) {
   thread_local TRawInflater inflater;
   z_stream& z = inflater.Ready();
   thread_local TScratch scratch;
-  struct TTrim {
-    ~TTrim() {
-      if (scratch.capacity > kKeptScratch) scratch = TScratch();
-    }
-  } trim;
+  if (scratch.capacity > kKeptScratch) scratch = TScratch();  // the last call's large file is done with
   if (scratch.capacity == 0) {
     scratch.bytes = UnfilledBytes(kInflatePieceSize * 4);
     scratch.capacity = kInflatePieceSize * 4;
@@ -189,7 +191,7 @@ std::vector<uint8_t> InflateBytes(const uint8_t* data, size_t size) {
   const uint8_t* check = deflated + trailer;
   const uint32_t expected = uint32_t(check[0]) << 24 | uint32_t(check[1]) << 16 | uint32_t(check[2]) << 8 | check[3];
   if (Adler32(scratch.bytes.get(), total) != expected) RaiseCorrupt("incorrect data check");
-  return std::vector<uint8_t>(scratch.bytes.get(), scratch.bytes.get() + total);
+  return std::span<const uint8_t>(scratch.bytes.get(), total);
 }
 
 uint32_t Adler32(const uint8_t* data, size_t size, uint32_t adler) {

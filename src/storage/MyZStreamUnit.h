@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace zorbin {
@@ -24,6 +25,9 @@ void InflateStream(TStream& source, TStream& destination);
 // The same over bytes in memory, with the same checks (header, the deflate
 // data, the Adler-32 of the output).
 std::vector<uint8_t> InflateBytes(const uint8_t* data, size_t size);
+// The same, left in a buffer kept for the next call: the bytes stay valid
+// until the next call on the same thread.
+std::span<const uint8_t> InflateKept(const uint8_t* data, size_t size);
 
 // The Adler-32 checksum of RFC 1950 over size bytes, going on from adler
 // (1 for a fresh sum).
