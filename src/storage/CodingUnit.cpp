@@ -6,14 +6,14 @@
 #include <cstring>
 #include <stdexcept>
 
-// x86 processors with byte shuffles (nearly all) decode move-to-front with
-// the table's front in a vector register; the choice is made at run time,
-// so the program still runs on any x86-64.
+// x86 processors with byte shuffles (nearly all) restore three interleaved
+// planes with them; the choice is made at run time, so the program still
+// runs on any x86-64.
 #if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
-#define ZORBIN_MTF_SHUFFLE 1
+#define ZORBIN_X86_SHUFFLE 1
 #include <tmmintrin.h>
 #else
-#define ZORBIN_MTF_SHUFFLE 0
+#define ZORBIN_X86_SHUFFLE 0
 #endif
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -33,7 +33,7 @@ std::unique_ptr<TMemoryStream> Wrap(std::vector<uint8_t> data) {
 
 }  // namespace
 
-#if ZORBIN_MTF_SHUFFLE
+#if ZORBIN_X86_SHUFFLE
 namespace {
 
 bool HasShuffle() {
@@ -108,7 +108,7 @@ std::vector<uint8_t> InterleaveRestoreBytes(const std::vector<uint8_t>& data, in
         o[1] = b[i];
       }
     } else {
-#if ZORBIN_MTF_SHUFFLE
+#if ZORBIN_X86_SHUFFLE
       if (HasShuffle()) {
         i = RestoreStrideThree(a, b, c, o, groups);
         o += 3 * i;
@@ -215,65 +215,8 @@ void MTFDecodePortableInPlace(std::vector<uint8_t>& data) {
   }
 }
 
-#if ZORBIN_MTF_SHUFFLE
-namespace {
-
-// The byte shuffle that moves entry c (below 16) of the front sixteen to
-// the front: lane 0 takes c, lanes 1 .. c take 0 .. c - 1, the rest stay.
-struct TFrontShuffles {
-  alignas(16) uint8_t lanes[16][16];
-  TFrontShuffles() {
-    for (int c = 0; c < 16; ++c)
-      for (int i = 0; i < 16; ++i) lanes[c][i] = uint8_t(i == 0 ? c : i <= c ? i - 1 : i);
-  }
-};
-const TFrontShuffles kFrontShuffles;
-
-// Entries 0-15 live in one vector register and move by one byte shuffle
-// (no memory round trip between two symbols); entries 16-255 stay in
-// memory.
-__attribute__((target("ssse3"))) void MTFDecodeShuffle(std::vector<uint8_t>& data) {
-  uint8_t back[240];
-  for (int i = 0; i < 240; ++i) back[i] = uint8_t(16 + i);
-  __m128i front = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-  const __m128i shiftUp = _mm_setr_epi8(-128, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14);
-  uint8_t* p = data.data();
-  uint8_t* const end = p + data.size();
-  while (p < end) {
-    const unsigned c = *p;
-    if (c == 0) {
-      // Zeros keep the table: eight at a time where they come in runs.
-      const uint8_t v = uint8_t(_mm_cvtsi128_si32(front));
-      uint64_t word;
-      while (end - p >= 8 && (std::memcpy(&word, p, 8), word == 0)) {
-        std::memset(p, v, 8);
-        p += 8;
-      }
-      if (p < end && *p == 0) *p++ = v;
-      continue;
-    }
-    if (c < 16) {
-      front = _mm_shuffle_epi8(front, _mm_load_si128(reinterpret_cast<const __m128i*>(kFrontShuffles.lanes[c])));
-      *p++ = uint8_t(_mm_cvtsi128_si32(front));
-      continue;
-    }
-    const uint8_t v = back[c - 16];
-    std::memmove(back + 1, back, c - 16);
-    back[0] = uint8_t(_mm_extract_epi16(front, 7) >> 8);
-    front = _mm_or_si128(_mm_shuffle_epi8(front, shiftUp), _mm_cvtsi32_si128(v));
-    *p++ = v;
-  }
-}
-
-}  // namespace
-#endif
-
 void MTFDecodeInPlace(std::vector<uint8_t>& data) {
-  if (MTFDecodeWideInPlace(data)) return;
-#if ZORBIN_MTF_SHUFFLE
-  if (HasShuffle()) return MTFDecodeShuffle(data);
-#endif
-  MTFDecodePortableInPlace(data);
+  if (!MTFDecodeVectorInPlace(data)) MTFDecodePortableInPlace(data);
 }
 
 void MTFEncodeInPlace(std::vector<uint8_t>& data) {

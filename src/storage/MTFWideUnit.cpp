@@ -32,6 +32,58 @@ bool HasWidePermutes() {
   return has;
 }
 
+bool HasShuffle() {
+  static const bool has = (__builtin_cpu_init(), __builtin_cpu_supports("ssse3"));
+  return has;
+}
+
+// The byte shuffle that moves entry c (below 16) of the front sixteen to
+// the front: lane 0 takes c, lanes 1 .. c take 0 .. c - 1, the rest stay.
+struct TFrontShuffles {
+  alignas(16) uint8_t lanes[16][16];
+  TFrontShuffles() {
+    for (int c = 0; c < 16; ++c)
+      for (int i = 0; i < 16; ++i) lanes[c][i] = uint8_t(i == 0 ? c : i <= c ? i - 1 : i);
+  }
+};
+const TFrontShuffles kFrontShuffles;
+
+// Without 64-byte permutes: entries 0-15 live in one vector register and
+// move by one byte shuffle (no memory round trip between two symbols);
+// entries 16-255 stay in memory.
+__attribute__((target("ssse3"))) void MTFDecodeShuffle(std::vector<uint8_t>& data) {
+  uint8_t back[240];
+  for (int i = 0; i < 240; ++i) back[i] = uint8_t(16 + i);
+  __m128i front = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+  const __m128i shiftUp = _mm_setr_epi8(-128, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14);
+  uint8_t* p = data.data();
+  uint8_t* const end = p + data.size();
+  while (p < end) {
+    const unsigned c = *p;
+    if (c == 0) {
+      // Zeros keep the table: eight at a time where they come in runs.
+      const uint8_t v = uint8_t(_mm_cvtsi128_si32(front));
+      uint64_t word;
+      while (end - p >= 8 && (std::memcpy(&word, p, 8), word == 0)) {
+        std::memset(p, v, 8);
+        p += 8;
+      }
+      if (p < end && *p == 0) *p++ = v;
+      continue;
+    }
+    if (c < 16) {
+      front = _mm_shuffle_epi8(front, _mm_load_si128(reinterpret_cast<const __m128i*>(kFrontShuffles.lanes[c])));
+      *p++ = uint8_t(_mm_cvtsi128_si32(front));
+      continue;
+    }
+    const uint8_t v = back[c - 16];
+    std::memmove(back + 1, back, c - 16);
+    back[0] = uint8_t(_mm_extract_epi16(front, 7) >> 8);
+    front = _mm_or_si128(_mm_shuffle_epi8(front, shiftUp), _mm_cvtsi32_si128(v));
+    *p++ = v;
+  }
+}
+
 // Inputs shorter than this are decoded as one piece: the lookups that join
 // pieces would cost more than they save.
 constexpr size_t kPiecesFrom = 4096;
@@ -212,14 +264,6 @@ ZORBIN_WIDE void DecodePieces(uint8_t* data, size_t size) {
 // 64-byte permute), the other 240 in memory, moved where a rarer rank needs
 // it. The register is a plain local of its own, apart from the memory, so
 // that it stays a register.
-struct TFrontShuffles {
-  alignas(16) uint8_t lanes[16][16];  // lanes[c] moves entry c to the front
-  TFrontShuffles() {
-    for (int c = 0; c < 16; ++c)
-      for (int i = 0; i < 16; ++i) lanes[c][i] = uint8_t(i == 0 ? c : i <= c ? i - 1 : i);
-  }
-};
-const TFrontShuffles kFrontShuffles;
 
 ZORBIN_WIDE inline __m128i StartingFront() {
   return _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
@@ -374,9 +418,9 @@ ZORBIN_WIDE void SpreadValues(uint8_t* p, uint8_t* const end, const uint8_t* val
 }  // namespace
 #endif
 
-bool MTFDecodeWideInPlace(std::vector<uint8_t>& data) {
+bool MTFDecodeVectorInPlace(std::vector<uint8_t>& data) {
 #if ZORBIN_MTF_WIDE
-  if (!HasWidePermutes()) return false;
+  if (!HasWidePermutes()) return MTFDecodeShuffleInPlace(data);
   uint8_t* const p = data.data();
   const size_t size = data.size();
   const TRankCounts counts = CountRanks(p, p + size);
@@ -392,6 +436,17 @@ bool MTFDecodeWideInPlace(std::vector<uint8_t>& data) {
   DecodeRanks(gathered.data(), ranks, gatheredCounts);
   // The table starts as 0 ... 255: a zero before any other rank gives 0.
   SpreadValues(p, p + size, gathered.data(), 0);
+  return true;
+#else
+  (void)data;
+  return false;
+#endif
+}
+
+bool MTFDecodeShuffleInPlace(std::vector<uint8_t>& data) {
+#if ZORBIN_MTF_WIDE
+  if (!HasShuffle()) return false;
+  MTFDecodeShuffle(data);
   return true;
 #else
   (void)data;

@@ -1,11 +1,12 @@
 // CodingUnitTest: the delta, move-to-front and interleave stages of compressed chunks, both ways.
 #include "storage/CodingUnit.h"
 
-#include <algorithm>
-
+#include "storage/MTFWideUnit.h"
 #include "util/QXToolbox.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace zorbin {
 namespace {
@@ -93,6 +94,10 @@ TEST(CodingUnit, MoveToFrontMatchesTheTableShiftOverEveryValueRange) {
     std::vector<uint8_t> portable = data;
     MTFDecodePortableInPlace(portable);
     EXPECT_EQ(portable, expected) << shape;
+    std::vector<uint8_t> shuffled = data;
+    if (MTFDecodeShuffleInPlace(shuffled)) {
+      EXPECT_EQ(shuffled, expected) << shape;
+    }
     MTFDecodeInPlace(data);
     EXPECT_EQ(data, expected) << shape;
   }
