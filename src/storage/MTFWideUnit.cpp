@@ -1,4 +1,4 @@
-// MTFWideUnit: move-to-front decoding in 64-byte vector registers.
+// MTFWideUnit: move-to-front decoding in 64-byte and 16-byte vector registers.
 #include "storage/MTFWideUnit.h"
 
 #if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
@@ -25,10 +25,12 @@ namespace {
 
 #define ZORBIN_WIDE __attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vbmi2,bmi2")))
 
+// Every extension ZORBIN_WIDE names.
 bool HasWidePermutes() {
   static const bool has =
-      (__builtin_cpu_init(),
-       __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi"));
+      (__builtin_cpu_init(), __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                                 __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512vbmi2") &&
+                                 __builtin_cpu_supports("bmi2"));
   return has;
 }
 
