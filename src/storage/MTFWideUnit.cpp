@@ -5,10 +5,14 @@
 #define ZORBIN_MTF_WIDE 1
 // GCC 12 warns inside its own intrinsics, where they start from an
 // undefined vector on purpose.
+#if !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <immintrin.h>
+#if !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 #else
 #define ZORBIN_MTF_WIDE 0
 #endif
