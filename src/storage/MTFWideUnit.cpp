@@ -27,14 +27,14 @@ namespace zorbin {
 #if ZORBIN_MTF_WIDE
 namespace {
 
-#define ZORBIN_WIDE __attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vbmi2,bmi2")))
+#define ZORBIN_WIDE __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,bmi2")))
 
 // Every extension ZORBIN_WIDE names.
 bool HasWidePermutes() {
   static const bool has =
       (__builtin_cpu_init(), __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-                                 __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512vbmi2") &&
-                                 __builtin_cpu_supports("bmi2"));
+                                 __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi") &&
+                                 __builtin_cpu_supports("avx512vbmi2") && __builtin_cpu_supports("bmi2"));
   return has;
 }
 
@@ -163,6 +163,7 @@ ZORBIN_WIDE inline __attribute__((always_inline)) uint8_t Step(TWideTable& t, un
 struct TRankCounts {
   size_t deep = 0;
   size_t beyondSixteen = 0;  // ranks of 16 or more, the deep ones among them
+  size_t oldest = 0;         // ranks of 128 or more
   size_t zeros = 0;
 };
 
@@ -174,11 +175,13 @@ ZORBIN_WIDE TRankCounts CountRanks(const uint8_t* p, const uint8_t* const end) {
     const __m512i ranks = Load(p);
     counts.deep += size_t(__builtin_popcountll(_mm512_cmpge_epu8_mask(ranks, deep)));
     counts.beyondSixteen += size_t(__builtin_popcountll(_mm512_cmpge_epu8_mask(ranks, sixteen)));
+    counts.oldest += size_t(__builtin_popcountll(_mm512_movepi8_mask(ranks)));
     counts.zeros += size_t(__builtin_popcountll(_mm512_testn_epi8_mask(ranks, ranks)));
   }
   for (; p < end; ++p) {
     counts.deep += *p >= 64;
     counts.beyondSixteen += *p >= 16;
+    counts.oldest += *p >= 128;
     counts.zeros += *p == 0;
   }
   return counts;
@@ -345,10 +348,307 @@ ZORBIN_WIDE void DecodeFrontPieces(uint8_t* data, size_t size) {
   LookUp(pc, end, Compose(endA, WideOf(fb, bb)));
 }
 
-// Ranks of 16 or more nearly absent, the front sixteen alone go through a
-// shorter wait.
+// Deep ranks common (a quarter of a picture's bytes may be 128 or more, the
+// value last seen a row before): the table is kept as its front sixteen
+// values in one 16-byte register and 240 slots behind them, each holding one
+// value. Which slot stands where depends on the ranks alone, so a first pass
+// over the ranks of 16 or more moves only the slots -- the first 112 in a
+// queue in memory, the last 128 in two 64-byte registers, where deep ranks
+// land -- and replaces each such rank by the slot it takes. The second pass
+// moves the front register by one 16-byte permute a symbol, whatever its
+// rank: a rank of 16 or more takes its value from its slot and leaves there
+// the value that falls off the front; a rank below 16 does the same with a
+// spare slot, so no symbol waits on a branch that guesses its rank (those
+// guesses, wrong a third of the time on such data, cost more than the moves).
+// Both passes run kPieces pieces side by side, joined as DecodePieces joins
+// them.
+constexpr int kFrontValues = 16;
+constexpr int kSlots = 256 - kFrontValues;
+constexpr int kQueued = kSlots - 128;  // kFrontValues + kQueued is 128
+// The queue moves down through this room by one byte a deep rank and is
+// copied back to the top when it reaches the bottom.
+constexpr size_t kQueueRoom = 4096;
+constexpr size_t kQueueSlack = 128;  // the rarer queue moves touch 128 bytes
+
+struct TSlotIndexes {
+  // For rank 128 + j: the first register takes the entry leaving the queue
+  // (lane 0 of the second source) and moves lanes 0 .. min(j, 63) - 1 up one;
+  // the second, where j is 64 or more, takes the first's last lane and moves
+  // lanes 0 .. j - 65 up one.
+  alignas(64) uint8_t moves[128][2][64];
+  // The front register holds rank r in lane 15 - r, so that the value falling
+  // off is lane 0 (a plain move out) and the one taken is lane 15. rank[c]
+  // moves rank c (below 16) to lane 15; rank[16], for every deeper rank,
+  // moves every lane down one and takes lane 0 of the second source into
+  // lane 15.
+  alignas(16) uint8_t rank[kFrontValues + 1][16];
+  alignas(16) uint8_t reverse[16];
+  alignas(64) uint8_t spare[64];  // kSlots + lane % 16: slots ranks below 16 pass through
+  TSlotIndexes() {
+    for (int j = 0; j < 128; ++j)
+      for (int i = 0; i < 64; ++i) {
+        moves[j][0][i] = uint8_t(i == 0 ? 64 : i <= j ? i - 1 : i);
+        moves[j][1][i] = uint8_t(j < 64 ? i : i == 0 ? 127 : i <= j - 64 ? i - 1 : i);
+      }
+    for (int c = 0; c <= kFrontValues; ++c)
+      for (int i = 0; i < 16; ++i)
+        rank[c][i] = uint8_t(c == kFrontValues ? (i == 15 ? 16 : i + 1) : i == 15 ? 15 - c : i >= 15 - c ? i + 1 : i);
+    for (int i = 0; i < 16; ++i) reverse[i] = uint8_t(15 - i);
+    for (int i = 0; i < 64; ++i) spare[i] = uint8_t(kSlots + i % 16);
+  }
+};
+const TSlotIndexes kSlotIndexes;
+
+// The ranks of 16 or more of [p, end), in order, to out (which has room for
+// all and 64 bytes more); returns how many.
+ZORBIN_WIDE size_t GatherDeepRanks(const uint8_t* p, const uint8_t* const end, uint8_t* out) {
+  uint8_t* const start = out;
+  const __m512i sixteen = _mm512_set1_epi8(kFrontValues);
+  for (; end - p >= 64; p += 64) {
+    const __m512i ranks = Load(p);
+    const __mmask64 taken = _mm512_cmpge_epu8_mask(ranks, sixteen);
+    _mm512_storeu_si512(out, _mm512_maskz_compress_epi8(taken, ranks));
+    out += __builtin_popcountll(taken);
+  }
+  for (; p < end; ++p)
+    if (*p >= kFrontValues) *out++ = *p;
+  return size_t(out - start);
+}
+
+// The slots of one piece: slot i stands at queue[head + i] for i below
+// kQueued, the others in two registers.
+struct TSlotOrder {
+  uint8_t* queue;
+  size_t head;
+  __m512i first, second;
+};
+
+ZORBIN_WIDE TSlotOrder StartingSlots(uint8_t* room) {
+  TSlotOrder order;
+  order.queue = room;
+  order.head = kQueueRoom - kQueued;
+  alignas(64) uint8_t slots[kSlots];
+  for (int i = 0; i < kSlots; ++i) slots[i] = uint8_t(i);
+  std::memcpy(room + order.head, slots, kQueued);
+  order.first = Load(slots + kQueued);
+  order.second = Load(slots + kQueued + 64);
+  return order;
+}
+
+// Deep rank c (16 or more) moves its slot to the front of the slots and
+// gives it.
+ZORBIN_WIDE inline __attribute__((always_inline)) uint8_t SlotStep(uint8_t* queue, size_t& head, __m512i& first,
+                                                                   __m512i& second, unsigned c) {
+  if (c < 128) {
+    // In the queue (rarer): entries 0 .. q - 1 move up one, from the top
+    // down, each read before the one below writes over its first byte.
+    const unsigned q = c - kFrontValues;
+    uint8_t* const at = queue + head;
+    const uint8_t slot = at[q];
+    for (int part = 1; part >= 0; --part) {
+      const unsigned from = unsigned(part) * 64;
+      const __mmask64 lanes = q > from ? _bzhi_u64(~uint64_t(0), q - from) : 0;
+      _mm512_mask_storeu_epi8(at + from + 1, lanes, _mm512_maskz_loadu_epi8(lanes, at + from));
+    }
+    at[0] = slot;
+    return slot;
+  }
+  // A permute reads 7 bits of its index: c - 128 is c's place in the registers.
+  const __m512i found = _mm512_permutex2var_epi8(first, _mm512_castsi128_si512(_mm_cvtsi32_si128(int(c))), second);
+  const __m512i leaving = _mm512_castsi128_si512(_mm_cvtsi32_si128(queue[head + kQueued - 1]));
+  if (head == 0) {
+    std::memcpy(queue + kQueueRoom - kQueued, queue, kQueued);
+    head = kQueueRoom - kQueued;
+  }
+  const uint8_t slot = uint8_t(_mm_cvtsi128_si32(_mm512_castsi512_si128(found)));
+  queue[--head] = slot;
+  const unsigned j = c - 128;
+  second = _mm512_permutex2var_epi8(second, Load(kSlotIndexes.moves[j][1]), first);
+  first = _mm512_permutex2var_epi8(first, Load(kSlotIndexes.moves[j][0]), leaving);
+  return slot;
+}
+
+// Replaces the deep ranks of kPieces pieces by their slots, one of each in
+// turn.
+ZORBIN_WIDE void DecodeSlots(uint8_t* const ranks[kPieces], const size_t counts[kPieces], TSlotOrder orders[kPieces]) {
+  static_assert(kPieces == 3);
+  uint8_t* const ra = ranks[0];
+  uint8_t* const rb = ranks[1];
+  uint8_t* const rc = ranks[2];
+  uint8_t* const qa = orders[0].queue;
+  uint8_t* const qb = orders[1].queue;
+  uint8_t* const qc = orders[2].queue;
+  size_t ha = orders[0].head, hb = orders[1].head, hc = orders[2].head;
+  __m512i a1 = orders[0].first, a2 = orders[0].second;
+  __m512i b1 = orders[1].first, b2 = orders[1].second;
+  __m512i c1 = orders[2].first, c2 = orders[2].second;
+  const size_t together = std::min({counts[0], counts[1], counts[2]});
+  for (size_t k = 0; k < together; ++k) {
+    ra[k] = SlotStep(qa, ha, a1, a2, ra[k]);
+    rb[k] = SlotStep(qb, hb, b1, b2, rb[k]);
+    rc[k] = SlotStep(qc, hc, c1, c2, rc[k]);
+  }
+  for (size_t k = together; k < counts[0]; ++k) ra[k] = SlotStep(qa, ha, a1, a2, ra[k]);
+  for (size_t k = together; k < counts[1]; ++k) rb[k] = SlotStep(qb, hb, b1, b2, rb[k]);
+  for (size_t k = together; k < counts[2]; ++k) rc[k] = SlotStep(qc, hc, c1, c2, rc[k]);
+  orders[0] = {qa, ha, a1, a2};
+  orders[1] = {qb, hb, b1, b2};
+  orders[2] = {qc, hc, c1, c2};
+}
+
+// For every byte of [p, end): the next of slots where it is a deep rank, a
+// spare slot where not, to outSlots; and the rank table's row (16 for a deep
+// rank) times 8 to outRows, half the row's place, which an address doubles.
+ZORBIN_WIDE void SpreadSlots(const uint8_t* p, const uint8_t* const end, const uint8_t* slots, uint8_t* outSlots,
+                             uint8_t* outRows) {
+  const __m512i sixteen = _mm512_set1_epi8(kFrontValues);
+  const __m512i spare = Load(kSlotIndexes.spare);
+  for (; end - p >= 64; p += 64, outSlots += 64, outRows += 64) {
+    const __m512i ranks = Load(p);
+    const __mmask64 deep = _mm512_cmpge_epu8_mask(ranks, sixteen);
+    _mm512_storeu_si512(outSlots, _mm512_mask_expand_epi8(spare, deep, Load(slots)));
+    _mm512_storeu_si512(outRows, _mm512_slli_epi16(_mm512_min_epu8(ranks, sixteen), 3));
+    slots += __builtin_popcountll(deep);
+  }
+  for (int lane = 0; p < end; ++p, ++outSlots, ++outRows, ++lane) {
+    *outSlots = *p >= kFrontValues ? *slots++ : kSlotIndexes.spare[lane];
+    *outRows = uint8_t(std::min<int>(*p, kFrontValues) * 8);
+  }
+}
+
+// One symbol of slot s and rank table row at 2 * row bytes. Slot contents
+// are 4 bytes apart, each written and read whole, so that a read finds the
+// write before it at once.
+ZORBIN_WIDE inline __attribute__((always_inline)) void FrontSlotStep(__m128i& front, uint8_t* contents, unsigned row,
+                                                                     unsigned s) {
+  uint8_t* const content = contents + 4 * size_t(s);
+  const __m128i taken = _mm_loadu_si32(content);
+  _mm_storeu_si32(content, front);
+  const uint8_t* const indexes = &kSlotIndexes.rank[0][0] + 2 * size_t(row);
+  front = _mm_permutex2var_epi8(front, _mm_load_si128(reinterpret_cast<const __m128i*>(indexes)), taken);
+}
+
+// Collect for a front whose first value is lane 15: values come in at lane
+// 0, so sixteen of them stand in reverse order.
+ZORBIN_WIDE inline __m128i CollectLast(__m128i values, __m128i front) { return _mm_alignr_epi8(values, front, 15); }
+
+ZORBIN_WIDE inline __m128i Reversed(__m128i values) {
+  return _mm_shuffle_epi8(values, _mm_load_si128(reinterpret_cast<const __m128i*>(kSlotIndexes.reverse)));
+}
+
+ZORBIN_WIDE inline uint8_t FrontValue(__m128i front) { return uint8_t(_mm_extract_epi8(front, 15)); }
+
+// The second pass over kPieces pieces of length bytes (the last to end).
+ZORBIN_WIDE void DecodeFrontSlots(uint8_t* const pieces[kPieces], size_t length, uint8_t* const end,
+                                  const uint8_t* const slots[kPieces], const uint8_t* const rows[kPieces],
+                                  uint8_t* const contents[kPieces], __m128i fronts[kPieces]) {
+  static_assert(kPieces == 3);
+  __m128i fa = _mm_load_si128(reinterpret_cast<const __m128i*>(kSlotIndexes.reverse)), fb = fa, fc = fa;
+  uint8_t* const pa = pieces[0];
+  uint8_t* const pb = pieces[1];
+  uint8_t* const pc = pieces[2];
+  const uint8_t* const sa = slots[0];
+  const uint8_t* const sb = slots[1];
+  const uint8_t* const sc = slots[2];
+  const uint8_t* const ra = rows[0];
+  const uint8_t* const rb = rows[1];
+  const uint8_t* const rc = rows[2];
+  uint8_t* const ea = contents[0];
+  uint8_t* const eb = contents[1];
+  uint8_t* const ec = contents[2];
+  size_t i = 0;
+  for (; i + 16 <= length; i += 16) {
+    __m128i va = _mm_setzero_si128(), vb = va, vc = va;
+    for (size_t j = i; j < i + 16; ++j) {
+      FrontSlotStep(fa, ea, ra[j], sa[j]);
+      va = CollectLast(va, fa);
+      FrontSlotStep(fb, eb, rb[j], sb[j]);
+      vb = CollectLast(vb, fb);
+      FrontSlotStep(fc, ec, rc[j], sc[j]);
+      vc = CollectLast(vc, fc);
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(pa + i), Reversed(va));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(pb + i), Reversed(vb));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(pc + i), Reversed(vc));
+  }
+  for (; i < length; ++i) {
+    FrontSlotStep(fa, ea, ra[i], sa[i]);
+    pa[i] = FrontValue(fa);
+    FrontSlotStep(fb, eb, rb[i], sb[i]);
+    pb[i] = FrontValue(fb);
+    FrontSlotStep(fc, ec, rc[i], sc[i]);
+    pc[i] = FrontValue(fc);
+  }
+  for (uint8_t* p = pc + length; p < end; ++p, ++i) {
+    FrontSlotStep(fc, ec, rc[i], sc[i]);
+    *p = FrontValue(fc);
+  }
+  fronts[0] = fa;
+  fronts[1] = fb;
+  fronts[2] = fc;
+}
+
+// The whole table a piece leaves: its front, then the slots' contents in
+// the slots' order.
+ZORBIN_WIDE TWideTable SlotTable(__m128i front, const uint8_t* contents, const TSlotOrder& order) {
+  alignas(64) uint8_t bytes[256];
+  _mm_store_si128(reinterpret_cast<__m128i*>(bytes), Reversed(front));
+  alignas(64) uint8_t slots[kSlots];
+  std::memcpy(slots, order.queue + order.head, kQueued);
+  _mm512_store_si512(slots + kQueued, order.first);
+  _mm512_store_si512(slots + kQueued + 64, order.second);
+  for (int i = 0; i < kSlots; ++i) bytes[kFrontValues + i] = contents[4 * size_t(slots[i])];
+  return {{Load(bytes), Load(bytes + 64), Load(bytes + 128), Load(bytes + 192)}};
+}
+
+ZORBIN_WIDE void DecodeSlotPieces(uint8_t* data, size_t size) {
+  static_assert(kPieces == 3);
+  const size_t length = size / kPieces;
+  uint8_t* const pieces[kPieces] = {data, data + length, data + 2 * length};
+  uint8_t* const ends[kPieces] = {pieces[1], pieces[2], data + size};
+  thread_local std::vector<uint8_t> deepRanks, spread, rooms;
+  if (deepRanks.size() < size + 64 * (kPieces + 1)) deepRanks.resize(size + 64 * (kPieces + 1));
+  if (spread.size() < 2 * size) spread.resize(2 * size);
+  rooms.resize(kPieces * (kQueueRoom + kQueueSlack));
+  uint8_t* ranks[kPieces];
+  size_t counts[kPieces];
+  TSlotOrder orders[kPieces];
+  uint8_t* gathered = deepRanks.data();
+  for (int k = 0; k < kPieces; ++k) {
+    ranks[k] = gathered;
+    counts[k] = GatherDeepRanks(pieces[k], ends[k], gathered);
+    gathered += counts[k] + 64;
+    orders[k] = StartingSlots(rooms.data() + size_t(k) * (kQueueRoom + kQueueSlack));
+  }
+  DecodeSlots(ranks, counts, orders);
+  const uint8_t* slots[kPieces];
+  const uint8_t* rows[kPieces];
+  for (int k = 0; k < kPieces; ++k) {
+    uint8_t* const outSlots = spread.data() + (pieces[k] - data);
+    uint8_t* const outRows = outSlots + size;
+    SpreadSlots(pieces[k], ends[k], ranks[k], outSlots, outRows);
+    slots[k] = outSlots;
+    rows[k] = outRows;
+  }
+  alignas(64) uint8_t contents[kPieces][256 * 4];
+  for (auto& piece : contents)
+    for (int s = 0; s < 256; ++s) piece[4 * s] = uint8_t(kFrontValues + s);
+  uint8_t* const contentsOf[kPieces] = {contents[0], contents[1], contents[2]};
+  __m128i fronts[kPieces];
+  DecodeFrontSlots(pieces, length, ends[2], slots, rows, contentsOf, fronts);
+  const TWideTable endA = SlotTable(fronts[0], contents[0], orders[0]);
+  LookUp(pieces[1], pieces[2], endA);
+  LookUp(pieces[2], ends[2], Compose(endA, SlotTable(fronts[1], contents[1], orders[1])));
+}
+
+// The decoder for the mix of ranks: ranks of 128 or more common and those of
+// 16 to 127 fewer than half as many, the slots; ranks of 16 or more nearly
+// absent, the front sixteen alone, which wait less; short inputs or many
+// ranks of 64 or more, one piece.
 ZORBIN_WIDE void DecodeRanks(uint8_t* data, size_t size, const TRankCounts& counts) {
-  if (size < kPiecesFrom || counts.deep * 8 >= size)
+  if (size >= kPiecesFrom && counts.oldest * 16 >= size && (counts.beyondSixteen - counts.oldest) * 2 <= counts.oldest)
+    DecodeSlotPieces(data, size);
+  else if (size < kPiecesFrom || counts.deep * 8 >= size)
     DecodeOnePiece(data, data + size);
   else if (counts.beyondSixteen * 32 < size)
     DecodeFrontPieces(data, size);

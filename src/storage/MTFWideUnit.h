@@ -3,7 +3,9 @@
 // registers, long inputs cut into pieces decoded side by side (a piece
 // decoded from the starting table 0 ... 255 gives the ranks its bytes had in
 // the table the piece really starts with, so one byte lookup per byte
-// afterwards turns them into values); with 16-byte shuffles only, the
+// afterwards turns them into values), or, where deep ranks are common, the
+// front sixteen in one register and the rest as slots whose order a first
+// pass works out from the ranks alone; with 16-byte shuffles only, the
 // table's front sixteen in one register.
 #pragma once
 

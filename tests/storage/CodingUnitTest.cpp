@@ -131,6 +131,30 @@ TEST(CodingUnit, MoveToFrontOfLongDataMatchesThePortableDecoder) {
       }
 }
 
+// Ranks of 128 or more common (a picture's values last seen a row before):
+// the table's order is worked out in two passes, most deep ranks landing in
+// registers, ranks of 16 to 127 in a queue that moves through memory (long
+// enough inputs walk it through its whole room), with and without zeros.
+TEST(CodingUnit, MoveToFrontOfManyDeepRanksMatchesThePortableDecoder) {
+  RandSeed(21);
+  for (size_t n : {size_t(4096), size_t(4099), size_t(30001), size_t(100003)})
+    for (int oldestPercent : {7, 25, 60})
+      for (int zeroPercent : {0, 30}) {
+        Bytes data(n);
+        for (uint8_t& b : data) {
+          const int r = Random(100);
+          b = r < zeroPercent                   ? 0
+              : r < zeroPercent + oldestPercent ? uint8_t(128 + Random(128))
+              : Random(100) < oldestPercent / 3 ? uint8_t(16 + Random(112))
+                                                : uint8_t(1 + Random(15));
+        }
+        Bytes portable = data;
+        MTFDecodePortableInPlace(portable);
+        MTFDecodeInPlace(data);
+        EXPECT_EQ(data, portable) << n << " " << oldestPercent << " " << zeroPercent;
+      }
+}
+
 // Ranks nearly all below 16 go through a table whose front sixteen are kept
 // apart: the rare deeper ones (up to 255, every part of the rest of the
 // table) between them, with and without many zeros.
