@@ -415,85 +415,94 @@ ZORBIN_WIDE size_t GatherDeepRanks(const uint8_t* p, const uint8_t* const end, u
   return size_t(out - start);
 }
 
-// The slots of one piece: slot i stands at queue[head + i] for i below
-// kQueued, the others in two registers.
+// The slots of one piece: slot i stands at top[i] for i below kQueued, the
+// others in two registers. The queue's room starts at room.
 struct TSlotOrder {
-  uint8_t* queue;
-  size_t head;
+  uint8_t* room;
+  uint8_t* top;
   __m512i first, second;
 };
 
 ZORBIN_WIDE TSlotOrder StartingSlots(uint8_t* room) {
-  TSlotOrder order;
-  order.queue = room;
-  order.head = kQueueRoom - kQueued;
   alignas(64) uint8_t slots[kSlots];
   for (int i = 0; i < kSlots; ++i) slots[i] = uint8_t(i);
-  std::memcpy(room + order.head, slots, kQueued);
-  order.first = Load(slots + kQueued);
-  order.second = Load(slots + kQueued + 64);
+  TSlotOrder order{room, room + kQueueRoom - kQueued, Load(slots + kQueued), Load(slots + kQueued + 64)};
+  std::memcpy(order.top, slots, kQueued);
   return order;
 }
 
+// The queue back at the top of its room once it has reached the bottom.
+inline void Requeue(TSlotOrder& order) {
+  if (order.top == order.room) {
+    std::memcpy(order.room + kQueueRoom - kQueued, order.room, kQueued);
+    order.top = order.room + kQueueRoom - kQueued;
+  }
+}
+
 // Deep rank c (16 or more) moves its slot to the front of the slots and
-// gives it.
-ZORBIN_WIDE inline __attribute__((always_inline)) uint8_t SlotStep(uint8_t* queue, size_t& head, __m512i& first,
-                                                                   __m512i& second, unsigned c) {
+// gives it. The queue may move down one byte.
+ZORBIN_WIDE inline __attribute__((always_inline)) uint8_t SlotStep(uint8_t*& top, __m512i& first, __m512i& second,
+                                                                   unsigned c) {
   if (c < 128) {
     // In the queue (rarer): entries 0 .. q - 1 move up one, from the top
     // down, each read before the one below writes over its first byte.
     const unsigned q = c - kFrontValues;
-    uint8_t* const at = queue + head;
-    const uint8_t slot = at[q];
+    const uint8_t slot = top[q];
     for (int part = 1; part >= 0; --part) {
       const unsigned from = unsigned(part) * 64;
       const __mmask64 lanes = q > from ? _bzhi_u64(~uint64_t(0), q - from) : 0;
-      _mm512_mask_storeu_epi8(at + from + 1, lanes, _mm512_maskz_loadu_epi8(lanes, at + from));
+      _mm512_mask_storeu_epi8(top + from + 1, lanes, _mm512_maskz_loadu_epi8(lanes, top + from));
     }
-    at[0] = slot;
+    top[0] = slot;
     return slot;
   }
   // A permute reads 7 bits of its index: c - 128 is c's place in the registers.
   const __m512i found = _mm512_permutex2var_epi8(first, _mm512_castsi128_si512(_mm_cvtsi32_si128(int(c))), second);
-  const __m512i leaving = _mm512_castsi128_si512(_mm_cvtsi32_si128(queue[head + kQueued - 1]));
-  if (head == 0) {
-    std::memcpy(queue + kQueueRoom - kQueued, queue, kQueued);
-    head = kQueueRoom - kQueued;
-  }
+  const __m512i leaving = _mm512_castsi128_si512(_mm_cvtsi32_si128(top[kQueued - 1]));
   const uint8_t slot = uint8_t(_mm_cvtsi128_si32(_mm512_castsi512_si128(found)));
-  queue[--head] = slot;
-  const unsigned j = c - 128;
-  second = _mm512_permutex2var_epi8(second, Load(kSlotIndexes.moves[j][1]), first);
-  first = _mm512_permutex2var_epi8(first, Load(kSlotIndexes.moves[j][0]), leaving);
+  *--top = slot;
+  const uint8_t* const moves = kSlotIndexes.moves[c - 128][0];
+  second = _mm512_permutex2var_epi8(second, Load(moves + 64), first);
+  first = _mm512_permutex2var_epi8(first, Load(moves), leaving);
   return slot;
 }
 
 // Replaces the deep ranks of kPieces pieces by their slots, one of each in
-// turn.
+// turn, in runs no longer than any queue has room to move down.
 ZORBIN_WIDE void DecodeSlots(uint8_t* const ranks[kPieces], const size_t counts[kPieces], TSlotOrder orders[kPieces]) {
   static_assert(kPieces == 3);
+  TSlotOrder& a = orders[0];
+  TSlotOrder& b = orders[1];
+  TSlotOrder& c = orders[2];
   uint8_t* const ra = ranks[0];
   uint8_t* const rb = ranks[1];
   uint8_t* const rc = ranks[2];
-  uint8_t* const qa = orders[0].queue;
-  uint8_t* const qb = orders[1].queue;
-  uint8_t* const qc = orders[2].queue;
-  size_t ha = orders[0].head, hb = orders[1].head, hc = orders[2].head;
-  __m512i a1 = orders[0].first, a2 = orders[0].second;
-  __m512i b1 = orders[1].first, b2 = orders[1].second;
-  __m512i c1 = orders[2].first, c2 = orders[2].second;
   const size_t together = std::min({counts[0], counts[1], counts[2]});
-  for (size_t k = 0; k < together; ++k) {
-    ra[k] = SlotStep(qa, ha, a1, a2, ra[k]);
-    rb[k] = SlotStep(qb, hb, b1, b2, rb[k]);
-    rc[k] = SlotStep(qc, hc, c1, c2, rc[k]);
+  for (size_t k = 0; k < together;) {
+    Requeue(a);
+    Requeue(b);
+    Requeue(c);
+    const size_t run = std::min({together - k, size_t(a.top - a.room), size_t(b.top - b.room), size_t(c.top - c.room)});
+    uint8_t* ta = a.top;
+    uint8_t* tb = b.top;
+    uint8_t* tc = c.top;
+    __m512i a1 = a.first, a2 = a.second, b1 = b.first, b2 = b.second, c1 = c.first, c2 = c.second;
+    for (const size_t end = k + run; k < end; ++k) {
+      ra[k] = SlotStep(ta, a1, a2, ra[k]);
+      rb[k] = SlotStep(tb, b1, b2, rb[k]);
+      rc[k] = SlotStep(tc, c1, c2, rc[k]);
+    }
+    a = {a.room, ta, a1, a2};
+    b = {b.room, tb, b1, b2};
+    c = {c.room, tc, c1, c2};
   }
-  for (size_t k = together; k < counts[0]; ++k) ra[k] = SlotStep(qa, ha, a1, a2, ra[k]);
-  for (size_t k = together; k < counts[1]; ++k) rb[k] = SlotStep(qb, hb, b1, b2, rb[k]);
-  for (size_t k = together; k < counts[2]; ++k) rc[k] = SlotStep(qc, hc, c1, c2, rc[k]);
-  orders[0] = {qa, ha, a1, a2};
-  orders[1] = {qb, hb, b1, b2};
-  orders[2] = {qc, hc, c1, c2};
+  for (int piece = 0; piece < kPieces; ++piece) {
+    TSlotOrder& order = orders[piece];
+    for (size_t k = together; k < counts[piece]; ++k) {
+      Requeue(order);
+      ranks[piece][k] = SlotStep(order.top, order.first, order.second, ranks[piece][k]);
+    }
+  }
 }
 
 // For every byte of [p, end): the next of slots where it is a deep rank, a
@@ -594,7 +603,7 @@ ZORBIN_WIDE TWideTable SlotTable(__m128i front, const uint8_t* contents, const T
   alignas(64) uint8_t bytes[256];
   _mm_store_si128(reinterpret_cast<__m128i*>(bytes), Reversed(front));
   alignas(64) uint8_t slots[kSlots];
-  std::memcpy(slots, order.queue + order.head, kQueued);
+  std::memcpy(slots, order.top, kQueued);
   _mm512_store_si512(slots + kQueued, order.first);
   _mm512_store_si512(slots + kQueued + 64, order.second);
   for (int i = 0; i < kSlots; ++i) bytes[kFrontValues + i] = contents[4 * size_t(slots[i])];
