@@ -234,9 +234,16 @@ class TBlockDecoder {
       const uint32_t next = single_[j << (kTableBits - rest)];
       const unsigned length = (next >> 8) & 0xFF;
       if ((next & kLeafFlag) && length <= rest) {
-        FillMulti(first + j, rest - length, partial | uint64_t(next & 0xFF) << (8 * (count + 1)), count + 1,
-                  used + length);
-        j += size_t(1) << (rest - length);
+        const unsigned left = rest - length;
+        const uint64_t taken = partial | uint64_t(next & 0xFF) << (8 * (count + 1));
+        // Where no further code fits, the entries are filled here: most
+        // calls would do only that.
+        if (count + 1 == kEntrySymbols || left < shortest_)
+          std::fill_n(multi_.begin() + std::ptrdiff_t(first + j), size_t(1) << left,
+                      taken | (used + length) | uint64_t(count + 1) << 56);
+        else
+          FillMulti(first + j, left, taken, count + 1, used + length);
+        j += size_t(1) << left;
       } else {
         multi_[first + j] = whole;
         ++j;
@@ -397,11 +404,15 @@ class TBlockDecoder {
       out[k] += pending[k] >> 56;
       pending[k] = 0;
     };
+    size_t phase = 0;  // marks are kept at every kMarkStride-th group
     for (size_t groups = groupsLeft(); groups > 0; groups = groupsLeft()) {
       bool stalled = false;
       for (; groups > 0 && !stalled; --groups) {
-        for (size_t k = 1; k < kChains; ++k)
-          step.marks[k][step.markCounts[k]++] = {pos[k], size_t(out[k] - step.starts[k]) + size_t(pending[k] >> 56)};
+        if (phase++ % kMarkStride == 0) {
+#pragma GCC unroll 8
+          for (size_t k = 1; k < kChains; ++k)
+            step.marks[k][step.markCounts[k]++] = {pos[k], size_t(out[k] - step.starts[k]) + size_t(pending[k] >> 56)};
+        }
 #pragma GCC unroll 8
         for (size_t k = 0; k < kChains; ++k)
           bits[k] = ((LoadBE64(data + (pos[k] >> 3)) << (pos[k] & 7)) & ~uint64_t(0xFF)) | kMarker;
@@ -511,11 +522,11 @@ class TBlockDecoder {
       }
       // Whole lookups at a time; only where one would pass a mark are its
       // codes taken one by one to see whether one ends on the mark. Once in
-      // step every mark is met, so every kMarkStride-th is looked for.
+      // step every mark is met, so one every kMarkStride groups is enough.
       size_t j = 0;
       bool met = false;
       while (dest < end) {
-        while (j < count && marks[j].bit < pos_) j += kMarkStride;
+        while (j < count && marks[j].bit < pos_) ++j;
         if (j >= count) break;
         if (marks[j].bit == pos_) {
           met = true;
