@@ -79,7 +79,7 @@ __attribute__((target("ssse3"))) size_t RestoreStrideThree(const uint8_t* a, con
 }  // namespace
 #endif
 
-std::vector<uint8_t> InterleaveRestoreBytes(const std::vector<uint8_t>& data, int stride) {
+std::vector<uint8_t> InterleaveRestoreBytes(std::span<const uint8_t> data, int stride) {
   CheckStride(stride);
   const size_t n = data.size();
   const size_t s = size_t(stride);
@@ -141,7 +141,7 @@ std::vector<uint8_t> InterleaveSplitBytes(const std::vector<uint8_t>& data, int 
   return out;
 }
 
-void DeltaDecodeInPlace(std::vector<uint8_t>& data) {
+void DeltaDecodeInPlace(std::span<uint8_t> data) {
   uint8_t previous = 0;
   uint8_t* p = data.data();
   uint8_t* const end = p + data.size();

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 namespace zorbin {
@@ -21,12 +22,12 @@ std::unique_ptr<TMemoryStream> MTFDecode(TStream& source);
 
 // Interleave restore: input holds output positions 0, s, 2s, ..., then
 // 1, 1 + s, ..., and so on. InterleaveSplit is its inverse.
-std::vector<uint8_t> InterleaveRestoreBytes(const std::vector<uint8_t>& data, int stride);
+std::vector<uint8_t> InterleaveRestoreBytes(std::span<const uint8_t> data, int stride);
 std::vector<uint8_t> InterleaveSplitBytes(const std::vector<uint8_t>& data, int stride);
 
 // Delta: the first byte kept, every further byte the difference (mod 256)
 // to the byte before it.
-void DeltaDecodeInPlace(std::vector<uint8_t>& data);
+void DeltaDecodeInPlace(std::span<uint8_t> data);
 void DeltaEncodeInPlace(std::vector<uint8_t>& data);
 
 // Move-to-front over a table that starts as 0 ... 255. The decoder uses the

@@ -28,28 +28,26 @@ void CheckSize(const std::vector<uint8_t>& data) {
   if (data.size() > kMaxDecodedSize) throw ECompressionError("Decoded data exceeds the size limit");
 }
 
-std::vector<uint8_t> RunLengthDecode(std::span<const uint8_t> data) {
-  std::vector<uint8_t> out;
+// Run-length output is decoded into a buffer kept per thread, for stage C
+// to read or transform where it lies: a fresh vector for every block grew by
+// doubling (copying and clearing its bytes each time), and its peak size
+// made the heap give memory back to the system between two files, to take
+// it again with page faults. Past kKeptLimit the buffer is given back at the
+// next block.
+constexpr size_t kKeptLimit = size_t(1) << 20;
+
+std::span<uint8_t> RunLengthDecodeKept(std::span<const uint8_t> data) {
+  thread_local std::vector<uint8_t> kept;
+  if (kept.capacity() > kKeptLimit) std::vector<uint8_t>().swap(kept);
+  kept.clear();
   size_t consumed = 0;
-  RLEDecodeBytes(data.data(), data.size(), out, consumed);
-  return out;
+  RLEDecodeBytes(data.data(), data.size(), kept, consumed);
+  return kept;
 }
 
 std::vector<uint8_t> HuffmanDecode(std::span<const uint8_t> data) {
   size_t consumed = 0;
   return THuffman::DecodeBytes(data.data(), data.size(), consumed);
-}
-
-// Stage B reads its input where it lies (the inflater's kept buffer or the
-// block), so that no copy of it is made.
-std::vector<uint8_t> DecodeStageB(std::span<const uint8_t> data, unsigned code) {
-  switch (code) {
-    case 0: return std::vector<uint8_t>(data.begin(), data.end());
-    case kStageBRLE: return RunLengthDecode(data);
-    case kStageBHuffmanRLE: return RunLengthDecode(HuffmanDecode(data));
-    case kStageBHuffman: return HuffmanDecode(data);
-    default: return {};
-  }
 }
 
 void DecodeStageC(std::vector<uint8_t>& data, unsigned code) {
@@ -72,6 +70,41 @@ void DecodeStageC(std::vector<uint8_t>& data, unsigned code) {
       break;
     default: break;
   }
+}
+
+// Stage C over bytes that may be changed where they lie: the interleaving
+// transforms write the result straight from them, the others work on a copy.
+std::vector<uint8_t> DecodeStageC(std::span<uint8_t> data, unsigned code) {
+  switch (code) {
+    case 1: return InterleaveRestoreBytes(data, 2);
+    case 2: return InterleaveRestoreBytes(data, 3);
+    case 5:
+      DeltaDecodeInPlace(data);
+      return InterleaveRestoreBytes(data, 2);
+    case 6:
+      DeltaDecodeInPlace(data);
+      return InterleaveRestoreBytes(data, 3);
+    default: {
+      std::vector<uint8_t> result(data.begin(), data.end());
+      DecodeStageC(result, code);
+      return result;
+    }
+  }
+}
+
+// Stage B reads its input where it lies (the inflater's kept buffer or the
+// block), so that no copy of it is made.
+std::vector<uint8_t> DecodeStages(std::span<const uint8_t> data, unsigned stageB, unsigned stageC) {
+  std::vector<uint8_t> decoded;
+  switch (stageB) {
+    case 0: decoded.assign(data.begin(), data.end()); break;
+    case kStageBRLE: return DecodeStageC(RunLengthDecodeKept(data), stageC);
+    case kStageBHuffmanRLE: return DecodeStageC(RunLengthDecodeKept(HuffmanDecode(data)), stageC);
+    case kStageBHuffman: decoded = HuffmanDecode(data); break;
+    default: return {};
+  }
+  DecodeStageC(decoded, stageC);
+  return decoded;
 }
 
 // The inverse of DecodeStageC.
@@ -161,9 +194,7 @@ std::vector<uint8_t> TCompressor::DecompressBytes(const uint8_t* block, size_t s
     stageInput = std::span<const uint8_t>(block + kStoredHeaderSize, size - kStoredHeaderSize);
     if (stageInput.size() > kMaxDecodedSize) throw ECompressionError("Decoded data exceeds the size limit");
   }
-  std::vector<uint8_t> data = DecodeStageB(stageInput, (flags >> kStageBShift) & 7);
-  DecodeStageC(data, flags & 7);
-  return data;
+  return DecodeStages(stageInput, (flags >> kStageBShift) & 7, flags & 7);
 }
 
 std::vector<uint8_t> TCompressor::Compress(const std::vector<uint8_t>& data, uint8_t flags) {

@@ -14,8 +14,8 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 TEST(CodingUnit, DecodersGiveTheDocumentedBytes) {
-  EXPECT_EQ(InterleaveRestoreBytes({0, 3, 6, 1, 4, 2, 5}, 3), (Bytes{0, 1, 2, 3, 4, 5, 6}));
-  EXPECT_EQ(InterleaveRestoreBytes({0, 2, 4, 1, 3}, 2), (Bytes{0, 1, 2, 3, 4}));
+  EXPECT_EQ(InterleaveRestoreBytes(Bytes{0, 3, 6, 1, 4, 2, 5}, 3), (Bytes{0, 1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(InterleaveRestoreBytes(Bytes{0, 2, 4, 1, 3}, 2), (Bytes{0, 1, 2, 3, 4}));
   Bytes mtf{1, 1, 0};
   MTFDecodeInPlace(mtf);
   EXPECT_EQ(mtf, (Bytes{1, 0, 0}));
@@ -28,11 +28,11 @@ TEST(CodingUnit, DecodersGiveTheDocumentedBytes) {
 }
 
 TEST(CodingUnit, InterleaveHandlesFilesShorterThanTheStride) {
-  EXPECT_EQ(InterleaveRestoreBytes({}, 3), Bytes{});
-  EXPECT_EQ(InterleaveRestoreBytes({9}, 3), Bytes{9});
-  EXPECT_EQ(InterleaveRestoreBytes({7, 8}, 3), (Bytes{7, 8}));
+  EXPECT_EQ(InterleaveRestoreBytes(Bytes{}, 3), Bytes{});
+  EXPECT_EQ(InterleaveRestoreBytes(Bytes{9}, 3), Bytes{9});
+  EXPECT_EQ(InterleaveRestoreBytes(Bytes{7, 8}, 3), (Bytes{7, 8}));
   EXPECT_EQ(InterleaveSplitBytes({1, 2, 3, 4}, 3), (Bytes{1, 4, 2, 3}));
-  EXPECT_THROW(InterleaveRestoreBytes({1}, 0), std::invalid_argument);
+  EXPECT_THROW(InterleaveRestoreBytes(Bytes{1}, 0), std::invalid_argument);
 }
 
 TEST(CodingUnit, EncodersInvertTheDecoders) {
