@@ -604,8 +604,8 @@ ZORBIN_WIDE TWideTable SlotTable(__m128i front, const uint8_t* contents, const T
   _mm_store_si128(reinterpret_cast<__m128i*>(bytes), Reversed(front));
   alignas(64) uint8_t slots[kSlots];
   std::memcpy(slots, order.top, kQueued);
-  _mm512_store_si512(slots + kQueued, order.first);
-  _mm512_store_si512(slots + kQueued + 64, order.second);
+  _mm512_storeu_si512(slots + kQueued, order.first);
+  _mm512_storeu_si512(slots + kQueued + 64, order.second);
   for (int i = 0; i < kSlots; ++i) bytes[kFrontValues + i] = contents[4 * size_t(slots[i])];
   return {{Load(bytes), Load(bytes + 64), Load(bytes + 128), Load(bytes + 192)}};
 }
