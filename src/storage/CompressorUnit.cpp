@@ -78,12 +78,8 @@ std::vector<uint8_t> DecodeStageC(std::span<uint8_t> data, unsigned code) {
   switch (code) {
     case 1: return InterleaveRestoreBytes(data, 2);
     case 2: return InterleaveRestoreBytes(data, 3);
-    case 5:
-      DeltaDecodeInPlace(data);
-      return InterleaveRestoreBytes(data, 2);
-    case 6:
-      DeltaDecodeInPlace(data);
-      return InterleaveRestoreBytes(data, 3);
+    case 5: DeltaDecodeInPlace(data); return InterleaveRestoreBytes(data, 2);
+    case 6: DeltaDecodeInPlace(data); return InterleaveRestoreBytes(data, 3);
     default: {
       std::vector<uint8_t> result(data.begin(), data.end());
       DecodeStageC(result, code);
