@@ -171,6 +171,7 @@ bool RLEDecodeBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& out,
       // branch for each.
       const uint64_t four = LoadLE64(data + pos);
       if (limit - pos >= 8 && (four & 0x00F000F000F000F0u) == 0x0080008000800080u && size_t(stop - at) >= 64) {
+#pragma GCC unroll 4
         for (int i = 0; i < 4; ++i) {
           const uint64_t fill = uint8_t(four >> (16 * i + 8)) * 0x0101010101010101u;
           StoreLE64(at, fill);
@@ -190,6 +191,8 @@ bool RLEDecodeBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& out,
       }
       const uint64_t run = uint64_t(0) - uint64_t(c >> 7);
       const uint64_t fill = data[pos + 1] * 0x0101010101010101u;
+      // Unrolled in every build: kept as a loop (at -O2) the stores wait on it.
+#pragma GCC unroll 4
       for (size_t i = 0; i < kFirstBytes; i += 8)
         StoreLE64(at + i, (fill & run) | (LoadLE64(data + pos + 1 + i) & ~run));
       if (count > kFirstBytes) {
