@@ -178,7 +178,10 @@ std::span<const uint8_t> InflateKept(const uint8_t* data, size_t size) {
     z.next_out = scratch.bytes.get() + total;
     z.avail_out = uInt(room);
     const uInt inputBefore = z.avail_in;
-    const int rc = inflate(&z, Z_NO_FLUSH);
+    // Z_FINISH: a stream that ends within this call is not copied into
+    // zlib's sliding window as well (up to 32 KB for every file); one that
+    // does not goes on in the next call as it would without.
+    const int rc = inflate(&z, Z_FINISH);
     total += room - z.avail_out;
     if (total > kMaxDecodedSize) throw ECompressionError("Decoded data exceeds the size limit");
     if (rc == Z_STREAM_END) break;
