@@ -70,8 +70,8 @@ TEST(MyZStreamUnit, CorruptOrTruncatedDataRaises) {
 
 TEST(MyZStreamUnit, AdlerSumMatchesZlibAtEveryRunAndTailLength) {
   const Bytes data = Noise(70000, 4);
-  for (size_t n : {size_t(0), size_t(1), size_t(15), size_t(16), size_t(17), size_t(5551), size_t(5552), size_t(5553),
-                   size_t(5568), size_t(70000)}) {
+  for (size_t n : {size_t(0), size_t(1), size_t(15), size_t(16), size_t(17), size_t(31), size_t(32), size_t(33),
+                   size_t(5551), size_t(5552), size_t(5553), size_t(5568), size_t(5584), size_t(70000)}) {
     EXPECT_EQ(Adler32(data.data(), n), adler32(1, data.data(), uInt(n))) << n;
     EXPECT_EQ(Adler32(data.data(), n, 0xFFF0FFF0u), adler32(0xFFF0FFF0u, data.data(), uInt(n))) << n;
   }
