@@ -370,6 +370,16 @@ constexpr int kQueued = kSlots - 128;  // kFrontValues + kQueued is 128
 constexpr size_t kQueueRoom = 4096;
 constexpr size_t kQueueSlack = 128;  // the rarer queue moves touch 128 bytes
 
+// Working memory kept per thread between inputs, so that each does not take
+// fresh pages; past kKeptLimit it is given back at the next input.
+constexpr size_t kKeptLimit = size_t(1) << 20;
+
+uint8_t* KeptBytes(std::vector<uint8_t>& kept, size_t size) {
+  if (kept.capacity() > kKeptLimit) std::vector<uint8_t>().swap(kept);
+  if (kept.size() < size) kept.resize(size);
+  return kept.data();
+}
+
 struct TSlotIndexes {
   // For rank 128 + j: the first register takes the entry leaving the queue
   // (lane 0 of the second source) and moves lanes 0 .. min(j, 63) - 1 up one;
@@ -616,13 +626,12 @@ ZORBIN_WIDE void DecodeSlotPieces(uint8_t* data, size_t size) {
   uint8_t* const pieces[kPieces] = {data, data + length, data + 2 * length};
   uint8_t* const ends[kPieces] = {pieces[1], pieces[2], data + size};
   thread_local std::vector<uint8_t> deepRanks, spread, rooms;
-  if (deepRanks.size() < size + 64 * (kPieces + 1)) deepRanks.resize(size + 64 * (kPieces + 1));
-  if (spread.size() < 2 * size) spread.resize(2 * size);
+  uint8_t* gathered = KeptBytes(deepRanks, size + 64 * (kPieces + 1));
+  uint8_t* const spreadBytes = KeptBytes(spread, 2 * size);
   rooms.resize(kPieces * (kQueueRoom + kQueueSlack));
   uint8_t* ranks[kPieces];
   size_t counts[kPieces];
   TSlotOrder orders[kPieces];
-  uint8_t* gathered = deepRanks.data();
   for (int k = 0; k < kPieces; ++k) {
     ranks[k] = gathered;
     counts[k] = GatherDeepRanks(pieces[k], ends[k], gathered);
@@ -633,7 +642,7 @@ ZORBIN_WIDE void DecodeSlotPieces(uint8_t* data, size_t size) {
   const uint8_t* slots[kPieces];
   const uint8_t* rows[kPieces];
   for (int k = 0; k < kPieces; ++k) {
-    uint8_t* const outSlots = spread.data() + (pieces[k] - data);
+    uint8_t* const outSlots = spreadBytes + (pieces[k] - data);
     uint8_t* const outRows = outSlots + size;
     SpreadSlots(pieces[k], ends[k], ranks[k], outSlots, outRows);
     slots[k] = outSlots;
@@ -743,14 +752,14 @@ bool MTFDecodeVectorInPlace(std::vector<uint8_t>& data) {
     DecodeRanks(p, size, counts);
     return true;
   }
-  thread_local std::vector<uint8_t> gathered;
-  if (gathered.size() < size - counts.zeros + 64) gathered.resize(size - counts.zeros + 64);
-  const size_t ranks = GatherRanks(p, p + size, gathered.data());
+  thread_local std::vector<uint8_t> kept;
+  uint8_t* const gathered = KeptBytes(kept, size - counts.zeros + 64);
+  const size_t ranks = GatherRanks(p, p + size, gathered);
   TRankCounts gatheredCounts = counts;
   gatheredCounts.zeros = 0;
-  DecodeRanks(gathered.data(), ranks, gatheredCounts);
+  DecodeRanks(gathered, ranks, gatheredCounts);
   // The table starts as 0 ... 255: a zero before any other rank gives 0.
-  SpreadValues(p, p + size, gathered.data(), 0);
+  SpreadValues(p, p + size, gathered, 0);
   return true;
 #else
   (void)data;
