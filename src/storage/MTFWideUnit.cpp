@@ -409,19 +409,19 @@ struct TSlotIndexes {
 };
 const TSlotIndexes kSlotIndexes;
 
-// The ranks of 16 or more of [p, end), in order, to out (which has room for
-// all and 64 bytes more); returns how many.
-ZORBIN_WIDE size_t GatherDeepRanks(const uint8_t* p, const uint8_t* const end, uint8_t* out) {
+// The ranks of `least` or more of [p, end), in order, to out (which has
+// room for all and 64 bytes more); returns how many.
+ZORBIN_WIDE size_t GatherRanks(const uint8_t* p, const uint8_t* const end, uint8_t* out, uint8_t least) {
   uint8_t* const start = out;
-  const __m512i sixteen = _mm512_set1_epi8(kFrontValues);
+  const __m512i bound = _mm512_set1_epi8(char(least));
   for (; end - p >= 64; p += 64) {
     const __m512i ranks = Load(p);
-    const __mmask64 taken = _mm512_cmpge_epu8_mask(ranks, sixteen);
+    const __mmask64 taken = _mm512_cmpge_epu8_mask(ranks, bound);
     _mm512_storeu_si512(out, _mm512_maskz_compress_epi8(taken, ranks));
     out += __builtin_popcountll(taken);
   }
   for (; p < end; ++p)
-    if (*p >= kFrontValues) *out++ = *p;
+    if (*p >= least) *out++ = *p;
   return size_t(out - start);
 }
 
@@ -634,7 +634,7 @@ ZORBIN_WIDE void DecodeSlotPieces(uint8_t* data, size_t size) {
   TSlotOrder orders[kPieces];
   for (int k = 0; k < kPieces; ++k) {
     ranks[k] = gathered;
-    counts[k] = GatherDeepRanks(pieces[k], ends[k], gathered);
+    counts[k] = GatherRanks(pieces[k], ends[k], gathered, kFrontValues);
     gathered += counts[k] + 64;
     orders[k] = StartingSlots(rooms.data() + size_t(k) * (kQueueRoom + kQueueSlack));
   }
@@ -676,23 +676,8 @@ ZORBIN_WIDE void DecodeRanks(uint8_t* data, size_t size, const TRankCounts& coun
 
 // Rank 0 gives the value given last and leaves the table as it is, so
 // where zeros are common only the other ranks go through the table: they are
-// gathered, decoded (in pieces or not), and spread back, each zero taking the
-// value before it.
-
-// The bytes other than zero of [p, end), in order, to out (which has room for
-// all and 64 bytes more); returns how many.
-ZORBIN_WIDE size_t GatherRanks(const uint8_t* p, const uint8_t* const end, uint8_t* out) {
-  uint8_t* const start = out;
-  for (; end - p >= 64; p += 64) {
-    const __m512i ranks = Load(p);
-    const __mmask64 taken = _mm512_test_epi8_mask(ranks, ranks);
-    _mm512_storeu_si512(out, _mm512_maskz_compress_epi8(taken, ranks));
-    out += __builtin_popcountll(taken);
-  }
-  for (; p < end; ++p)
-    if (*p) *out++ = *p;
-  return size_t(out - start);
-}
+// gathered (GatherRanks from 1), decoded (in pieces or not), and spread
+// back, each zero taking the value before it.
 
 // For SpreadValues: lane i of shifts[k] is i - 2^k, or 64 (a zero lane of
 // the second register) where that is below 0.
@@ -754,7 +739,7 @@ bool MTFDecodeVectorInPlace(std::vector<uint8_t>& data) {
   }
   thread_local std::vector<uint8_t> kept;
   uint8_t* const gathered = KeptBytes(kept, size - counts.zeros + 64);
-  const size_t ranks = GatherRanks(p, p + size, gathered);
+  const size_t ranks = GatherRanks(p, p + size, gathered, 1);
   TRankCounts gatheredCounts = counts;
   gatheredCounts.zeros = 0;
   DecodeRanks(gathered, ranks, gatheredCounts);

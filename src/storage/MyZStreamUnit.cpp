@@ -205,10 +205,49 @@ std::span<const uint8_t> InflateKept(const uint8_t* data, size_t size) {
 
 namespace {
 
-// Sums modulo 65521, taken after at most kRun bytes, before 32 bits can
+// Sums modulo 65521, taken after at most kAdlerRun bytes, before 32 bits can
 // overflow.
 constexpr uint32_t kAdlerBase = 65521;
 constexpr size_t kAdlerRun = 5552;
+
+// The sums over whole vectors of the first n bytes (n at most kAdlerRun);
+// returns how many bytes they took.
+using TAdlerVectors = size_t (*)(const uint8_t* data, size_t n, uint64_t& s1, uint64_t& s2);
+
+#if defined(__SSE2__)
+// Sixteen bytes at a time: their sum, their sum weighted 16 .. 1, and the
+// sum of the bytes before them, which each sixteen add to s2 once for every
+// byte.
+size_t SixteenAtATime(const uint8_t* data, size_t n, uint64_t& s1, uint64_t& s2) {
+  const size_t vectors = n / 16;
+  if (vectors == 0) return 0;
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i weightsLow = _mm_setr_epi16(16, 15, 14, 13, 12, 11, 10, 9);
+  const __m128i weightsHigh = _mm_setr_epi16(8, 7, 6, 5, 4, 3, 2, 1);
+  __m128i sums = zero;      // bytes so far, in two 64-bit lanes
+  __m128i before = zero;    // the sum of `sums` before each sixteen
+  __m128i weighted = zero;  // four 32-bit lanes
+  for (size_t i = 0; i < vectors; ++i, data += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data));
+    before = _mm_add_epi32(before, sums);
+    sums = _mm_add_epi32(sums, _mm_sad_epu8(bytes, zero));
+    weighted = _mm_add_epi32(weighted, _mm_madd_epi16(_mm_unpacklo_epi8(bytes, zero), weightsLow));
+    weighted = _mm_add_epi32(weighted, _mm_madd_epi16(_mm_unpackhi_epi8(bytes, zero), weightsHigh));
+  }
+  alignas(16) uint32_t lanes[3][4];
+  _mm_store_si128(reinterpret_cast<__m128i*>(lanes[0]), sums);
+  _mm_store_si128(reinterpret_cast<__m128i*>(lanes[1]), before);
+  _mm_store_si128(reinterpret_cast<__m128i*>(lanes[2]), weighted);
+  const uint64_t bytesSum = uint64_t(lanes[0][0]) + lanes[0][2];
+  const uint64_t beforeSum = uint64_t(lanes[1][0]) + lanes[1][2];
+  const uint64_t weightedSum = uint64_t(lanes[2][0]) + lanes[2][1] + lanes[2][2] + lanes[2][3];
+  s2 += s1 * 16 * vectors + beforeSum * 16 + weightedSum;
+  s1 += bytesSum;
+  return vectors * 16;
+}
+#else
+size_t NoVectors(const uint8_t*, size_t, uint64_t&, uint64_t&) { return 0; }
+#endif
 
 #if ZORBIN_ADLER_AVX2
 bool HasAvx2() {
@@ -216,105 +255,69 @@ bool HasAvx2() {
   return has;
 }
 
-// Adler32 thirty-two bytes at a time: their sum, their sum weighted 32 .. 1
-// (byte times weight, pairs added, then pairs of pairs), and the sum of the
-// bytes before them, which each thirty-two add to s2 once for every byte.
-__attribute__((target("avx2"))) uint32_t Adler32Wide(const uint8_t* data, size_t size, uint32_t adler) {
-  uint64_t s1 = adler & 0xFFFF;
-  uint64_t s2 = adler >> 16;
+// The same thirty-two bytes at a time, the weighted sum as byte times
+// weight with pairs added, then pairs of pairs.
+__attribute__((target("avx2"))) size_t ThirtyTwoAtATime(const uint8_t* data, size_t n, uint64_t& s1, uint64_t& s2) {
+  const size_t vectors = n / 32;
+  if (vectors == 0) return 0;
   const __m256i zero = _mm256_setzero_si256();
   const __m256i ones = _mm256_set1_epi16(1);
   const __m256i weights = _mm256_setr_epi8(32, 31, 30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19, 18, 17, 16, 15, 14,
                                            13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1);
+  __m256i sums = zero;      // bytes so far, in four 64-bit lanes
+  __m256i before = zero;    // the sum of `sums` before each thirty-two
+  __m256i weighted = zero;  // eight 32-bit lanes
+  for (size_t i = 0; i < vectors; ++i, data += 32) {
+    const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data));
+    before = _mm256_add_epi32(before, sums);
+    sums = _mm256_add_epi32(sums, _mm256_sad_epu8(bytes, zero));
+    weighted = _mm256_add_epi32(weighted, _mm256_madd_epi16(_mm256_maddubs_epi16(bytes, weights), ones));
+  }
+  alignas(32) uint32_t lanes[3][8];
+  _mm256_store_si256(reinterpret_cast<__m256i*>(lanes[0]), sums);
+  _mm256_store_si256(reinterpret_cast<__m256i*>(lanes[1]), before);
+  _mm256_store_si256(reinterpret_cast<__m256i*>(lanes[2]), weighted);
+  uint64_t bytesSum = 0, beforeSum = 0, weightedSum = 0;
+  for (int k = 0; k < 8; k += 2) {
+    bytesSum += lanes[0][k];
+    beforeSum += lanes[1][k];
+  }
+  for (int k = 0; k < 8; ++k) weightedSum += lanes[2][k];
+  s2 += s1 * 32 * vectors + beforeSum * 32 + weightedSum;
+  s1 += bytesSum;
+  return vectors * 32;
+}
+#endif
+
+TAdlerVectors AdlerVectors() {
+#if ZORBIN_ADLER_AVX2
+  if (HasAvx2()) return ThirtyTwoAtATime;
+#endif
+#if defined(__SSE2__)
+  return SixteenAtATime;
+#else
+  return NoVectors;
+#endif
+}
+
+}  // namespace
+
+uint32_t Adler32(const uint8_t* data, size_t size, uint32_t adler) {
+  static const TAdlerVectors vectors = AdlerVectors();
+  uint64_t s1 = adler & 0xFFFF;
+  uint64_t s2 = adler >> 16;
   while (size > 0) {
     size_t n = std::min(size, kAdlerRun);
     size -= n;
-    const size_t blocks = n / 32;
-    if (blocks > 0) {
-      __m256i sums = zero;      // bytes so far, in four 64-bit lanes
-      __m256i before = zero;    // the sum of `sums` before each thirty-two
-      __m256i weighted = zero;  // eight 32-bit lanes
-      for (size_t i = 0; i < blocks; ++i, data += 32) {
-        const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data));
-        before = _mm256_add_epi32(before, sums);
-        sums = _mm256_add_epi32(sums, _mm256_sad_epu8(bytes, zero));
-        weighted = _mm256_add_epi32(weighted, _mm256_madd_epi16(_mm256_maddubs_epi16(bytes, weights), ones));
-      }
-      alignas(32) uint32_t lanes[3][8];
-      _mm256_store_si256(reinterpret_cast<__m256i*>(lanes[0]), sums);
-      _mm256_store_si256(reinterpret_cast<__m256i*>(lanes[1]), before);
-      _mm256_store_si256(reinterpret_cast<__m256i*>(lanes[2]), weighted);
-      uint64_t bytesSum = 0, beforeSum = 0, weightedSum = 0;
-      for (int k = 0; k < 8; k += 2) {
-        bytesSum += lanes[0][k];
-        beforeSum += lanes[1][k];
-      }
-      for (int k = 0; k < 8; ++k) weightedSum += lanes[2][k];
-      s2 += s1 * 32 * blocks + beforeSum * 32 + weightedSum;
-      s1 += bytesSum;
-      n -= blocks * 32;
-    }
+    const size_t taken = vectors(data, n, s1, s2);
+    data += taken;
+    n -= taken;
     for (; n > 0; --n) {
       s1 += *data++;
       s2 += s1;
     }
     s1 %= kAdlerBase;
     s2 %= kAdlerBase;
-  }
-  return uint32_t(s2 << 16 | s1);
-}
-#endif
-
-}  // namespace
-
-uint32_t Adler32(const uint8_t* data, size_t size, uint32_t adler) {
-#if ZORBIN_ADLER_AVX2
-  if (HasAvx2()) return Adler32Wide(data, size, adler);
-#endif
-  constexpr uint32_t kBase = kAdlerBase;
-  constexpr size_t kRun = kAdlerRun;
-  uint64_t s1 = adler & 0xFFFF;
-  uint64_t s2 = adler >> 16;
-  while (size > 0) {
-    size_t n = std::min(size, kRun);
-    size -= n;
-#if defined(__SSE2__)
-    // Sixteen bytes at a time: their sum, their sum weighted 16 .. 1, and
-    // the sum of the bytes before them, which each sixteen add to s2 once
-    // for every byte.
-    const size_t vectors = n / 16;
-    if (vectors > 0) {
-      const __m128i zero = _mm_setzero_si128();
-      const __m128i weightsLow = _mm_setr_epi16(16, 15, 14, 13, 12, 11, 10, 9);
-      const __m128i weightsHigh = _mm_setr_epi16(8, 7, 6, 5, 4, 3, 2, 1);
-      __m128i sums = zero;      // bytes so far, in two 64-bit lanes
-      __m128i before = zero;    // the sum of `sums` before each sixteen
-      __m128i weighted = zero;  // four 32-bit lanes
-      for (size_t i = 0; i < vectors; ++i, data += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data));
-        before = _mm_add_epi32(before, sums);
-        sums = _mm_add_epi32(sums, _mm_sad_epu8(bytes, zero));
-        weighted = _mm_add_epi32(weighted, _mm_madd_epi16(_mm_unpacklo_epi8(bytes, zero), weightsLow));
-        weighted = _mm_add_epi32(weighted, _mm_madd_epi16(_mm_unpackhi_epi8(bytes, zero), weightsHigh));
-      }
-      alignas(16) uint32_t lanes[3][4];
-      _mm_store_si128(reinterpret_cast<__m128i*>(lanes[0]), sums);
-      _mm_store_si128(reinterpret_cast<__m128i*>(lanes[1]), before);
-      _mm_store_si128(reinterpret_cast<__m128i*>(lanes[2]), weighted);
-      const uint64_t bytesSum = uint64_t(lanes[0][0]) + lanes[0][2];
-      const uint64_t beforeSum = uint64_t(lanes[1][0]) + lanes[1][2];
-      const uint64_t weightedSum = uint64_t(lanes[2][0]) + lanes[2][1] + lanes[2][2] + lanes[2][3];
-      s2 += s1 * 16 * vectors + beforeSum * 16 + weightedSum;
-      s1 += bytesSum;
-      n -= vectors * 16;
-    }
-#endif
-    for (; n > 0; --n) {
-      s1 += *data++;
-      s2 += s1;
-    }
-    s1 %= kBase;
-    s2 %= kBase;
   }
   return uint32_t(s2 << 16 | s1);
 }
