@@ -78,6 +78,21 @@ TEST(Compressor, EveryFlagCombinationRoundTrips) {
   }
 }
 
+// Run-length output is decoded into a buffer kept between blocks: a block
+// after a longer one (and after one past the size the buffer is kept at)
+// gives its own bytes only.
+TEST(Compressor, BlocksAfterLongerBlocksGiveTheirOwnBytes) {
+  const Bytes longest = Picture(800, 700);  // 1.6 MB
+  const Bytes shorter = Sprite();
+  for (uint8_t flags : {uint8_t(1 << 3), uint8_t(0x40 | 1 << 3 | 2), uint8_t(2 << 3 | 4)}) {
+    const Bytes longBlock = TCompressor::Compress(longest, flags);
+    const Bytes shortBlock = TCompressor::Compress(shorter, flags);
+    EXPECT_EQ(BlockDecode(longBlock), longest) << int(flags);
+    EXPECT_EQ(BlockDecode(shortBlock), shorter) << int(flags);
+    EXPECT_EQ(BlockDecode(longBlock), longest) << int(flags);
+  }
+}
+
 TEST(Compressor, BlockLayout) {
   Bytes data = Sprite();
   // Stored: flag, u32 decoded size, stage input.
