@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 
 namespace zorbin {
 namespace {
@@ -103,6 +104,15 @@ TEST(CodingUnit, MoveToFrontMatchesTheTableShiftOverEveryValueRange) {
   }
 }
 
+// The decoder that uses the processor's shuffles gives the portable one's
+// bytes.
+void ExpectDecodedAsPortable(Bytes data, const std::string& label) {
+  Bytes portable = data;
+  MTFDecodePortableInPlace(portable);
+  MTFDecodeInPlace(data);
+  EXPECT_EQ(data, portable) << label;
+}
+
 // Long inputs are decoded in pieces where deep ranks are rare and as one
 // piece where they are not, and where zeros are common the other ranks are
 // decoded apart: sizes around the smallest cut into pieces, rates of deep
@@ -124,10 +134,8 @@ TEST(CodingUnit, MoveToFrontOfLongDataMatchesThePortableDecoder) {
             i += run > 0 ? run - 1 : 0;
           }
         }
-        Bytes portable = data;
-        MTFDecodePortableInPlace(portable);
-        MTFDecodeInPlace(data);
-        EXPECT_EQ(data, portable) << n << " " << deepPercent << " " << zeroPercent;
+        ExpectDecodedAsPortable(
+            data, std::to_string(n) + " " + std::to_string(deepPercent) + " " + std::to_string(zeroPercent));
       }
 }
 
@@ -148,10 +156,8 @@ TEST(CodingUnit, MoveToFrontOfManyDeepRanksMatchesThePortableDecoder) {
               : Random(100) < oldestPercent / 3 ? uint8_t(16 + Random(112))
                                                 : uint8_t(1 + Random(15));
         }
-        Bytes portable = data;
-        MTFDecodePortableInPlace(portable);
-        MTFDecodeInPlace(data);
-        EXPECT_EQ(data, portable) << n << " " << oldestPercent << " " << zeroPercent;
+        ExpectDecodedAsPortable(
+            data, std::to_string(n) + " " + std::to_string(oldestPercent) + " " + std::to_string(zeroPercent));
       }
 }
 
@@ -167,10 +173,7 @@ TEST(CodingUnit, MoveToFrontOfMostlySmallRanksMatchesThePortableDecoder) {
         const int r = Random(1000);
         b = r < zeroPercent * 10 ? 0 : r < zeroPercent * 10 + 15 ? uint8_t(16 + Random(240)) : uint8_t(Random(16));
       }
-      Bytes portable = data;
-      MTFDecodePortableInPlace(portable);
-      MTFDecodeInPlace(data);
-      EXPECT_EQ(data, portable) << n << " " << zeroPercent;
+      ExpectDecodedAsPortable(data, std::to_string(n) + " " + std::to_string(zeroPercent));
     }
 }
 
