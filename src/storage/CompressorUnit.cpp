@@ -6,6 +6,7 @@
 #include "storage/MyZStreamUnit.h"
 #include "storage/RLEUnit.h"
 #include "util/ByteOrder.h"
+#include "util/KeptBytes.h"
 
 #include <algorithm>
 #include <span>
@@ -34,12 +35,9 @@ void CheckSize(const std::vector<uint8_t>& data) {
 // made the heap give memory back to the system between two files, to take
 // it again with page faults. Past kKeptLimit the buffer is given back at the
 // next block.
-constexpr size_t kKeptLimit = size_t(1) << 20;
-
 std::span<uint8_t> RunLengthDecodeKept(std::span<const uint8_t> data) {
   thread_local std::vector<uint8_t> kept;
-  if (kept.capacity() > kKeptLimit) std::vector<uint8_t>().swap(kept);
-  kept.clear();
+  ClearKept(kept);
   size_t consumed = 0;
   RLEDecodeBytes(data.data(), data.size(), kept, consumed);
   return kept;

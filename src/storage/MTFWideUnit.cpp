@@ -1,6 +1,8 @@
 // MTFWideUnit: move-to-front decoding in 64-byte and 16-byte vector registers.
 #include "storage/MTFWideUnit.h"
 
+#include "util/KeptBytes.h"
+
 #if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
 #define ZORBIN_MTF_WIDE 1
 // GCC 12 warns inside its own intrinsics, where they start from an
@@ -369,16 +371,6 @@ constexpr int kQueued = kSlots - 128;  // kFrontValues + kQueued is 128
 // copied back to the top when it reaches the bottom.
 constexpr size_t kQueueRoom = 4096;
 constexpr size_t kQueueSlack = 128;  // the rarer queue moves touch 128 bytes
-
-// Working memory kept per thread between inputs, so that each does not take
-// fresh pages; past kKeptLimit it is given back at the next input.
-constexpr size_t kKeptLimit = size_t(1) << 20;
-
-uint8_t* KeptBytes(std::vector<uint8_t>& kept, size_t size) {
-  if (kept.capacity() > kKeptLimit) std::vector<uint8_t>().swap(kept);
-  if (kept.size() < size) kept.resize(size);
-  return kept.data();
-}
 
 struct TSlotIndexes {
   // For rank 128 + j: the first register takes the entry leaving the queue

@@ -2,6 +2,7 @@
 #include "storage/MyZStreamUnit.h"
 
 #include "storage/CompressorUnit.h"
+#include "util/KeptBytes.h"
 #include "util/QXToolbox.h"
 
 #include <zlib.h>
@@ -91,9 +92,8 @@ namespace {
 // calls and is then copied out at its exact size: a fresh buffer per file
 // (grown as the output grows, often beyond the file's size) costs fresh pages
 // from the system on every file, which took longer than inflating small files.
-// A buffer grown past kKeptScratch for one large file is let go at the next
+// A buffer grown past kKeptLimit for one large file is let go at the next
 // call.
-constexpr size_t kKeptScratch = size_t(1) << 20;
 
 struct TScratch {
   std::unique_ptr<uint8_t[]> bytes;
@@ -151,7 +151,7 @@ std::span<const uint8_t> InflateKept(const uint8_t* data, size_t size) {
   thread_local TRawInflater inflater;
   z_stream& z = inflater.Ready();
   thread_local TScratch scratch;
-  if (scratch.capacity > kKeptScratch) scratch = TScratch();  // the last call's large file is done with
+  if (scratch.capacity > kKeptLimit) scratch = TScratch();  // the last call's large file is done with
   if (scratch.capacity == 0) {
     scratch.bytes = UnfilledBytes(kInflatePieceSize * 4);
     scratch.capacity = kInflatePieceSize * 4;
