@@ -130,7 +130,7 @@ void TMemoryStream::SaveToFile(const std::string& fileName) {
 }
 
 TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : fileName_(fileName) {
-  std::string path = ResolveDiskPath(fileName);
+  std::string path = mode == TFileMode::Create ? ResolveCreatePath(fileName) : ResolveDiskPath(fileName);
   const char* how = mode == TFileMode::OpenRead ? "rb" : mode == TFileMode::OpenReadWrite ? "r+b" : "w+b";
   struct stat st;
   if (mode != TFileMode::Create && (stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)))
@@ -202,6 +202,17 @@ std::string ResolveDiskPath(const std::string& fileName) {
     if (i + 1 < parts.size()) built += "/";
   }
   return built;
+}
+
+std::string ResolveCreatePath(const std::string& fileName) {
+  std::string path = fileName;
+  std::replace(path.begin(), path.end(), '\\', '/');
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return path;
+  // The folder may be found ignoring case; the file itself never is, or
+  // "keep.out" would truncate a "Keep.OUT" beside it.
+  std::string folder = slash == 0 ? "/" : ResolveDiskPath(path.substr(0, slash)) + "/";
+  return folder + path.substr(slash + 1);
 }
 
 bool FileExistsOnDisk(const std::string& fileName) {

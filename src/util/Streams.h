@@ -124,5 +124,8 @@ bool FileExistsOnDisk(const std::string& fileName);
 // part ignoring letter case. Returns the path to use (the mapped name when
 // nothing matches).
 std::string ResolveDiskPath(const std::string& fileName);
+// The path a file is created or truncated at: its folders found as
+// ResolveDiskPath finds them, its own name exactly as given.
+std::string ResolveCreatePath(const std::string& fileName);
 
 }  // namespace zorbin

@@ -91,5 +91,17 @@ TEST(Streams, DiskLookupIgnoresCaseAndBackslashes) {
   EXPECT_THROW(TFileStream(dir.Path() + "nothing", TFileMode::OpenRead), EFOpenError);
 }
 
+TEST(Streams, CreatingFindsFoldersIgnoringCaseButNeverAnotherFile) {
+  test::TTempDir dir;
+  std::filesystem::create_directories(dir.Path() + "Map_A");
+  test::WriteFileText(dir.Path() + "Map_A/Keep.OUT", "old");
+  {
+    TFileStream f(dir.Path() + "map_a\\keep.out", TFileMode::Create);
+    f.WriteBuffer("new", 3);
+  }
+  EXPECT_EQ(test::ReadFileText(dir.Path() + "Map_A/Keep.OUT"), "old");
+  EXPECT_EQ(test::ReadFileText(dir.Path() + "Map_A/keep.out"), "new");
+}
+
 }  // namespace
 }  // namespace zorbin
