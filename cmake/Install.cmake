@@ -6,6 +6,8 @@ include(GNUInstallDirs)
 find_program(ZORBIN_GZIP gzip REQUIRED)
 set(install_dir ${CMAKE_BINARY_DIR}/install)
 set(install_files)
+# Make, unlike Ninja, does not create the folder a command writes into.
+set(make_bin_dir ${CMAKE_COMMAND} -E make_directory ${install_dir}/bin)
 
 # Stripped first: stripping afterwards would cut the appended pack off.
 set(ZORBIN_PACK_FILE ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/Zorbin.data)
@@ -13,10 +15,12 @@ foreach(program IN ITEMS zorbin zorbin-demo zorbin-tool)
   set(out ${install_dir}/bin/${program})
   if(program STREQUAL "zorbin-tool")
     add_custom_command(OUTPUT ${out}
+      COMMAND ${make_bin_dir}
       COMMAND ${CMAKE_STRIP} -o ${out} $<TARGET_FILE:${program}>
       DEPENDS ${program} COMMENT "Stripping ${program} for installation" VERBATIM)
   else()
     add_custom_command(OUTPUT ${out}
+      COMMAND ${make_bin_dir}
       COMMAND ${CMAKE_STRIP} -o ${out}.stripped $<TARGET_FILE:${program}>
       COMMAND zorbin-tool append ${out}.stripped ${ZORBIN_PACK_FILE} ${out}
       COMMAND ${CMAKE_COMMAND} -E rm -f ${out}.stripped
@@ -33,12 +37,14 @@ install(PROGRAMS ${install_dir}/bin/zorbin-tool DESTINATION ${CMAKE_INSTALL_BIND
 # The icon: a 16-pixel picture enlarged by whole factors.
 set(icon_tga ${install_dir}/icon/zorbin.tga)
 add_custom_command(OUTPUT ${icon_tga}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${install_dir}/icon
   COMMAND zorbin-tool tga ${CMAKE_SOURCE_DIR}/data/icon/zorbin.xpm ${icon_tga}
   DEPENDS zorbin-tool ${CMAKE_SOURCE_DIR}/data/icon/zorbin.xpm COMMENT "Drawing the icon" VERBATIM)
 foreach(size IN ITEMS 16 32 48 64 128 256)
   math(EXPR factor "${size} / 16")
   set(out ${install_dir}/icons/${size}x${size}/zorbin.png)
   add_custom_command(OUTPUT ${out}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${install_dir}/icons/${size}x${size}
     COMMAND zorbin-tool picture ${icon_tga} ${out} --scale ${factor}
     DEPENDS zorbin-tool ${icon_tga} COMMENT "Drawing the ${size} px icon" VERBATIM)
   list(APPEND install_files ${out})
@@ -50,6 +56,7 @@ foreach(page IN ITEMS zorbin.6 zorbin-demo.1 zorbin-tool.1)
   string(REGEX REPLACE ".*\\.([0-9])$" "\\1" section ${page})
   set(out ${install_dir}/man/${page}.gz)
   add_custom_command(OUTPUT ${out}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${install_dir}/man
     COMMAND ${ZORBIN_GZIP} -9nc ${CMAKE_SOURCE_DIR}/data/install/${page} > ${out}
     DEPENDS ${CMAKE_SOURCE_DIR}/data/install/${page} COMMENT "Compressing ${page}")
   list(APPEND install_files ${out})
