@@ -257,7 +257,7 @@ void TMapEditor::PlayMap() {
   try {
     TPlay1Map visit(folder, -1, -1);
     // The title card waits for Space; Escape there goes back as well.
-    while (!QX_SDL::Keys[SDLK_SPACE] && !QX_SDL::Keys[SDLK_ESCAPE]) QX_SDL::PollEvents();
+    while (!QX_SDL::Keys[SDLK_SPACE] && !QX_SDL::Keys[SDLK_ESCAPE]) QX_SDL::PollEventsWithoutFrames();
     if (!QX_SDL::Keys[SDLK_ESCAPE]) {
       TPlayResult result;
       visit.Play(result);

@@ -47,7 +47,8 @@ std::string TPlayMapPack::GetFileName(int index) const {
 
 void WaitAtTitleCard() {
   // A short sleep between polls keeps the wait from spinning the processor.
-  for (QX_SDL::PollEvents(); !QX_SDL::Keys[SDLK_SPACE]; QX_SDL::PollEvents()) Clock().Delay(1);
+  for (QX_SDL::PollEventsWithoutFrames(); !QX_SDL::Keys[SDLK_SPACE]; QX_SDL::PollEventsWithoutFrames())
+    Clock().Delay(1);
 }
 
 void TPlayMapPack::Run() {

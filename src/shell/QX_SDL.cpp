@@ -390,6 +390,12 @@ void PollEvents() {
   DispatchEvents();
 }
 
+void PollEventsWithoutFrames() {
+  PollEvents();
+  if (gScreenshotWanted) TakeScreenshot();
+  if (gPaused && Screen && BackBuffer) WaitWhilePaused();
+}
+
 static void DispatchEvents() {
   SDL_Event event;
   while (SDL_PollEvent(&event)) {

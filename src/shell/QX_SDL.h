@@ -104,6 +104,10 @@ uint32_t RemainingSum();
 // Forgets the deadline, as at load: the next TimeLeft starts a new schedule.
 void RestartSchedule();
 void PollEvents();
+// PollEvents for a wait that presents no frames (a title card): the
+// player's screenshot and pause, which otherwise wait for the next Flip,
+// are served at once.
+void PollEventsWithoutFrames();
 void ClearKeys();
 void Clear(uint8_t r, uint8_t g, uint8_t b);
 void DrawImage(int16_t x, int16_t y, const TImage* image);

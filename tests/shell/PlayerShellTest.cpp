@@ -146,5 +146,47 @@ TEST_F(PlayerShellTest, F12SavesTheNextFrameAndLogsItsPath) {
     setenv("XDG_DATA_HOME", saved.c_str(), 1);
 }
 
+// Presses P again once the shell sleeps, as a paused player would.
+class UnpausingClock final : public TClock {
+ public:
+  uint32_t Ticks() override { return now_; }
+  void Delay(uint32_t ms) override {
+    now_ += ms;
+    ++delays_;
+    SDL_Event e{};
+    e.type = SDL_KEYDOWN;
+    e.key.keysym.sym = SDLK_p;
+    SDL_PushEvent(&e);
+  }
+  int delays_ = 0;
+
+ private:
+  uint32_t now_ = 1000;
+};
+
+TEST_F(PlayerShellTest, TitleCardWaitsServeScreenshotAndPauseWithoutAFrame) {
+  test::TTempDir dir;
+  std::string saved = std::getenv("XDG_DATA_HOME") ? std::getenv("XDG_DATA_HOME") : "";
+  setenv("XDG_DATA_HOME", dir.File("data").c_str(), 1);
+  Open(QX_SDL::TPresentation{1, false, true, true});
+  UnpausingClock clock;
+  SetClock(&clock);
+  SDL_Event f12 = KeyDown(SDLK_F12);
+  SDL_PushEvent(&f12);
+  QX_SDL::PollEventsWithoutFrames();
+  EXPECT_TRUE(std::filesystem::exists(dir.File("data/zorbin/screenshots/zorbin-0001.png")));
+  SDL_Event p = KeyDown(SDLK_p);
+  SDL_PushEvent(&p);
+  QX_SDL::PollEventsWithoutFrames();
+  EXPECT_EQ(clock.delays_, 1);  // paused until the clock's P came
+  EXPECT_FALSE(QX_SDL::Paused());
+  EXPECT_EQ(QX_SDL::FrameCount(), 0u);
+  SetClock(&clock_);
+  if (saved.empty())
+    unsetenv("XDG_DATA_HOME");
+  else
+    setenv("XDG_DATA_HOME", saved.c_str(), 1);
+}
+
 }  // namespace
 }  // namespace zorbin
