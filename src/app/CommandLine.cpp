@@ -18,7 +18,37 @@ void Warn(const std::string& message) {
   if (Log) Log->Warning(message, "CommandLine");
 }
 
+// Every switch the game program or its log takes, and whether a value
+// follows it.
+struct TKnownSwitch {
+  const char* Name;
+  bool TakesValue;
+};
+constexpr TKnownSwitch kKnownSwitches[] = {
+    {"help", false},    {"h", false},      {"version", false}, {"scale", true},   {"fullscreen", false},
+    {"config", true},   {"seed", true},    {"record", true},   {"replay", true},  {"map", true},
+    {"watch", false},   {"edit", true},    {"nolog", false},   {"mainlog", true}, {"appendlog", false},
+    {"safelog", false}, {"waitlog", false}};
+
+const TKnownSwitch* FindKnownSwitch(const std::string& arg) {
+  for (const TKnownSwitch& known : kKnownSwitches)
+    if (IsSwitch(arg, known.Name) || SameText(arg, std::string("/") + known.Name)) return &known;
+  return nullptr;
+}
+
 }  // namespace
+
+std::vector<std::string> UnknownSwitches(const std::vector<std::string>& args) {
+  std::vector<std::string> unknown;
+  for (size_t i = 1; i < args.size(); ++i) {
+    const TKnownSwitch* known = FindKnownSwitch(args[i]);
+    if (!known)
+      unknown.push_back(args[i]);
+    else if (known->TakesValue)
+      ++i;
+  }
+  return unknown;
+}
 
 bool WantsHelp(const std::vector<std::string>& args) {
   for (size_t i = 1; i < args.size(); ++i)

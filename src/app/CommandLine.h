@@ -23,5 +23,8 @@ std::string HelpText();
 // args[0] is the program. A bad or missing value gets a Warning line in the
 // log and the switch is ignored; other arguments are not looked at.
 TPlayerSwitches ReadPlayerSwitches(const std::vector<std::string>& args);
+// The arguments after args[0] that are no switch of the game program or of
+// the log (with "-", "--" or "/"), nor the value of one.
+std::vector<std::string> UnknownSwitches(const std::vector<std::string>& args);
 
 }  // namespace zorbin

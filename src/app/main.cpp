@@ -27,6 +27,9 @@ int main(int argc, char** argv) {
     std::printf("zorbin %s\n", ZORBIN_VERSION);
     return 0;
   }
+  // Named, not refused: the game starts as it always did.
+  for (const std::string& arg : UnknownSwitches(args))
+    std::fprintf(stderr, "zorbin: unknown switch \"%s\" is ignored (-help lists the switches)\n", arg.c_str());
   args[0] = ProgramPath(args[0]);
   // Read before the play switches are taken out of args (-config among them).
   const std::vector<std::string> given = args;
@@ -42,6 +45,16 @@ int main(int argc, char** argv) {
     return 1;
   }
   InitializeUnits(args);
+  // A failure that ends the game is told on the terminal too, not only in
+  // the log; a closed window (2) is no failure.
+  SetExitHook([](int code) {
+    if (code != 0 && code != 2) {
+      std::string message = Log ? Log->LastError() : std::string();
+      if (message.empty()) message = "stopped with exit code " + std::to_string(code);
+      std::fprintf(stderr, "zorbin: %s\n", message.c_str());
+    }
+    FinalizeUnits();
+  });
   TPlayerSwitches player = ReadPlayerSwitches(given);
   TSettings settings(player.ConfigFile.empty() ? TSettings::DefaultFileName() : player.ConfigFile);
   QX_SDL::TPresentation presentation;

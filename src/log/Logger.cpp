@@ -104,6 +104,7 @@ void TLogger::Warning(const std::string& message, const std::string& context) {
 }
 
 void TLogger::Error(const std::string& message, const std::string& context) {
+  lastError_ = message;
   if (hook_) hook_('E', message, context);
   if (active_ && errorEnabled_) Put("{" + context + "} " + message, "Error: " + message);
 }

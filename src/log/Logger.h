@@ -47,6 +47,9 @@ class TLogger {
   void SetEcho(bool echo) { echo_ = echo; }
   void SetHook(THook hook) { hook_ = std::move(hook); }
   const std::string& FileName() const { return fileName_; }
+  // The message of the last Error line, logged or not: what a program that
+  // ends with a failure tells on its terminal.
+  const std::string& LastError() const { return lastError_; }
   const std::string& ExeName() const { return exeName_; }
   const std::string& ExeDir() const { return exeDir_; }
 
@@ -65,6 +68,7 @@ class TLogger {
   bool debugEnabled_ = false;
   std::vector<std::string> filter_;
   THook hook_;
+  std::string lastError_;
 };
 
 // Case-insensitive match with one "*" at the start or end of the pattern.

@@ -12,6 +12,7 @@
 #include "util/ProcessExit.h"
 #include "util/Streams.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace zorbin {
@@ -238,12 +239,33 @@ static bool HandlePlayerEvent(const SDL_Event& event) {
   return false;
 }
 
+// Left to itself, SDL without a display falls back to drawing the game as
+// coloured letters in the terminal, which nobody can play. Unless a driver
+// is asked for by name, only drivers of real displays are tried, in SDL's
+// own order. Returns "" or why no display could be opened.
+static std::string InitVideo() {
+#ifndef __EMSCRIPTEN__
+  if (!std::getenv("SDL_VIDEODRIVER")) {
+    for (const char* driver : {"x11", "fbcon", "directfb"}) {
+      setenv("SDL_VIDEODRIVER", driver, 1);
+      bool started = SDL_Init(SDL_INIT_VIDEO) == 0;
+      unsetenv("SDL_VIDEODRIVER");
+      if (started) return "";
+    }
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display) return "No display (DISPLAY is not set)";
+    return std::string("No display (DISPLAY \"") + display + "\" names no X server that answers)";
+  }
+#endif
+  return SDL_Init(SDL_INIT_VIDEO) == 0 ? "" : SDL_GetError();
+}
+
 void Initialize(uint16_t width, uint16_t height, uint16_t depth, uint32_t options) {
 #ifdef __EMSCRIPTEN__
   UseWebDrivers();
 #endif
-  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-    Log->Error(std::string("Could not initialize SDL : ") + SDL_GetError(), kInitContext);
+  if (std::string why = InitVideo(); !why.empty()) {
+    Log->Error("Could not initialize SDL : " + why, kInitContext);
     SDL_Quit();
     HaltProcess(1);
   }

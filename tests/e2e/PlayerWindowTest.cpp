@@ -251,5 +251,23 @@ TEST(PlayerHelp, HelpListsEverySwitchAndExitsWithoutAWindowOrLog) {
   EXPECT_FALSE(std::filesystem::exists(dir.File("zorbin.log")));
 }
 
+TEST(PlayerFailures, AreToldOnTheTerminalInOneLineAndNoDisplayIsNoTextArt) {
+  test::TTempDir dir;
+  std::filesystem::copy_file(std::string(ZORBIN_BIN_DIR) + "/Zorbin.data", dir.File("Zorbin.data"));
+  TRunResult run = RunGame(dir.Path(), "-nolog -bogus -map Map_Z");
+  EXPECT_EQ(run.ExitStatus, 1);
+  EXPECT_NE(run.Errors.find("zorbin: unknown switch \"-bogus\" is ignored"), std::string::npos) << run.Errors;
+  EXPECT_NE(run.Errors.find("zorbin: Map not found! (Map_Z)"), std::string::npos) << run.Errors;
+
+  test::TRun headless = test::RunCommand("cd '" + dir.Path() +
+                                         "' && env -u SDL_VIDEODRIVER DISPLAY=:1999 SDL_AUDIODRIVER=dummy ./zorbin "
+                                         "-nolog 2>stderr.txt");
+  EXPECT_EQ(headless.code, 1);
+  EXPECT_EQ(headless.out, "");  // no game drawn as letters in the terminal
+  EXPECT_NE(test::ReadFileText(dir.File("stderr.txt"))
+                .find("zorbin: Could not initialize SDL : No display (DISPLAY \":1999\" names no X server"),
+            std::string::npos);
+}
+
 }  // namespace player_window
 }  // namespace zorbin::e2e
