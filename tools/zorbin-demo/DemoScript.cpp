@@ -59,17 +59,12 @@ void TDemoScript::Deliver(const TInputEvent& event) {
 }
 
 void TDemoScript::DeliverKey(const TInputEvent& event) {
-  int sym = KeySymbol(event.Key);
-  if (sym < 0) {
-    std::fprintf(stderr, "zorbin-demo: unknown key \"%s\"\n", event.Key.c_str());
-    return;
-  }
   // A modifier's own event already carries its new state, as SDL's do.
   if (event.Down)
-    modifiers_ |= ModifierBit(sym);
+    modifiers_ |= ModifierBit(event.Symbol);
   else
-    modifiers_ &= uint16_t(~ModifierBit(sym));
-  PushKey(sym, event.Down, modifiers_);
+    modifiers_ &= uint16_t(~ModifierBit(event.Symbol));
+  PushKey(event.Symbol, event.Down, modifiers_);
 }
 
 void TDemoScript::DeliverPointer(const TInputEvent& event) {
