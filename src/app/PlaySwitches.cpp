@@ -26,7 +26,7 @@ void DeliverReplay() {
   while (gReplayNext < gReplayEvents.size() && gReplayEvents[gReplayNext].Frame <= QX_SDL::FrameCount()) {
     const TInputEvent& event = gReplayEvents[gReplayNext++];
     // The game reads keys only; a script's pointer lines pass it by.
-    if (event.Kind == TInputKind::Key) QX_SDL::SetKey(KeySymbol(event.Key), event.Down);
+    if (event.Kind == TInputKind::Key) QX_SDL::SetKey(event.Symbol, event.Down);
   }
 }
 

@@ -1,9 +1,8 @@
 // InputScript: parsing and writing key input scripts and recordings.
 #include "shell/InputScript.h"
 
+#include "shell/KeyNames.h"
 #include "util/QXToolbox.h"
-
-#include <SDL.h>
 
 #include <charconv>
 #include <fstream>
@@ -87,7 +86,9 @@ bool ParseInputScript(const std::string& text, const std::string& fileName, TInp
         return fail("\"FRAME KEY down|up\"");
       int32_t n = 0;
       if (TryStrToInt(words[1], n) && (n < 0 || n >= kKeyCount)) return fail("a key number 0-511");
-      event.Key = words[1];
+      event.Symbol = KeySymbol(words[1]);
+      if (event.Symbol < 0)
+        return fail("a key name such as left, space or escape, or a key number 0-511, not \"" + words[1] + "\"");
       event.Down = words[2] == "down";
     }
     script.Events.push_back(event);
@@ -109,16 +110,15 @@ bool ReadInputScript(const std::string& fileName, TInputScript& script, std::str
 int KeySymbol(const std::string& key) {
   int32_t n = 0;
   if (TryStrToInt(key, n)) return n >= 0 && n < kKeyCount ? n : -1;
-  for (int k = 0; k < SDLK_LAST && k < kKeyCount; ++k)
-    if (SameText(SDL_GetKeyName(SDLKey(k)), key)) return k;
+  if (key.empty()) return -1;  // the name of every unnamed symbol
+  for (int k = 0; k < kKeyNameCount; ++k)
+    if (SameText(KeyName(k), key)) return k;
   return -1;
 }
 
 std::string KeyText(int symbol) {
-  if (symbol >= 0 && symbol < SDLK_LAST) {
-    std::string name = SDL_GetKeyName(SDLKey(symbol));
-    if (name.find_first_of(" \t#") == std::string::npos && KeySymbol(name) == symbol) return name;
-  }
+  const std::string& name = KeyName(symbol);
+  if (!name.empty() && name.find_first_of(" \t#") == std::string::npos && KeySymbol(name) == symbol) return name;
   return std::to_string(symbol);
 }
 

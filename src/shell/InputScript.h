@@ -1,6 +1,6 @@
 // InputScript: the text form of key input that headless runs play and that
 // recordings are written in. One event a line, "FRAME KEY down|up", KEY being
-// a key name as SDL gives it or a key number; the pointer as
+// a key name as SDL gives it (see KeyNames) or a key number; the pointer as
 // "FRAME mouse X Y down|up left|right" and "FRAME motion X Y" in frame
 // pixels; "#" starts a comment. A recording's first line names the seed it
 // was played with.
@@ -24,7 +24,7 @@ constexpr int kPointerHeight = 480;
 struct TInputEvent {
   uint32_t Frame = 0;
   TInputKind Kind = TInputKind::Key;
-  std::string Key;   // a key name as SDL gives it, or a key number
+  int Symbol = 0;    // the SDL key symbol of a Key event
   bool Down = true;  // a key's or a button's
   int X = 0;         // the pointer's position, for MouseButton and MouseMotion
   int Y = 0;
@@ -38,13 +38,14 @@ struct TInputScript {
 
 extern const char* const kRecordingHeader;  // followed by the seed
 
-// Parses the text of the file fileName. A malformed line fails the whole
-// script, with error "FILE:LINE: expected ...", so nothing plays from it.
+// Parses the text of the file fileName. A malformed line (an unknown key
+// among them) fails the whole script, with error "FILE:LINE: expected ...",
+// so nothing plays from it.
 bool ParseInputScript(const std::string& text, const std::string& fileName, TInputScript& script, std::string& error);
 bool ReadInputScript(const std::string& fileName, TInputScript& script, std::string& error);
 
-// The SDL key symbol for a name or number; -1 when unknown. Names need SDL's
-// video started.
+// The SDL key symbol for a name (in any letter case) or number; -1 when
+// unknown.
 int KeySymbol(const std::string& key);
 // The text KeySymbol reads back as symbol: its name where that is one word
 // and unambiguous, its number otherwise.

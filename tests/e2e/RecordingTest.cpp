@@ -104,6 +104,8 @@ TEST(Recording, AMalformedLineIsRefusedBeforeAnythingPlays) {
       {"64 space down up\n", "bad.txt:1: expected \"FRAME KEY down|up\""},
       {"99999999999 space down\n", "bad.txt:1: expected \"FRAME KEY down|up\""},
       {"64 512 down\n", "bad.txt:1: expected a key number 0-511"},
+      {"64 space down\n65 spcae up\n",
+       "bad.txt:2: expected a key name such as left, space or escape, or a key number 0-511, not \"spcae\""},
       {"# zorbin recording: --seed many\n64 space down\n",
        "bad.txt:1: expected \"# zorbin recording: --seed N\" with a seed 0-4294967295"},
   };
@@ -138,6 +140,13 @@ TEST(Recording, TheGameRecordsAndReplaysWithItsSeed) {
   EXPECT_EQ(run.ExitStatus, 1);
   EXPECT_EQ(run.Errors, "zorbin: bad.txt:2: expected \"FRAME KEY down|up\"\n");
   EXPECT_FALSE(test::FileExists(folder.File("bad.log")));
+  test::WriteFileText(folder.File("typo.txt"), "64 space down\n65 spcae up\n");
+  run = RunGame(dir, "-replay typo.txt -mainlog typo.log");
+  EXPECT_EQ(run.ExitStatus, 1);
+  EXPECT_EQ(run.Errors,
+            "zorbin: typo.txt:2: expected a key name such as left, space or escape, or a key number 0-511, "
+            "not \"spcae\"\n");
+  EXPECT_FALSE(test::FileExists(folder.File("typo.log")));
   EXPECT_EQ(RunGame(dir, "-seed -3 -nolog").ExitStatus, 1);
 }
 

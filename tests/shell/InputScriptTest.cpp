@@ -3,6 +3,7 @@
 #include "pictures/ImageUnit.h"
 #include "shell/ClockUnit.h"
 #include "shell/InputScript.h"
+#include "shell/KeyNames.h"
 #include "shell/QX_SDL.h"
 #include "util/QXToolbox.h"
 
@@ -32,11 +33,11 @@ TEST(InputScript, ReadsEventsCommentsBlankLinesAndTheRecordingSeed) {
   EXPECT_EQ(script.Seed, std::optional<uint32_t>(4294967295u));
   ASSERT_EQ(script.Events.size(), 3u);
   EXPECT_EQ(script.Events[0].Frame, 64u);
-  EXPECT_EQ(script.Events[0].Key, "space");
+  EXPECT_EQ(script.Events[0].Symbol, SDLK_SPACE);
   EXPECT_TRUE(script.Events[0].Down);
-  EXPECT_EQ(script.Events[1].Key, "Space");
+  EXPECT_EQ(script.Events[1].Symbol, SDLK_SPACE);
   EXPECT_FALSE(script.Events[1].Down);
-  EXPECT_EQ(script.Events[2].Key, "276");
+  EXPECT_EQ(script.Events[2].Symbol, SDLK_LEFT);
 
   // A seed line anywhere but first is a comment; a script without one names none.
   TInputScript plain;
@@ -58,6 +59,10 @@ TEST(InputScript, RefusesHostileLinesWithFileLineAndWhatWasExpected) {
   EXPECT_EQ(ScriptError("\n\n\n" + std::string(100000, '7') + " left down\n"), "in.txt:4: " + form);
   EXPECT_EQ(ScriptError("1 -1 down\n"), "in.txt:1: expected a key number 0-511");
   EXPECT_EQ(ScriptError("1 512 up\n"), "in.txt:1: expected a key number 0-511");
+  const std::string name = "expected a key name such as left, space or escape, or a key number 0-511, not ";
+  EXPECT_EQ(ScriptError("64 space down\n65 spcae up\n"), "in.txt:2: " + name + "\"spcae\"");
+  EXPECT_EQ(ScriptError("1 page down\n"), "in.txt:1: " + name + "\"page\"");  // "page down" is two words
+  EXPECT_EQ(ScriptError("1 unknown down\n"), "in.txt:1: " + name + "\"unknown\"");
   const std::string seedForm = "in.txt:1: expected \"# zorbin recording: --seed N\" with a seed 0-4294967295";
   EXPECT_EQ(ScriptError("# zorbin recording: --seed 4294967296\n"), seedForm);
   EXPECT_EQ(ScriptError("# zorbin recording: --seed -1\n"), seedForm);
@@ -102,19 +107,31 @@ TEST(InputScript, ReadsPointerLinesInFramePixelsAndRefusesMalformedOnes) {
   EXPECT_EQ(ScriptError("1 motion 99999999999 2\n"), "in.txt:1: expected " + range + motion);
 }
 
-// Key names need the display's keyboard tables.
-class InputScriptKeys : public test::TShellFixture {
- protected:
-};
-
-TEST_F(InputScriptKeys, KeyTextReadsBackAsTheSameKey) {
+// Scripts and settings are read before the window opens.
+TEST(InputScript, KeyNamesAndNumbersReadWithoutTheDisplay) {
+  ASSERT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
+  EXPECT_EQ(KeySymbol("LEFT"), SDLK_LEFT);
+  EXPECT_EQ(KeySymbol("[+]"), SDLK_KP_PLUS);
+  EXPECT_EQ(KeySymbol("world 95"), SDLK_WORLD_95);
   EXPECT_EQ(KeyText(SDLK_LEFT), "left");
   EXPECT_EQ(KeyText(SDLK_ESCAPE), "escape");
   EXPECT_EQ(KeyText(SDLK_1), "49");        // the name "1" would read as key number 1
+  EXPECT_EQ(KeyText(SDLK_HASH), "35");     // "#" starts a comment
   EXPECT_EQ(KeyText(SDLK_RSHIFT), "303");  // "right shift" is two words
   EXPECT_EQ(KeyText(511), "511");
   for (int key = 0; key < 512; ++key) EXPECT_EQ(KeySymbol(KeyText(key)), key) << key;
-  EXPECT_EQ(KeySymbol("no such key"), -1);
+  for (const char* unknown : {"no such key", "unknown key", ""}) EXPECT_EQ(KeySymbol(unknown), -1) << unknown;
+}
+
+class InputScriptKeys : public test::TShellFixture {};
+
+TEST_F(InputScriptKeys, KeyNamesAreTheOnesSdlGivesOnceItsVideoIsUp) {
+  for (int key = 0; key < SDLK_LAST; ++key) {
+    const std::string& name = KeyName(key);
+    EXPECT_EQ(name.empty() ? "unknown key" : name, SDL_GetKeyName(SDLKey(key))) << key;
+  }
+  EXPECT_EQ(KeyName(SDLK_LAST), "");
+  EXPECT_EQ(KeyName(-1), "");
 }
 
 TEST_F(InputScriptKeys, RecorderWritesTheSeedLineFirstAndEveryEvent) {
@@ -133,7 +150,7 @@ TEST_F(InputScriptKeys, RecorderWritesTheSeedLineFirstAndEveryEvent) {
   ASSERT_TRUE(ReadInputScript(dir.File("rec.txt"), back, error)) << error;
   EXPECT_EQ(back.Seed, std::optional<uint32_t>(123u));
   ASSERT_EQ(back.Events.size(), 2u);
-  EXPECT_EQ(KeySymbol(back.Events[1].Key), SDLK_1);
+  EXPECT_EQ(back.Events[1].Symbol, SDLK_1);
 
   TInputRecorder failing;
   EXPECT_FALSE(failing.Open(dir.File("missing/rec.txt"), error));

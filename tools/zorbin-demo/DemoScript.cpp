@@ -11,7 +11,7 @@
 
 namespace zorbin::demo {
 
-TDemoScript::TDemoScript(std::vector<TInputEvent> events, std::vector<TShot> shots, uint32_t maxFrames)
+TDemoScript::TDemoScript(std::vector<TInputEvent> events, std::vector<TShot> shots, std::optional<uint32_t> maxFrames)
     : events_(std::move(events)), shots_(std::move(shots)), maxFrames_(maxFrames) {}
 
 void TDemoScript::Install() {
@@ -59,17 +59,12 @@ void TDemoScript::Deliver(const TInputEvent& event) {
 }
 
 void TDemoScript::DeliverKey(const TInputEvent& event) {
-  int sym = KeySymbol(event.Key);
-  if (sym < 0) {
-    std::fprintf(stderr, "zorbin-demo: unknown key \"%s\"\n", event.Key.c_str());
-    return;
-  }
   // A modifier's own event already carries its new state, as SDL's do.
   if (event.Down)
-    modifiers_ |= ModifierBit(sym);
+    modifiers_ |= ModifierBit(event.Symbol);
   else
-    modifiers_ &= uint16_t(~ModifierBit(sym));
-  PushKey(sym, event.Down, modifiers_);
+    modifiers_ &= uint16_t(~ModifierBit(event.Symbol));
+  PushKey(event.Symbol, event.Down, modifiers_);
 }
 
 void TDemoScript::DeliverPointer(const TInputEvent& event) {
@@ -95,11 +90,28 @@ void TDemoScript::DeliverPointer(const TInputEvent& event) {
   SDL_PushEvent(&e);
 }
 
+// Whether the run has played its frames: --max-frames when given, else
+// kFramesAfterInput once the input is over. Nobody asked for the second
+// end, so it is told.
+bool TDemoScript::OutOfFrames(uint32_t frames) const {
+  if (maxFrames_) return frames >= *maxFrames_;
+  if (next_ < events_.size() || frames - inputOverAt_ < kFramesAfterInput) return false;
+  if (events_.empty())
+    std::fprintf(stderr, "zorbin-demo: no input; closing the window at frame %u (--max-frames sets another limit)\n",
+                 frames);
+  else
+    std::fprintf(stderr,
+                 "zorbin-demo: input over at frame %u; closing the window %u frames later, at frame %u "
+                 "(--max-frames sets another limit)\n",
+                 inputOverAt_, frames - inputOverAt_, frames);
+  return true;
+}
+
 void TDemoScript::BeforePoll() {
   uint32_t frames = QX_SDL::FrameCount();
   bool waiting = frames == framesAtLastPoll_;
   framesAtLastPoll_ = frames;
-  if (maxFrames_ > 0 && frames >= maxFrames_) {
+  if (OutOfFrames(frames)) {
     CloseWindow();
     return;
   }
@@ -108,11 +120,15 @@ void TDemoScript::BeforePoll() {
     Deliver(events_[next_++]);
     delivered = true;
   }
-  if (!waiting || delivered) return;
-  if (next_ < events_.size())
+  if (waiting && !delivered) {
+    if (next_ == events_.size()) {
+      CloseWindow();
+      return;
+    }
     Deliver(events_[next_++]);
-  else
-    CloseWindow();
+    delivered = true;
+  }
+  if (delivered && next_ == events_.size()) inputOverAt_ = frames;
 }
 
 void TDemoScript::AfterFlip() {
@@ -120,6 +136,14 @@ void TDemoScript::AfterFlip() {
     if (shot.Frame == QX_SDL::FrameCount() && QX_SDL::BackImage &&
         !SaveSurfaceFile(QX_SDL::BackImage->Surface, shot.File))
       std::fprintf(stderr, "zorbin-demo: cannot write %s\n", shot.File.c_str());
+}
+
+void TDemoScript::Finish(uint32_t lastFrame) const {
+  for (const TShot& shot : shots_)
+    if (shot.Frame > lastFrame)
+      std::fprintf(stderr,
+                   "zorbin-demo: --shot frame %u was never reached (the run ended at frame %u): no %s written\n",
+                   shot.Frame, lastFrame, shot.File.c_str());
 }
 
 }  // namespace zorbin::demo

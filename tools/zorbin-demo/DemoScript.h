@@ -2,16 +2,23 @@
 // are key and pointer lines; each is delivered by the first poll after
 // frame FRAME was presented. While the game polls without presenting frames
 // (waiting for a key) the next event is delivered at once, one per poll;
-// when the script is used up there, the window is closed.
+// when the script is used up there, the window is closed. A run never
+// plays on without end: the window closes after --max-frames, or without
+// it kFramesAfterInput frames after the last event.
 #pragma once
 
 #include "shell/InputScript.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace zorbin::demo {
+
+// The frames a run plays on once its input is over (from frame 0 for a run
+// without input) when --max-frames sets no cap.
+constexpr uint32_t kFramesAfterInput = 6000;
 
 // Delivers a key going down or up as an ordinary SDL key event with the
 // modifier state given, to be taken by the next poll.
@@ -24,9 +31,12 @@ struct TShot {
 
 class TDemoScript {
  public:
-  TDemoScript(std::vector<TInputEvent> events, std::vector<TShot> shots, uint32_t maxFrames);
+  // maxFrames: the frame after which the window is closed, when given.
+  TDemoScript(std::vector<TInputEvent> events, std::vector<TShot> shots, std::optional<uint32_t> maxFrames);
   // Installs the shell hooks.
   void Install();
+  // Names on standard error every shot the run ended before.
+  void Finish(uint32_t lastFrame) const;
 
  private:
   void BeforePoll();
@@ -35,11 +45,13 @@ class TDemoScript {
   void DeliverKey(const TInputEvent& event);
   static void DeliverPointer(const TInputEvent& event);
   static void CloseWindow();
+  bool OutOfFrames(uint32_t frames) const;
 
   std::vector<TInputEvent> events_;
   std::vector<TShot> shots_;
-  uint32_t maxFrames_;
+  std::optional<uint32_t> maxFrames_;
   size_t next_ = 0;
+  uint32_t inputOverAt_ = 0;  // the frame count when the last event was delivered
   uint32_t framesAtLastPoll_ = UINT32_MAX;
   // The modifier keys the script holds down, as SDL's modifier bits; every
   // key event carries them, as a keyboard's would.

@@ -11,6 +11,7 @@
 
 #include <SDL.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -75,7 +76,7 @@ uint64_t TMonkeyRandom::Next() {
 
 uint32_t TMonkeyRandom::Between(uint32_t lo, uint32_t hi) { return lo + uint32_t(Next() % (uint64_t(hi) - lo + 1)); }
 
-TMonkey::TMonkey(uint64_t seed, uint32_t maxFrames) : random_(seed), maxFrames_(maxFrames) {}
+TMonkey::TMonkey(uint64_t seed, std::optional<uint32_t> maxFrames) : random_(seed), maxFrames_(maxFrames) {}
 
 void TMonkey::Install() {
   QX_SDL::BeforePollHook = [this] { BeforePoll(); };
@@ -85,8 +86,10 @@ void TMonkey::BeforePoll() {
   uint32_t frame = QX_SDL::FrameCount();
   bool waiting = frame == framesAtLastPoll_;
   framesAtLastPoll_ = frame;
-  if (maxFrames_ > 0 && frame >= maxFrames_) {
+  if (frame >= maxFrames_.value_or(kFramesAfterInput)) {
     // The run has played what it was asked to: a success, unlike a closed window.
+    if (!maxFrames_)
+      std::fprintf(stderr, "zorbin-demo: the monkey stops at frame %u (--max-frames sets another limit)\n", frame);
     SDL_Quit();
     HaltProcess(0);
   }

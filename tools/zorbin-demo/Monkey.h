@@ -4,10 +4,12 @@
 // see and presses Space there; it starts every map at its title card with
 // Space. It never presses Escape. Its choices come from a generator of its
 // own, seeded by the monkey's seed: the same seed and game seed play the
-// same game. When the frames run out the process ends with exit code 0.
+// same game. When the frames run out (--max-frames, else kFramesAfterInput)
+// the process ends with exit code 0.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 namespace zorbin {
 class TPlayer;
@@ -30,8 +32,8 @@ class TMonkeyRandom {
 
 class TMonkey {
  public:
-  // maxFrames 0 plays on without end.
-  TMonkey(uint64_t seed, uint32_t maxFrames);
+  // maxFrames: the frames to play, when given.
+  TMonkey(uint64_t seed, std::optional<uint32_t> maxFrames);
   // Takes the before-poll hook: a scripted input would fight the monkey.
   void Install();
 
@@ -50,7 +52,7 @@ class TMonkey {
   uint32_t SeekKeys(uint32_t frame);
 
   TMonkeyRandom random_;
-  uint32_t maxFrames_;
+  std::optional<uint32_t> maxFrames_;
   uint32_t framesAtLastPoll_ = UINT32_MAX;
   TPlan plan_ = TPlan::Idle;
   uint32_t planEnd_ = 0;  // the plan holds until this frame

@@ -24,6 +24,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -39,19 +40,45 @@ constexpr uint32_t kChecksumEvery = 50;
 std::unique_ptr<demo::TFrameChecksums> gChecksums;
 std::unique_ptr<TInputRecorder> gRecorder;
 std::unique_ptr<demo::TFrameCapture> gCapture;
+std::unique_ptr<demo::TDemoScript> gScript;
 
 void PrintLastLine(int code) {
   std::printf("frames %u exit %d\n", QX_SDL::FrameCount(), code);
   std::fflush(stdout);
 }
 
+const char* const kUsage =
+    "usage: zorbin-demo [--seed N] [--input FILE] [--record FILE] [--shot FRAME:FILE ...] [--max-frames N] "
+    "[--checksums FILE] [--capture FROM:TO:FILE] [--config FILE] [--map NAME [--watch]] [--edit FOLDER] "
+    "[--exec FRAME:COMMAND ...] [--monkey SEED] [--rss FRAME ...] [log switches]\n";
+
+// --help is answered before anything else is read: no run, so no last line.
+bool WantsHelp(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i)
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return true;
+  return false;
+}
+
+void PrintHelp() {
+  std::printf(
+      "%s\n"
+      "Plays the game headless on a virtual clock. Standard output holds a \"visit INDEX DIR\" line for each\n"
+      "map visit and, last, \"frames N exit CODE\".\n"
+      "\n"
+      "  --input FILE        one event a line: \"FRAME KEY down|up\" (KEY an SDL key name or number),\n"
+      "                      \"FRAME mouse X Y down|up left|right\", \"FRAME motion X Y\"; # starts a comment\n"
+      "  --max-frames N      closes the window at the first poll after frame N (exit 2); without it a run\n"
+      "                      ends %u frames after its last event (or at a title card once the input is used up)\n"
+      "  --shot FRAME:FILE   saves frame FRAME (counted from 1) as PNG, or BMP for a .bmp name\n"
+      "  --capture F:T:FILE  saves frames F to T as one animated PNG\n"
+      "  --monkey SEED       random play instead of a script, ending with exit 0 after --max-frames\n"
+      "                      (%u frames without it)\n",
+      kUsage, demo::kFramesAfterInput, demo::kFramesAfterInput);
+}
+
 [[noreturn]] void FailEarly(const std::string& message) {
   std::fprintf(stderr, "zorbin-demo: %s\n", message.c_str());
-  std::fprintf(stderr,
-               "usage: zorbin-demo [--seed N] [--input FILE] [--record FILE] [--shot FRAME:FILE ...] [--max-frames N] "
-               "[--checksums FILE] [--capture FROM:TO:FILE] [--config FILE] [--map NAME [--watch]] [--edit FOLDER] "
-               "[--exec FRAME:COMMAND ...] [--monkey SEED] [--rss FRAME ...] "
-               "[log switches]\n");
+  std::fputs(kUsage, stderr);
   PrintLastLine(1);
   std::exit(1);
 }
@@ -69,7 +96,7 @@ struct TDemoOptions {
   std::string recordFile;
   std::string configFile;
   std::vector<demo::TShot> shots;
-  uint32_t maxFrames = 0;
+  std::optional<uint32_t> maxFrames;
   std::string editFolder;           // --edit FOLDER: the map editor instead of the game
   std::vector<std::string> params;  // the program's path, the log switches and their values
   TStartMap start;                  // --map NAME, --watch
@@ -104,7 +131,9 @@ TDemoOptions ParseOptions(int argc, char** argv) {
       std::string shot = value();
       size_t colon = shot.find(':');
       if (colon == std::string::npos) FailEarly("--shot needs FRAME:FILE");
-      options.shots.push_back(demo::TShot{ParseCount(arg, shot.substr(0, colon)), shot.substr(colon + 1)});
+      uint32_t frame = ParseCount(arg, shot.substr(0, colon));
+      if (frame == 0) FailEarly("--shot counts frames from 1, not 0");
+      options.shots.push_back(demo::TShot{frame, shot.substr(colon + 1)});
     } else if (arg == "--map") {
       options.start.Name = value();
     } else if (arg == "--watch") {
@@ -143,6 +172,10 @@ TDemoOptions ParseOptions(int argc, char** argv) {
 int main(int argc, char** argv) {
   setenv("SDL_VIDEODRIVER", "dummy", 0);
   setenv("SDL_AUDIODRIVER", "dummy", 0);
+  if (WantsHelp(argc, argv)) {
+    PrintHelp();
+    return 0;
+  }
   TDemoOptions options = ParseOptions(argc, argv);
   std::optional<uint32_t> seed = options.seed;
   const std::string& recordFile = options.recordFile;
@@ -161,8 +194,8 @@ int main(int argc, char** argv) {
 
   TVirtualClock clock;
   SetClock(&clock);
-  demo::TDemoScript script(options.input.Events, options.shots, options.maxFrames);
-  script.Install();
+  gScript = std::make_unique<demo::TDemoScript>(options.input.Events, options.shots, options.maxFrames);
+  gScript->Install();
   std::unique_ptr<demo::TMonkey> monkey;
   if (options.monkeySeed) {
     monkey = std::make_unique<demo::TMonkey>(*options.monkeySeed, options.maxFrames);
@@ -210,6 +243,7 @@ int main(int argc, char** argv) {
     if (gRecorder) gRecorder->Finish();
     if (gChecksums && !gChecksums->Finish()) std::fprintf(stderr, "zorbin-demo: the frame checksums are incomplete\n");
     if (gCapture) gCapture->Finish(QX_SDL::FrameCount());
+    gScript->Finish(QX_SDL::FrameCount());
     PrintLastLine(code);
   });
   int code = 0;
