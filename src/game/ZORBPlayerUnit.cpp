@@ -66,9 +66,11 @@ TPlayer::TSetup TPlayer::ReadSetup(const TIniFile& ini, const std::string& secti
   setup.x = ini.ReadInteger(section, "PositionX", 0, "");
   setup.y = ini.ReadInteger(section, "PositionY", 0, "");
   std::string name = ini.ReadString(section, "Image", "*", "");
-  try {
-    setup.image = std::make_unique<TImage>(name);
-  } catch (const std::exception&) {
+  // A name that yields no picture ("*", the default, among them) is as
+  // missing as one whose file is not there: either way the figure would be
+  // invisible.
+  setup.image = TryLoadObjectImage(name);
+  if (!setup.image) {
     if (Log) Log->Error("Player image not found. (" + name + ")", "ZORBPlayerUnit, TPlayer.Create");
     setup.image = CreatePlaceholderImage();
   }
