@@ -2,6 +2,7 @@
 #include "editor/EditModel.h"
 
 #include "game/ZORBMapLayers.h"
+#include "util/FileReplacer.h"
 #include "util/QXToolbox.h"
 #include "util/Streams.h"
 
@@ -188,15 +189,23 @@ bool TEditModel::Save(std::vector<std::string>& warnings, std::string& error) {
     return false;
   }
   std::string path = MapPath();
-  if (FileExistsOnDisk(path) && std::rename(path.c_str(), (path + ".bak").c_str()) != 0) {
-    error = "not saved: cannot keep " + path + " as " + path + ".bak";
-    return false;
+  std::string why;
+  // The .bak is a copy, not the old map moved away: whenever the editor
+  // stops, a whole map (old or new) stands under its own name.
+  if (FileExistsOnDisk(path)) {
+    TMemoryStream old;
+    try {
+      old.LoadFromFile(path);
+    } catch (const std::exception&) {
+      why = "unreadable";
+    }
+    if (!why.empty() || !ReplaceFile(path + ".bak", old.Data(), why)) {
+      error = "not saved: cannot keep " + path + " as " + path + ".bak";
+      return false;
+    }
   }
-  try {
-    TFileStream file(path, TFileMode::Create);
-    file.WriteBuffer(bytes.data(), bytes.size());
-  } catch (const std::exception& e) {
-    error = std::string("not saved: ") + e.what();
+  if (!ReplaceFile(path, bytes, why)) {
+    error = "not saved: " + why;
     return false;
   }
   savedId_ = TopId();
