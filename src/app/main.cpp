@@ -6,9 +6,11 @@
 #include "app/Units.h"
 #include "app/Zorbin.h"
 #include "editor/MapEditor.h"
+#include "game/ZORBPlayMapPackUnit.h"
 #include "log/Logger.h"
 #include "shell/QX_SDL.h"
 #include "util/ProcessExit.h"
+#include "util/UserFolders.h"
 
 #include <cstdio>
 #include <exception>
@@ -65,6 +67,7 @@ int main(int argc, char** argv) {
   QX_SDL::SetPresentation(presentation);
   if (settings.Loaded()) UseKeySettings(&settings.Ini());
   QX_SDL::FullscreenChangedHook = [&settings](bool on) { settings.SaveFullscreen(on); };
+  SetProgressFile(UserDataFolder() + "progress.ini");
   int code = 0;
   try {
     if (editFolder.empty())

@@ -8,6 +8,7 @@
 #include "game/ZORBMapSetupFailure.h"
 #include "game/ZORBObjectFactory.h"
 #include "game/ZORBPlayerUnit.h"
+#include "game/ZORBProgress.h"
 #include "log/Logger.h"
 #include "pictures/ImageCollectionUnit.h"
 #include "pictures/ImageUnit.h"
@@ -28,7 +29,15 @@ std::string MapLayerName(int n) { return "map" + ZeroPad(n, 2) + ".mpt"; }
 // Text alignment codes of the fonts.
 static constexpr int kAlignCentre = 1;
 
-TPlay1Map::TPlay1Map(const std::string& dir, int32_t px, int32_t py) {
+TMapInfo ReadMapInfo(const TIniFile& ini) {
+  TMapInfo info;
+  info.Hint = ini.ReadString("MapInfo", "Hint", "");
+  info.AirOutRestarts = SameText(ini.ReadString("MapInfo", "AirOut", ""), "Restart");
+  return info;
+}
+
+TPlay1Map::TPlay1Map(const std::string& dir, int32_t px, int32_t py, const TVisitOptions& options)
+    : dir_(dir), options_(options) {
   // A set-up that raises leaves no half-built map behind: the caller may go
   // on (a watching run waits for the map to be mended).
   try {
@@ -135,6 +144,7 @@ void TPlay1Map::CreateObjects(const std::vector<std::string>& objectList) {
   TObjectFactory factory;
   factory.CreateObjects(*SpriteEngine, ini, "Objects", 0, 0);
   Player = factory.Player();
+  Info = ReadMapInfo(ini);
 }
 
 void PlaceObjects(TIniFile& ini, const std::vector<std::string>& objectList) {
@@ -183,6 +193,13 @@ void TPlay1Map::BuildTitleCard() {
   TitleFont->SetColorKey(0, 0, 0);
   TitleFont->TextOutOn(TitleCard.get(), TileMap->MapName, kPlayWidth / 2, 80, kAlignCentre);
   TitleFont->TextOutOn(TitleCard.get(), "by " + TileMap->Author, kPlayWidth / 2, 128, kAlignCentre);
+  int y = 176;
+  if (!Info.Hint.empty()) {
+    TitleFont->TextOutOn(TitleCard.get(), Info.Hint, kPlayWidth / 2, y, kAlignCentre);
+    y += 48;
+  }
+  std::optional<uint32_t> best = options_.Progress ? options_.Progress->Best(dir_) : std::nullopt;
+  if (best) TitleFont->TextOutOn(TitleCard.get(), "Best " + FramesAsSeconds(*best), kPlayWidth / 2, y, kAlignCentre);
 }
 
 void TPlay1Map::ShowTitleCard() {
@@ -206,10 +223,12 @@ void TPlay1Map::Play(TPlayResult& result) {
     AirMeter->Draw();
     SpriteEngine->DrawAll();
     if (QX_SDL::Keys[SDLK_TAB] || ShowValues) DrawOverlay();
+    if (State == TPlayState::Reveal || State == TPlayState::Play) ++PlayFrames;
     StepPhase();
     QX_SDL::Flip();
     QX_SDL::PollEvents();
     if (QX_SDL::Keys[SDLK_q] && Player) Player->Appear();
+    CheckEarlyEnd();
   } while (!QX_SDL::Keys[SDLK_ESCAPE] && State != TPlayState::Done && !(StopRequested && StopRequested()));
 
   if (QX_SDL::Keys[SDLK_ESCAPE]) {
@@ -220,7 +239,8 @@ void TPlay1Map::Play(TPlayResult& result) {
     result.Code = TPlayCode::Stopped;
     return;
   }
-  result.Code = TPlayCode::Completed;
+  result.Code = ending_;
+  if (ending_ != TPlayCode::Completed) return;
   if (Player) {
     result.NextMap = Player->PortBelow();
     result.PlayerX = Player->X;
@@ -266,6 +286,40 @@ void TPlay1Map::StepPlay() {
   if (!SpriteEngine->AnyCompleted()) return;
   State = TPlayState::Closing;
   AirMeter->CountDown();
+  RecordCompletion();
+}
+
+// R and Backspace, where the caller takes them, and the air running out on
+// a map that says so, close the curtain without completing the map.
+void TPlay1Map::CheckEarlyEnd() {
+  if (State != TPlayState::Reveal && State != TPlayState::Play) return;
+  if (options_.CanRestart && QX_SDL::Keys[SDLK_r])
+    EndEarly(TPlayCode::Restart);
+  else if (options_.CanLeave && QX_SDL::Keys[SDLK_BACKSPACE])
+    EndEarly(TPlayCode::Leave);
+  else if (Info.AirOutRestarts && State == TPlayState::Play && AirMeter->Mode == TAirMeter::kRunning &&
+           AirMeter->Air <= 0)
+    EndEarly(TPlayCode::Restart);
+}
+
+void TPlay1Map::EndEarly(TPlayCode code) {
+  ending_ = code;
+  State = TPlayState::Closing;
+}
+
+void TPlay1Map::RecordCompletion() {
+  // The player ends a visit by going through a port: that completes no map.
+  if (!options_.Progress || (Player && Player->IsCompleted())) return;
+  std::optional<uint32_t> before = options_.Progress->Best(dir_);
+  bool newBest = options_.Progress->Record(dir_, PlayFrames);
+  completionLines_ = {"Map complete", FramesAsSeconds(PlayFrames)};
+  if (newBest && before) completionLines_.push_back("New best!");
+}
+
+void TPlay1Map::DrawCompletion() const {
+  for (size_t i = 0; i < completionLines_.size(); ++i)
+    TitleFont->TextOutOn(QX_SDL::BackImage, completionLines_[i], kPlayLeft + kPlayWidth / 2,
+                         kPlayTop + 128 + 40 * int(i), kAlignCentre);
 }
 
 void TPlay1Map::StepClosing() {
@@ -284,6 +338,7 @@ void TPlay1Map::StepClosing() {
       QX_SDL::DrawImage(int16_t(block.X), int16_t(block.Y), CoverTile.get());
     }
   }
+  DrawCompletion();
   if (inPlace == kCurtainBlocks) State = TPlayState::Done;
 }
 

@@ -49,7 +49,8 @@ void PrintLastLine(int code) {
 
 const char* const kUsage =
     "usage: zorbin-demo [--seed N] [--input FILE] [--record FILE] [--shot FRAME:FILE ...] [--max-frames N] "
-    "[--checksums FILE] [--capture FROM:TO:FILE] [--config FILE] [--map NAME [--watch]] [--edit FOLDER] "
+    "[--checksums FILE] [--capture FROM:TO:FILE] [--config FILE] [--progress FILE] [--map NAME [--watch]] "
+    "[--edit FOLDER] "
     "[--exec FRAME:COMMAND ...] [--monkey SEED] [--rss FRAME ...] [log switches]\n";
 
 // --help is answered before anything else is read: no run, so no last line.
@@ -71,6 +72,7 @@ void PrintHelp() {
       "                      ends %u frames after its last event (or at a title card once the input is used up)\n"
       "  --shot FRAME:FILE   saves frame FRAME (counted from 1) as PNG, or BMP for a .bmp name\n"
       "  --capture F:T:FILE  saves frames F to T as one animated PNG\n"
+      "  --progress FILE     keeps the progress in FILE as the game does (none without it)\n"
       "  --monkey SEED       random play instead of a script, ending with exit 0 after --max-frames\n"
       "                      (%u frames without it)\n",
       kUsage, demo::kFramesAfterInput, demo::kFramesAfterInput);
@@ -95,6 +97,7 @@ struct TDemoOptions {
   TInputScript input;
   std::string recordFile;
   std::string configFile;
+  std::string progressFile;  // --progress FILE: kept progress, as the game keeps it
   std::vector<demo::TShot> shots;
   std::optional<uint32_t> maxFrames;
   std::string editFolder;           // --edit FOLDER: the map editor instead of the game
@@ -125,6 +128,8 @@ TDemoOptions ParseOptions(int argc, char** argv) {
       if (!ReadInputScript(value(), options.input, error)) FailEarly(error);
     } else if (arg == "--config") {
       options.configFile = value();
+    } else if (arg == "--progress") {
+      options.progressFile = value();
     } else if (arg == "--record") {
       options.recordFile = value();
     } else if (arg == "--shot") {
@@ -231,6 +236,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
   };
 
+  SetProgressFile(options.progressFile);
   InitializeUnits(options.params);
   // The described game reads no settings: only --config, or a file in a
   // folder that XDG_CONFIG_HOME names, give the demo key bindings.
