@@ -66,20 +66,6 @@ void LoadKeyBindings(const TIniFile& ini, TKeyBindings& bindings, const TSetting
   }
 }
 
-bool TakeConfigSwitch(std::vector<std::string>& args, std::string& configFile, std::string& error) {
-  for (size_t i = 1; i < args.size(); ++i) {
-    if (args[i] != "-config" && args[i] != "/config" && args[i] != "--config") continue;
-    if (i + 1 >= args.size()) {
-      error = args[i] + " needs a value";
-      return false;
-    }
-    configFile = args[i + 1];
-    args.erase(args.begin() + long(i), args.begin() + long(i) + 2);
-    return true;
-  }
-  return true;
-}
-
 static const TIniFile* gKeySettings = nullptr;
 
 void UseKeySettings(const TIniFile* ini) { gKeySettings = ini; }

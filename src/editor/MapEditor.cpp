@@ -277,21 +277,6 @@ void TMapEditor::PlayMap() {
 
 }  // namespace
 
-bool TakeEditSwitch(std::vector<std::string>& args, std::string& folder, std::string& error) {
-  for (size_t i = 1; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg != "-edit" && arg != "/edit" && arg != "--edit") continue;
-    if (i + 1 >= args.size()) {
-      error = arg + " needs a folder";
-      return false;
-    }
-    folder = args[i + 1];
-    args.erase(args.begin() + long(i), args.begin() + long(i) + 2);
-    return true;
-  }
-  return true;
-}
-
 void RunMapEditor(const std::string& folder) {
   TMapEditor editor(folder);
   editor.Run();
