@@ -299,6 +299,8 @@ std::string GameHelpText() {
          "  Space              act\n"
          "  Tab                show the values\n"
          "  Q                  appear\n"
+         "  R                  restart the map from its title card\n"
+         "  Backspace          leave the map for the map-select map\n"
          "  Escape             quit\n"
          "  P                  pause and go on\n"
          "  F11, Alt+Enter     fullscreen on and off\n"
