@@ -215,6 +215,30 @@ TEST_F(MapSetUp, RememberedPositionPlaysTheAppearEffect) {
   EXPECT_EQ(map->Player->State, TPlayer::kAppearing);
 }
 
+// Air that runs out ends nothing unless the map's own files say it
+// restarts the map; the hint beside it is read for the title card.
+TEST_F(MapSetUp, RunningOutOfAirRestartsOnlyAMapThatSaysSo) {
+  const std::string player =
+      "[*Objects]\r\nPlayer\r\n[Player]\r\nType=Player\r\nPositionX=16\r\nPositionY=272\r\nImage=\\player.tga\r\n";
+  for (bool restarts : {false, true}) {
+    std::string dir = restarts ? "Restarts" : "PlaysOn";
+    pack_.WriteMap(dir, "Short of air", Rows(), {" "});
+    pack_.WriteText(dir + "/objects.ini",
+                    player + (restarts ? "[MapInfo]\r\nHint=Hurry up\r\nAirOut=restart\r\n" : ""));
+    auto map = std::make_unique<TPlay1Map>(dir, -1, -1);
+    EXPECT_EQ(map->Info.Hint, restarts ? "Hurry up" : "");
+    int emptyFrames = 0;
+    map->StopRequested = [&] {
+      if (map->State == TPlayState::Play && map->AirMeter->Air > 1) map->AirMeter->Air = 1;
+      if (map->AirMeter->Air == 0) ++emptyFrames;
+      return emptyFrames > 300;
+    };
+    TPlayResult result;
+    map->Play(result);
+    EXPECT_EQ(result.Code, restarts ? TPlayCode::Restart : TPlayCode::Stopped) << restarts;
+  }
+}
+
 TEST_F(MapSetUp, PlayEndsWithEscapeDuringTheReveal) {
   pack_.WriteMap("M", "Quit", Rows(), {" "});
   pack_.WriteText("M/objects.ini",
