@@ -25,8 +25,6 @@ static constexpr int32_t kMaxWidth = 64;
 
 static const char* const kContext = "ZORBBridgeUnit, TBridge.Create";
 
-static int32_t FloorDiv16(int32_t v) { return v >= 0 ? v / 16 : -((-v + 15) / 16); }
-
 // Width x 16 by 16, black transparent; no surface for a bridge of no tiles.
 static std::unique_ptr<TImage> CreateStrip(int32_t width) {
   auto image = width > 0 ? std::make_unique<TImage>(width * 16, 16) : std::make_unique<TImage>();
@@ -73,7 +71,7 @@ TBridge::TBridge(TIniFile& ini, const std::string& section) : TZorbSprite(0, 0, 
 TBridge::~TBridge() = default;
 
 void TBridge::SetCell(int32_t k, int32_t value) {
-  if (TileMap) TileMap->SetLogic(FloorDiv16(X - 64) + k, FloorDiv16(Y - 64), value);
+  if (TileMap) TileMap->SetLogic(FloorDiv(X - 64, 16) + k, FloorDiv(Y - 64, 16), value);
 }
 
 void TBridge::Crumble() {

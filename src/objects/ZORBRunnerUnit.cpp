@@ -16,8 +16,6 @@ namespace zorbin {
 static constexpr uint32_t kFloorBit = 0x02;
 static constexpr uint32_t kWallBits = 0x08 | 0x10;
 
-static int32_t FloorDiv(int32_t v, int32_t d) { return v >= 0 ? v / d : -((-v + d - 1) / d); }
-
 // The tile map answers 0 outside its grid: a runner that walked or fell off
 // it finds neither floor nor wall there.
 static uint32_t Logic(int32_t col, int32_t row) { return TileMap ? uint32_t(TileMap->GetLogic(col, row)) : 0; }
