@@ -18,6 +18,7 @@
 #include "sprites/ZORBSpriteUnit.h"
 #include "storage/QXStream.h"
 #include "util/QXToolbox.h"
+#include "util/SoundEvents.h"
 #include "util/Streams.h"
 
 #include <SDL.h>
@@ -203,6 +204,7 @@ void TPlay1Map::BuildTitleCard() {
 }
 
 void TPlay1Map::ShowTitleCard() {
+  RaiseSound(TSoundEvent::TitleCard);
   // Each 16-pixel strip fills from its top, four frames per pixel row.
   for (int f = 0; f < kTitleFrames; ++f) {
     for (int s = 0; s < kRows; ++s)
@@ -286,6 +288,8 @@ void TPlay1Map::StepPlay() {
   if (!SpriteEngine->AnyCompleted()) return;
   State = TPlayState::Closing;
   AirMeter->CountDown();
+  // Going through a port ends a visit too, with its own sound.
+  if (!Player || !Player->IsCompleted()) RaiseSound(TSoundEvent::MapComplete);
   RecordCompletion();
 }
 

@@ -8,6 +8,7 @@
 #include "shell/QX_SDL.h"
 #include "sprites/MapGlobals.h"
 #include "sprites/TileMapUnit.h"
+#include "util/SoundEvents.h"
 
 #include <climits>
 #include <exception>
@@ -144,6 +145,9 @@ void TPlayer::Move() {
     if (Timer == 0) EndStep();
   }
   if (Timer == 0 && State == kStanding) Decide();
+  bool riding = State == kStrongLift || State == kLifting;
+  if (riding != riding_) RaiseSound(riding ? TSoundEvent::LiftOn : TSoundEvent::LiftOff);
+  riding_ = riding;
 }
 
 void TPlayer::EndStep() {
@@ -160,6 +164,7 @@ void TPlayer::EndStep() {
       } else {
         State = kStanding;
         Occupy();
+        RaiseSound(TSoundEvent::Land);
       }
       break;
     case kStrongLift:
@@ -210,6 +215,7 @@ void TPlayer::Decide() {
   } else if (KeyHeld(kKeySpace) && below > 256) {
     State = kEnteringPort;
     Timer = 128;
+    RaiseSound(TSoundEvent::PortEnter);
   }
 }
 

@@ -9,6 +9,7 @@
 #include "sprites/TileMapUnit.h"
 #include "sprites/ZORBParticleEngineUnit.h"
 #include "util/QXToolbox.h"
+#include "util/SoundEvents.h"
 
 #include <algorithm>
 #include <exception>
@@ -94,6 +95,7 @@ void TBox::Decide() {
     State = Sinking;
     ClearLowBits(Col, Row);
     ClearLowBits(Col + 1, Row);
+    RaiseSound(TSoundEvent::CrateSettle);
     return;
   }
   if (!((Cell(Col, Row + 2) | Cell(Col + 1, Row + 2)) & kFloor)) {
@@ -103,6 +105,7 @@ void TBox::Decide() {
   }
   if (Col < 30 && ((Cell(Col + 2, Row) | Cell(Col + 2, Row + 1)) & kMark)) {
     Timer = 16;
+    RaiseSound(TSoundEvent::CratePush);
     if (Col > 0 && !((Cell(Col - 1, Row) | Cell(Col - 1, Row + 1)) & kBlocksBox)) {
       State = Sliding;
       Dir = Left;
@@ -117,6 +120,7 @@ void TBox::Decide() {
   }
   if (Col > 0 && ((Cell(Col - 1, Row) | Cell(Col - 1, Row + 1)) & kMark)) {
     Timer = 16;
+    RaiseSound(TSoundEvent::CratePush);
     if (Col != 30 && !((Cell(Col + 2, Row) | Cell(Col + 2, Row + 1)) & kBlocksBox)) {
       State = Sliding;
       Dir = Right;
@@ -196,6 +200,7 @@ void TBoxes::Move() {
   }
   if (Current < 3 && Boxes[Current]->IsDelivered()) {
     SetLamp(Current, 3);
+    RaiseSound(TSoundEvent::SlotLamp);
     SetSlot(Current, false);
     Current += 1;
     if (Current < 3) {

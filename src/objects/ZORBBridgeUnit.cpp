@@ -10,6 +10,7 @@
 #include "sprites/TileMapUnit.h"
 #include "sprites/ZORBParticleEngineUnit.h"
 #include "util/QXToolbox.h"
+#include "util/SoundEvents.h"
 
 #include <SDL.h>
 
@@ -114,6 +115,7 @@ void TBridge::Move() {
     DissolveImage->FillRect(0, 0, columns, 16, 0, 0, 0);
     DissolveImage->Draw(0, 0, BuildImage.get());
   }
+  if (Counter == BuildTime + 1) RaiseSound(TSoundEvent::BridgeCrumble);
   if (Counter > BuildTime) Crumble();
   if (Counter == BuildTime + kCrumbleTime) {
     Counter = 0;
