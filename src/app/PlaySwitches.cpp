@@ -15,6 +15,8 @@ namespace {
 std::unique_ptr<TInputRecorder> gRecorder;
 std::vector<TInputEvent> gReplayEvents;
 size_t gReplayNext = 0;
+TSubscription gReplaySubscription;
+TSubscription gRecordSubscription;
 
 bool IsSwitch(const std::string& arg, const char* name) {
   return arg == std::string("-") + name || arg == std::string("/") + name;
@@ -71,13 +73,14 @@ bool StartPlaySwitches(const TPlaySwitches& switches, std::optional<uint32_t>& s
     if (!seed) seed = script.Seed;
     gReplayEvents = std::move(script.Events);
     gReplayNext = 0;
-    QX_SDL::OnlyQuitFromDevices = true;
-    QX_SDL::BeforePollHook = DeliverReplay;
+    QX_SDL::Input().SetOnlyQuitFromDevices(true);
+    gReplaySubscription = QX_SDL::Input().BeforePoll().Add(DeliverReplay);
   }
   if (!switches.RecordFile.empty()) {
     gRecorder = std::make_unique<TInputRecorder>();
     if (!gRecorder->Open(switches.RecordFile, error)) return false;
-    QX_SDL::KeyChangeHook = [](int key, bool down) { gRecorder->Record(QX_SDL::FrameCount(), key, down); };
+    gRecordSubscription =
+        QX_SDL::Input().KeyChange().Add([](int key, bool down) { gRecorder->Record(QX_SDL::FrameCount(), key, down); });
   }
   return true;
 }
