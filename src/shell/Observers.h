@@ -4,7 +4,6 @@
 // party's observers go when the party goes.
 #pragma once
 
-#include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>

@@ -28,9 +28,10 @@ namespace QX_SDL {
 constexpr uint32_t kBackBufferOption = 0x04000000;
 
 // The key table, indexed by SDL 1.2 key symbol: true while the key is held.
-// The shell's one writable global: the player, the ports and the play loop
-// read it every frame, and tests press keys by setting it. Apart from them
-// only the input object writes it (PollEvents, SetKey, ClearKeys).
+// The shell's one writable global: the player and the play loops read it
+// every frame, and tests press keys by setting it directly. The game
+// itself writes it only through the input object (PollEvents, SetKey,
+// ClearKeys).
 extern bool Keys[TKeyBindings::kKeyCount];
 
 // The one display and the one input of the process. They live as long as
