@@ -14,6 +14,8 @@ namespace {
 std::unique_ptr<TInputRecorder> gRecorder;
 std::vector<TInputEvent> gReplayEvents;
 size_t gReplayNext = 0;
+TSubscription gReplaySubscription;
+TSubscription gRecordSubscription;
 
 // Delivers every recorded event whose frame has been presented, as the
 // headless runs do; the frames of a recording are those of its events.
@@ -35,13 +37,14 @@ bool StartPlaySwitches(const TOptions& switches, std::optional<uint32_t>& seed, 
     if (!seed) seed = script.Seed;
     gReplayEvents = std::move(script.Events);
     gReplayNext = 0;
-    QX_SDL::OnlyQuitFromDevices = true;
-    QX_SDL::BeforePollHook = DeliverReplay;
+    QX_SDL::Input().SetOnlyQuitFromDevices(true);
+    gReplaySubscription = QX_SDL::Input().BeforePoll().Add(DeliverReplay);
   }
   if (!switches.RecordFile.empty()) {
     gRecorder = std::make_unique<TInputRecorder>();
     if (!gRecorder->Open(switches.RecordFile, error)) return false;
-    QX_SDL::KeyChangeHook = [](int key, bool down) { gRecorder->Record(QX_SDL::FrameCount(), key, down); };
+    gRecordSubscription =
+        QX_SDL::Input().KeyChange().Add([](int key, bool down) { gRecorder->Record(QX_SDL::FrameCount(), key, down); });
   }
   return true;
 }

@@ -60,7 +60,8 @@ int main(int argc, char** argv) {
   presentation.PauseOnFocusLoss = settings.PauseOnFocusLoss();
   QX_SDL::SetPresentation(presentation);
   if (settings.Loaded()) UseKeySettings(&settings.Ini());
-  QX_SDL::FullscreenChangedHook = [&settings](bool on) { settings.SaveFullscreen(on); };
+  TSubscription fullscreenSaved =
+      QX_SDL::Display().FullscreenChanged().Add([&settings](bool on) { settings.SaveFullscreen(on); });
   SetProgressFile(UserDataFolder() + "progress.ini");
   int code = 0;
   try {
@@ -72,6 +73,6 @@ int main(int argc, char** argv) {
     Log->Error(e.what(), "Zorbin");
     code = 1;
   }
-  QX_SDL::FullscreenChangedHook = nullptr;
+  fullscreenSaved.Cancel();
   HaltProcess(code);
 }

@@ -322,7 +322,7 @@ void TPlay1Map::RecordCompletion() {
 
 void TPlay1Map::DrawCompletion() const {
   for (size_t i = 0; i < completionLines_.size(); ++i)
-    TitleFont->TextOutOn(QX_SDL::BackImage, completionLines_[i], kPlayLeft + kPlayWidth / 2,
+    TitleFont->TextOutOn(QX_SDL::BackImage(), completionLines_[i], kPlayLeft + kPlayWidth / 2,
                          kPlayTop + 128 + 40 * int(i), kAlignCentre);
 }
 

@@ -245,18 +245,18 @@ TEST_F(MapSetUp, PlayEndsWithEscapeDuringTheReveal) {
                   "[*Objects]\r\nPlayer\r\n[Player]\r\nType=Player\r\nPositionX=16\r\n"
                   "PositionY=272\r\nImage=\\player.tga\r\n");
   auto map = std::make_unique<TPlay1Map>("M", -1, -1);
-  QX_SDL::BeforePollHook = [] {
+  TSubscription escape = QX_SDL::Input().BeforePoll().Add([] {
     if (QX_SDL::FrameCount() == 64 + 10) {
       SDL_Event e{};
       e.type = SDL_KEYDOWN;
       e.key.keysym.sym = SDLK_ESCAPE;
       SDL_PushEvent(&e);
     }
-  };
+  });
   TPlayResult result;
   result.NextMap = 5;
   map->Play(result);
-  QX_SDL::BeforePollHook = nullptr;
+  escape.Cancel();
   EXPECT_EQ(result.Code, TPlayCode::Escape);
   EXPECT_EQ(result.NextMap, 5);  // only the code is written
   EXPECT_EQ(map->State, TPlayState::Reveal);

@@ -56,11 +56,10 @@ class PlayerTest : public ::testing::Test {
     map_.SetSize(32, 22);
     TileMap = &map_;
     back_ = std::make_unique<TImage>(640, 480);
-    savedBack_ = QX_SDL::BackImage;
-    QX_SDL::BackImage = back_.get();
+    QX_SDL::Display().SetDrawTarget(back_.get());
   }
   void TearDown() override {
-    QX_SDL::BackImage = savedBack_;
+    QX_SDL::Display().SetDrawTarget(nullptr);
     TileMap = nullptr;
     StreamOpener = std::move(savedOpener_);
     std::fill(std::begin(QX_SDL::Keys), std::end(QX_SDL::Keys), false);
@@ -88,7 +87,6 @@ class PlayerTest : public ::testing::Test {
   std::unique_ptr<TQXStreamOpener> savedOpener_;
   TTileMap map_;
   std::unique_ptr<TImage> back_;
-  TImage* savedBack_ = nullptr;
 };
 
 TEST_F(PlayerTest, CreatedStandingOnAFloorStaysPut) {

@@ -61,7 +61,6 @@ class TObjectTest : public ::testing::Test {
 
  private:
   std::unique_ptr<TQXStreamOpener> savedOpener_;
-  TImage* savedBack_ = nullptr;
 };
 
 }  // namespace zorbin::test

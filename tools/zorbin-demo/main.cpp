@@ -138,46 +138,48 @@ int main(int argc, char** argv) {
   if (!seed) seed = options.input.Seed;
   // The monkey's seed also seeds the game unless --seed says otherwise.
   if (!seed) seed = options.monkeySeed;
+  // What watches the run lives as long as the process: it ends in HaltProcess.
+  std::vector<TSubscription> observers;
   if (!recordFile.empty()) {
     gRecorder = std::make_unique<TInputRecorder>();
     std::string error;
     if (!gRecorder->Open(recordFile, error)) FailEarly(error);
-    QX_SDL::KeyChangeHook = [](int key, bool down) { gRecorder->Record(QX_SDL::FrameCount(), key, down); };
+    observers.push_back(QX_SDL::Input().KeyChange().Add(
+        [](int key, bool down) { gRecorder->Record(QX_SDL::FrameCount(), key, down); }));
   }
 
   TVirtualClock clock;
   SetClock(&clock);
   gScript = std::make_unique<demo::TDemoScript>(options.input.Events, options.shots, options.maxFrames);
-  gScript->Install();
+  // The monkey plays instead of the script; the shots are still taken.
+  gScript->Install(!options.monkeySeed);
   std::unique_ptr<demo::TMonkey> monkey;
   if (options.monkeySeed) {
     monkey = std::make_unique<demo::TMonkey>(*options.monkeySeed, options.maxFrames);
     monkey->Install();
   }
+  TObserverList<>& afterFlip = QX_SDL::Display().AfterFlip();
   if (!options.rssFrames.empty()) {
-    QX_SDL::AfterFlipHook = [hook = QX_SDL::AfterFlipHook, frames = options.rssFrames] {
-      hook();
+    observers.push_back(afterFlip.Add([frames = options.rssFrames] {
       for (uint32_t frame : frames)
         if (frame == QX_SDL::FrameCount())
           std::fprintf(stderr, "rss %u %lld\n", frame, static_cast<long long>(demo::ResidentKilobytes()));
-    };
+    }));
   }
   if (gChecksums) {
     std::string error;
     if (!gChecksums->Open(error)) FailEarly(error);
-    QX_SDL::AfterFlipHook = [scriptHook = QX_SDL::AfterFlipHook] {
-      scriptHook();
-      gChecksums->AfterFlip(QX_SDL::BackImage ? QX_SDL::BackImage->Surface : nullptr, QX_SDL::FrameCount());
-    };
+    observers.push_back(afterFlip.Add([] {
+      gChecksums->AfterFlip(QX_SDL::BackImage() ? QX_SDL::BackImage()->Surface : nullptr, QX_SDL::FrameCount());
+    }));
   }
-  demo::InstallFrameCommands(options.commands);
+  observers.push_back(demo::InstallFrameCommands(options.commands));
   if (gCapture) {
     std::string error;
     if (!gCapture->Open(error)) FailEarly(error);
-    QX_SDL::AfterFlipHook = [earlierHook = QX_SDL::AfterFlipHook] {
-      earlierHook();
-      gCapture->AfterFlip(QX_SDL::BackImage ? QX_SDL::BackImage->Surface : nullptr, QX_SDL::FrameCount());
-    };
+    observers.push_back(afterFlip.Add([] {
+      gCapture->AfterFlip(QX_SDL::BackImage() ? QX_SDL::BackImage()->Surface : nullptr, QX_SDL::FrameCount());
+    }));
   }
   PlayMapVisitHook = [](int index, const std::string& dir) {
     std::printf("visit %d %s\n", index, dir.c_str());
