@@ -18,9 +18,11 @@ struct TActionName {
   TKeyAction Action;
   const char* Name;
 };
-constexpr TActionName kActions[] = {{TKeyAction::Left, "Left"},     {TKeyAction::Right, "Right"},
-                                    {TKeyAction::Action, "Action"}, {TKeyAction::Values, "Values"},
-                                    {TKeyAction::Appear, "Appear"}, {TKeyAction::Quit, "Quit"}};
+constexpr TActionName kActions[] = {
+    {TKeyAction::Left, "Left"},       {TKeyAction::Right, "Right"},   {TKeyAction::Action, "Action"},
+    {TKeyAction::Values, "Values"},   {TKeyAction::Appear, "Appear"}, {TKeyAction::Quit, "Quit"},
+    {TKeyAction::Restart, "Restart"}, {TKeyAction::Leave, "Leave"},   {TKeyAction::Mute, "Mute"}};
+static_assert(sizeof kActions / sizeof kActions[0] == size_t(kKeyActionCount));
 
 // The keys of a comma list; false when one of them is no key.
 bool ParseKeyList(const std::string& text, std::vector<int>& keys) {
