@@ -293,6 +293,7 @@ std::string GameHelpText() {
          settings +
          "\n"
          "  [Video] Scale = 1..4 or auto, Fullscreen = 0/1, PauseOnFocusLoss = 0/1\n"
+         "  [Keys] Left, Right, Action, Values, Appear, Quit, Restart, Leave, Mute = key names\n"
          "\n"
          "Keys:\n"
          "  Left, Right        move\n"
