@@ -6,7 +6,9 @@
 #include "pictures/ImageUnit.h"
 
 #include <SDL/SDL.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -40,6 +42,42 @@ TRun RunCommand(const std::string& command) {
   for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
   int status = pclose(pipe);
   run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+TRun RunCommandMeasured(const std::string& command, int64_t& peakKb) {
+  peakKb = -1;
+  TRun run;
+  int fds[2];
+  if (pipe(fds) != 0) return run;
+  // A process of its own runs the command: its children's peak is then the
+  // command's alone, whatever this process started before.
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(fds[0]);
+    TRun own = RunCommand(command);
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    const std::string report = std::to_string(own.code) + " " + std::to_string(usage.ru_maxrss) + "\n" + own.out;
+    for (size_t at = 0; at < report.size();) {
+      const ssize_t n = write(fds[1], report.data() + at, report.size() - at);
+      if (n <= 0) break;
+      at += size_t(n);
+    }
+    _exit(0);
+  }
+  close(fds[1]);
+  std::string report;
+  char buffer[4096];
+  for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;) report.append(buffer, size_t(n));
+  close(fds[0]);
+  if (pid < 0) return run;
+  waitpid(pid, nullptr, 0);
+  const size_t eol = report.find('\n');
+  if (eol == std::string::npos) return run;
+  std::istringstream head(report.substr(0, eol));
+  head >> run.code >> peakKb;
+  run.out = report.substr(eol + 1);
   return run;
 }
 

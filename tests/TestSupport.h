@@ -74,6 +74,10 @@ struct TRun {
 // Runs a shell command: its standard output and exit code (-1 when it did
 // not exit normally); err is left empty.
 TRun RunCommand(const std::string& command);
+// The same, and the peak resident memory (kB) of the processes the command
+// started, measured apart from everything else this process ran; -1 when it
+// could not be measured.
+TRun RunCommandMeasured(const std::string& command, int64_t& peakKb);
 
 // Lines split at LF with a trailing CR removed.
 std::vector<std::string> SplitLines(const std::string& text);
