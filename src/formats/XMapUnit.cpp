@@ -230,9 +230,13 @@ void TXMap::LoadText(TStream& stream, bool hex) {
 void TXMap::LoadBinary(TStream& stream, bool wide) {
   int32_t w = stream.ReadByte();
   int32_t h = stream.ReadByte();
+  const size_t cellSize = wide ? 2 : 1;
+  // The cells must be in the file before the grids are allocated for them;
+  // a short file fails as its read would, leaving the map empty.
+  const size_t cellBytes = size_t(w) * size_t(h) * cellSize;
+  if (stream.Remaining() < int64_t(cellBytes)) throw EStreamError("Stream read error");
   AllocateGrids(w, h);  // at most 255 x 255
-  size_t cellSize = wide ? 2 : 1;
-  std::vector<uint8_t> cells(rawGrid_.size() * cellSize);
+  std::vector<uint8_t> cells(cellBytes);
   stream.ReadBuffer(cells.data(), cells.size());
   for (size_t i = 0; i < rawGrid_.size(); ++i)
     rawGrid_[i] = wide ? int32_t(LoadLE16(&cells[2 * i])) : int32_t(cells[i]);

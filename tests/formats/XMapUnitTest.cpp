@@ -284,6 +284,11 @@ TEST(XMap, TruncatedBinaryMapsRaiseTheReadError) {
   w += std::string("\0\0\0\0\0\xff\xff\x01\x00", 9);
   TXMap map;
   EXPECT_THROW(LoadFrom(map, w), EStreamError);
+  // 255 x 255 cells announced by a file of six bytes: refused before the
+  // grids are made, so the map stays empty.
+  EXPECT_THROW(LoadFrom(map, std::string("MAPW\xff\xff", 6)), EStreamError);
+  EXPECT_EQ(map.Width(), 0);
+  EXPECT_EQ(map.Height(), 0);
 }
 
 TEST(XMap, SaveMapTWritesTheDocumentedLines) {
