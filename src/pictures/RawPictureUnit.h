@@ -48,7 +48,7 @@ class TRawPicture {
  public:
   // The largest width or height any reader accepts (a 16-bit side).
   static constexpr int32_t kMaxSide = 65535;
-  // The largest pixel buffer any reader or transform allocates.
+  // The largest pixel buffer any reader allocates.
   static constexpr size_t kMaxDataBytes = size_t(256) << 20;
   // Readers refuse what the data cannot hold, not what is large: pixels
   // stored one by one must all be in the file, run-length packets make at
@@ -110,11 +110,11 @@ class TRawPicture {
   void Invert();
   void Rotate(bool clockwise);
   // Refused (with a warning) when the result would exceed kMaxSide or
-  // kMaxDataBytes.
+  // kMaxUndecodedBytes.
   void DoubleSize();
 
-  // Sizes the picture W x H with black pixels; the info stays. A zero or
-  // negative side gives the empty 0 x 0 picture.
+  // Sizes the picture W x H with black pixels; the info stays. A negative
+  // side counts as 0; a side of 0 leaves no pixels but keeps the other side.
   void SetSize(int32_t width, int32_t height);
 
  private:

@@ -243,6 +243,26 @@ TEST_F(ImageLoad, UndecodableAndMissingFiles) {
   EXPECT_THROW(TImage("missing.tga"), std::runtime_error);
 }
 
+TEST_F(ImageLoad, OnlyAZeroWidthFailsToLoad) {
+  // 5 x 0 keeps its header's sizes and loads, animation and all; 0 x 5 is
+  // no picture.
+  Write("wide.tga", Tga(5, 0, {}, std::string("\x04\x70", 2)));
+  Write("tall.tga", Tga(0, 5, {}));
+  test::TCapturedLog log;
+  TImage wide("wide.tga[1]");
+  ASSERT_NE(wide.Surface, nullptr);
+  EXPECT_EQ(wide.Height(), 0);
+  EXPECT_EQ(wide.Width(), 1);
+  EXPECT_EQ(wide.FrameCount, 1);
+  EXPECT_TRUE(wide.Animated);
+  TImage dest(8, 8);
+  dest.Draw(0, 0, &wide);
+  TImage tall("tall.tga");
+  EXPECT_EQ(tall.Surface, nullptr);
+  EXPECT_TRUE(log.Contains("<ImageUnit, TImage.Create> Load ok. (5x0)"));
+  EXPECT_TRUE(log.Contains("<ImageUnit, TImage.Create> Loading failed."));
+}
+
 TEST(ImageFrames, ClipAndAnimInfoWithoutUsableFrames) {
   SetImageDepth(32);
   TImage none;
