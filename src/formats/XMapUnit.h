@@ -3,7 +3,7 @@
 // maps MAPB (8 bit) and MAPW (16 bit), and writes all four.
 #pragma once
 
-#include "sprites/TileMapUnit.h"
+#include "formats/TileMapUnit.h"
 
 #include <string>
 #include <vector>

@@ -3,11 +3,11 @@
 #include "game/ZORBPlayerUnit.h"
 
 #include "formats/QXINIFile.h"
+#include "formats/TileMapUnit.h"
 #include "log/Logger.h"
 #include "pictures/ImageUnit.h"
 #include "shell/QX_SDL.h"
 #include "sprites/MapGlobals.h"
-#include "sprites/TileMapUnit.h"
 #include "util/SoundEvents.h"
 
 #include <climits>

@@ -2,11 +2,11 @@
 #include "objects/ZORBBoxesUnit.h"
 
 #include "formats/QXINIFile.h"
+#include "formats/TileMapUnit.h"
 #include "log/Logger.h"
 #include "objects/ZORBObjectKeys.h"
 #include "pictures/ImageUnit.h"
 #include "sprites/MapGlobals.h"
-#include "sprites/TileMapUnit.h"
 #include "sprites/ZORBParticleEngineUnit.h"
 #include "util/QXToolbox.h"
 #include "util/SoundEvents.h"

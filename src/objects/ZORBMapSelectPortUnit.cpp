@@ -2,13 +2,13 @@
 #include "objects/ZORBMapSelectPortUnit.h"
 
 #include "formats/QXINIFile.h"
+#include "formats/TileMapUnit.h"
 #include "log/Logger.h"
 #include "objects/ZORBObjectKeys.h"
 #include "pictures/ImageUnit.h"
 #include "shell/QX_SDL.h"
 #include "sprites/MapGlobals.h"
 #include "sprites/PortProgress.h"
-#include "sprites/TileMapUnit.h"
 #include "util/QXToolbox.h"
 
 #include <exception>

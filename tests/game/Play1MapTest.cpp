@@ -1,4 +1,5 @@
 // The map pack and the map set-up: macros, map items, layers, stars, the object budget and a visit's globals.
+#include "formats/TileMapUnit.h"
 #include "game/ZORBMapSetupFailure.h"
 #include "game/ZORBObjectFactory.h"
 #include "game/ZORBPlay1MapUnit.h"
@@ -10,7 +11,6 @@
 #include "shell/ClockUnit.h"
 #include "shell/QX_SDL.h"
 #include "sprites/MapGlobals.h"
-#include "sprites/TileMapUnit.h"
 #include "sprites/ZORBSpriteUnit.h"
 #include "storage/QXStream.h"
 

@@ -3,10 +3,10 @@
 
 #include "TestSupport.h"
 #include "formats/QXINIFile.h"
+#include "formats/TileMapUnit.h"
 #include "pictures/ImageUnit.h"
 #include "shell/QX_SDL.h"
 #include "sprites/MapGlobals.h"
-#include "sprites/TileMapUnit.h"
 #include "storage/QXStream.h"
 #include "util/SoundEvents.h"
 #include "util/Streams.h"

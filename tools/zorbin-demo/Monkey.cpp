@@ -2,11 +2,11 @@
 #include "Monkey.h"
 
 #include "DemoScript.h"
+#include "formats/TileMapUnit.h"
 #include "game/ZORBPlayerUnit.h"
 #include "shell/QX_SDL.h"
 #include "sprites/MapGlobals.h"
 #include "sprites/SpriteEngine.h"
-#include "sprites/TileMapUnit.h"
 #include "util/ProcessExit.h"
 
 #include <SDL.h>
