@@ -35,7 +35,25 @@ TEST(Settings, AMissingFileGivesTheDefaultsWithoutALogLine) {
   EXPECT_EQ(settings.Scale(), 1);
   EXPECT_FALSE(settings.Fullscreen());
   EXPECT_TRUE(settings.PauseOnFocusLoss());
+  EXPECT_EQ(settings.Volume(), 80);
+  EXPECT_EQ(settings.Music(), 60);
   EXPECT_TRUE(log.Lines().empty());
+}
+
+TEST(Settings, AudioLevelsAreZeroToHundredElseTheirDefault) {
+  TCapturedLog log;
+  TTempDir dir;
+  TSettings quiet = SettingsOf(dir, "[Audio]\nVolume = 0\nMusic=100\n");
+  EXPECT_EQ(quiet.Volume(), 0);
+  EXPECT_EQ(quiet.Music(), 100);
+  EXPECT_EQ(WarningCount(log), 0);
+  TSettings bad = SettingsOf(dir, "[Audio]\nVolume=101\nMusic=loud\n");
+  EXPECT_EQ(bad.Volume(), 80);
+  EXPECT_EQ(bad.Music(), 60);
+  std::vector<std::string> lines = log.Lines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_NE(lines[0].find("[Audio] Volume = \"101\" is not 0 to 100; the default 80 is used"), std::string::npos)
+      << lines[0];
 }
 
 TEST(Settings, ReadsVideoValuesWithBlanksCommentsAndAnyCase) {
