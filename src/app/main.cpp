@@ -62,7 +62,11 @@ int main(int argc, char** argv) {
   if (settings.Loaded()) UseKeySettings(&settings.Ini());
   TSubscription fullscreenSaved =
       QX_SDL::Display().FullscreenChanged().Add([&settings](bool on) { settings.SaveFullscreen(on); });
+#ifndef __EMSCRIPTEN__
+  // The page forgets its files when it is closed: kept progress there waits
+  // for the browser's own storage.
   SetProgressFile(UserDataFolder() + "progress.ini");
+#endif
   int code = 0;
   try {
     if (options.EditFolder.empty())
