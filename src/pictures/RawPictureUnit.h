@@ -55,8 +55,10 @@ class TRawPicture {
   // most 128 pixels each, and both are checked before the buffer is
   // allocated. A picture that is sized without pixels to decode (a type or
   // depth no reader decodes, TGA type 0) has no data to vouch for its size:
-  // it may allocate at most this much.
-  static constexpr size_t kMaxUndecodedBytes = size_t(16) << 20;
+  // it may allocate at most this much (a picture twice the screen's sides
+  // and more), and every step after reading (surface, grey map, masks)
+  // works over that many pixels again.
+  static constexpr size_t kMaxUndecodedBytes = size_t(4) << 20;
 
   TRawPicture() = default;
   // A W x H picture (negative sizes count as 0), pixels black.

@@ -385,7 +385,7 @@ TEST(TgaReader, HostileHeaders) {
     EXPECT_THROW(Read(p, Tga(h, {}, Bytes(100, 0))), EStreamError) << int(type);
   }
   // A type without pixel data has nothing that vouches for its size: it is
-  // sized up to 16 MiB of pixels and refused beyond, with a message and an
+  // sized up to 4 MiB of pixels and refused beyond, with a message and an
   // empty picture.
   h.type = 0;
   h.width = 20000;
