@@ -8,9 +8,9 @@
 #include <SDL/SDL.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -45,40 +45,38 @@ TRun RunCommand(const std::string& command) {
   return run;
 }
 
+// The helper's switch and the variable that hands it the command.
+static const char* const kMeasureSwitch = "--zorbin-measure-peak";
+static const char* const kMeasureCommand = "ZORBIN_TEST_MEASURE_COMMAND";
+
 TRun RunCommandMeasured(const std::string& command, int64_t& peakKb) {
   peakKb = -1;
-  TRun run;
-  int fds[2];
-  if (pipe(fds) != 0) return run;
-  // A process of its own runs the command: its children's peak is then the
-  // command's alone, whatever this process started before.
-  const pid_t pid = fork();
-  if (pid == 0) {
-    close(fds[0]);
-    TRun own = RunCommand(command);
-    rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    const std::string report = std::to_string(own.code) + " " + std::to_string(usage.ru_maxrss) + "\n" + own.out;
-    for (size_t at = 0; at < report.size();) {
-      const ssize_t n = write(fds[1], report.data() + at, report.size() - at);
-      if (n <= 0) break;
-      at += size_t(n);
-    }
-    _exit(0);
-  }
-  close(fds[1]);
-  std::string report;
-  char buffer[4096];
-  for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;) report.append(buffer, size_t(n));
-  close(fds[0]);
-  if (pid < 0) return run;
-  waitpid(pid, nullptr, 0);
-  const size_t eol = report.find('\n');
-  if (eol == std::string::npos) return run;
-  std::istringstream head(report.substr(0, eol));
+  // A process's peak counts what it held before its exec too, and a child
+  // forked from this test program starts as large as the program: the
+  // command is run by this program started afresh, still small, whose
+  // children are then measured alone.
+  std::error_code error;
+  const std::string self = std::filesystem::read_symlink("/proc/self/exe", error).string();
+  if (error) return TRun();
+  TEnvScope scope(kMeasureCommand, command.c_str());
+  TRun run = RunCommand("'" + self + "' " + kMeasureSwitch);
+  const size_t eol = run.out.find('\n');
+  if (run.code != 0 || eol == std::string::npos) return TRun();
+  std::istringstream head(run.out.substr(0, eol));
   head >> run.code >> peakKb;
-  run.out = report.substr(eol + 1);
+  run.out.erase(0, eol + 1);
   return run;
+}
+
+bool RunMeasuredCommand(int argc, char** argv) {
+  if (argc != 2 || std::string(argv[1]) != kMeasureSwitch) return false;
+  const char* command = std::getenv(kMeasureCommand);
+  TRun run = RunCommand(command ? command : "false");
+  rusage usage{};
+  getrusage(RUSAGE_CHILDREN, &usage);
+  std::printf("%d %ld\n", run.code, usage.ru_maxrss);
+  std::fwrite(run.out.data(), 1, run.out.size(), stdout);
+  return true;
 }
 
 uint32_t Rgb(const TImage& img, int x, int y) {
