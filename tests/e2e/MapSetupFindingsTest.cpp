@@ -43,7 +43,11 @@ TEST_P(MapSetupFindings, PlaysOrStopsInOrder) {
 
 INSTANTIATE_TEST_SUITE_P(Inputs, MapSetupFindings,
                          ::testing::Values(TFinding{"fuzz_map_setup-rotator-lists-itself",
-                                                    "Objects nested too deeply (Object=Spin)"}),
+                                                    "Objects nested too deeply (Object=Spin)"},
+                                           // Groups of groups making a thousand bridges and more: the
+                                           // pictures stop at the memory all images may hold.
+                                           TFinding{"fuzz_map_setup-groups-of-bridges-fill-memory",
+                                                    "{ImageUnit, TImage.Create} Cannot create surface ("}),
                          [](const ::testing::TestParamInfo<TFinding>& finding) {
                            std::string name =
                                std::string(finding.param.File).substr(std::string("fuzz_map_setup-").size());
