@@ -1,5 +1,5 @@
-// Inputs the map set-up fuzzer found (a crash, over a second or over
-// 512 MB in the checked build), kept in fuzz-findings/ and played by
+// Inputs the map set-up fuzzer found (a crash, over a second or over its
+// memory limit in the checked build), kept in fuzz-findings/ and played by
 // zorbin-demo in the world the fuzz target builds: each run must end in
 // order, and the fault's own log line shows the mend at work.
 #include "PackBuilder.h"
