@@ -40,7 +40,9 @@ class TImageCollection {
   // The most pixel memory the images of one collection may hold: a list
   // line of a few bytes can name a picture that its frame selection or
   // transforms make megabytes large, and any number of lines can name it.
-  static constexpr size_t kMaxPixelBytes = size_t(64) << 20;
+  // Half of what all images may hold, so that a full collection leaves the
+  // rest of the game its pictures.
+  static constexpr size_t kMaxPixelBytes = size_t(32) << 20;
 
   // Appends an entry (duplicates allowed); the collection owns the image.
   // False, with a warning and the image freed, where its pixels would take

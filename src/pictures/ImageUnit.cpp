@@ -15,9 +15,13 @@
 namespace zorbin {
 
 static int gImageDepth = 24;
+static size_t gImageBytes = 0;
 
 int ImageDepth() { return gImageDepth; }
 void SetImageDepth(int depth) { gImageDepth = depth; }
+size_t ImageBytes() { return gImageBytes; }
+
+static size_t SurfaceBytes(const SDL_Surface* surface) { return size_t(surface->pitch) * size_t(surface->h); }
 
 SDL_Surface* CreateImageSurface(int width, int height) {
   if (width < 0 || height < 0 || width > 32767 || height > 32767) return nullptr;
@@ -29,8 +33,11 @@ SDL_Surface* CreateImageSurface(int width, int height) {
 // pixel memory of surfaces whose size comes from a file's text.
 static SDL_Surface* CreateSurfaceOrRaise(int64_t width, int64_t height, int64_t maxBytes = INT64_MAX) {
   SDL_Surface* surface = nullptr;
+  const int64_t pixelBytes = std::max(1, (ImageDepth() + 7) / 8);
+  const int64_t room = int64_t(kMaxImageBytes - std::min(gImageBytes, kMaxImageBytes));
+  // Rows are padded to 4 bytes.
   if (width >= 0 && height >= 0 && width <= INT32_MAX && height <= INT32_MAX &&
-      width * height <= maxBytes / std::max(1, (ImageDepth() + 7) / 8))
+      width * height <= maxBytes / pixelBytes && (height == 0 || (width * pixelBytes + 3) / 4 * 4 <= room / height))
     surface = CreateImageSurface(int(width), int(height));
   if (!surface) {
     std::string message = "Cannot create surface (" + IntToStr(width) + "x" + IntToStr(height) + ")";
@@ -51,21 +58,46 @@ static void BlitBGR(const uint8_t* data, int width, int height, SDL_Surface* dst
 }
 
 TImage::TImage(int width, int height) {
-  Surface = CreateSurfaceOrRaise(width, height);
+  Own(CreateSurfaceOrRaise(width, height));
   // SDL clears the pixels of a new surface; black needs another pass only
   // in a format where it is not all zero bits.
   const Uint32 black = SDL_MapRGB(Surface->format, 0, 0, 0);
   if (black != 0) FillSurface(Surface, nullptr, black);
 }
 
-TImage::~TImage() {
-  if (Surface && ownsSurface_) SDL_FreeSurface(Surface);
+TImage::~TImage() { Release(); }
+
+void TImage::Own(SDL_Surface* surface) {
+  Surface = surface;
+  ownsSurface_ = true;
+  if (Surface) gImageBytes += SurfaceBytes(Surface);
+}
+
+void TImage::Release() {
+  if (Surface && ownsSurface_) {
+    gImageBytes -= std::min(gImageBytes, SurfaceBytes(Surface));
+    SDL_FreeSurface(Surface);
+  }
+  Surface = nullptr;
 }
 
 void TImage::SetSurface(SDL_Surface* surface, bool owned) {
-  if (Surface && ownsSurface_ && Surface != surface) SDL_FreeSurface(Surface);
-  Surface = surface;
-  ownsSurface_ = owned;
+  if (Surface == surface) {
+    // The same surface, now owned or only wrapped.
+    if (Surface && ownsSurface_ != owned) {
+      const size_t bytes = SurfaceBytes(Surface);
+      gImageBytes = owned ? gImageBytes + bytes : gImageBytes - std::min(gImageBytes, bytes);
+    }
+    ownsSurface_ = owned;
+    return;
+  }
+  Release();
+  if (owned) {
+    Own(surface);
+  } else {
+    Surface = surface;
+    ownsSurface_ = false;
+  }
 }
 
 int TImage::FrameWidth() const {
@@ -237,7 +269,7 @@ TImage::TImage(const std::string& name) {
     raw.MultiTransform(transform);
     note("After transforming rawpicture.");
   }
-  Surface = RawToSurface(raw);
+  Own(RawToSurface(raw));
   try {
     SetAnimInfo(raw);
     ApplyColorKey();
@@ -249,8 +281,7 @@ TImage::TImage(const std::string& name) {
       note("No clipping.");
     }
   } catch (...) {
-    SDL_FreeSurface(Surface);
-    Surface = nullptr;
+    Release();
     throw;
   }
 }

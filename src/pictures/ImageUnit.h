@@ -6,6 +6,7 @@
 
 #include <SDL.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -37,6 +38,15 @@ bool SplitTransformSuffix(const std::string& name, std::string& fileName, std::s
 // sets its own depth.
 int ImageDepth();
 void SetImageDepth(int depth);
+
+// The pixel memory all images together may hold. Object and list files name
+// pictures as often as they like (a group of groups, thousands of entries),
+// each time for a picture of its own: the whole game needs a few MB, and a
+// surface that would take the images past this is refused as one SDL cannot
+// make.
+inline constexpr size_t kMaxImageBytes = size_t(64) << 20;
+// The pixel memory of the surfaces images own now.
+size_t ImageBytes();
 
 class TImage {
  public:
@@ -104,6 +114,11 @@ class TImage {
   int32_t StartFrame = 0;
 
  private:
+  // Takes surface as the image's own, counting its pixels.
+  void Own(SDL_Surface* surface);
+  // Frees the surface when the image owns it.
+  void Release();
+
   bool ownsSurface_ = true;
 };
 

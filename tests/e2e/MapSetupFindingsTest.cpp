@@ -1,5 +1,5 @@
-// Inputs the map set-up fuzzer found (a crash, over a second or over
-// 512 MB in the checked build), kept in fuzz-findings/ and played by
+// Inputs the map set-up fuzzer found (a crash, over a second or over its
+// memory limit in the checked build), kept in fuzz-findings/ and played by
 // zorbin-demo in the world the fuzz target builds: each run must end in
 // order, and the fault's own log line shows the mend at work.
 #include "PackBuilder.h"
@@ -43,7 +43,11 @@ TEST_P(MapSetupFindings, PlaysOrStopsInOrder) {
 
 INSTANTIATE_TEST_SUITE_P(Inputs, MapSetupFindings,
                          ::testing::Values(TFinding{"fuzz_map_setup-rotator-lists-itself",
-                                                    "Objects nested too deeply (Object=Spin)"}),
+                                                    "Objects nested too deeply (Object=Spin)"},
+                                           // Groups of groups making a thousand bridges and more: the
+                                           // pictures stop at the memory all images may hold.
+                                           TFinding{"fuzz_map_setup-groups-of-bridges-fill-memory",
+                                                    "{ImageUnit, TImage.Create} Cannot create surface ("}),
                          [](const ::testing::TestParamInfo<TFinding>& finding) {
                            std::string name =
                                std::string(finding.param.File).substr(std::string("fuzz_map_setup-").size());

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <vector>
+
 namespace zorbin {
 namespace {
 
@@ -82,6 +85,29 @@ TEST(ImageSurface, CreationFailureLogsAndRaises) {
   test::TCapturedLog log;
   EXPECT_THROW(TImage(-1, 5), std::runtime_error);
   EXPECT_TRUE(log.Contains("{ImageUnit, TImage.Create} Cannot create surface (-1x5)"));
+}
+
+TEST(ImageSurface, AllImagesTogetherStayWithinTheirMemory) {
+  // Pictures of 16 MB fill what all images may hold; one more is refused
+  // until one of them goes, and the count follows ownership.
+  test::TCapturedLog log;
+  SetImageDepth(32);
+  const size_t before = ImageBytes();
+  std::vector<std::unique_ptr<TImage>> images;
+  while (ImageBytes() + (size_t(16) << 20) <= kMaxImageBytes) images.push_back(std::make_unique<TImage>(2048, 2048));
+  EXPECT_GE(images.size(), 3u);
+  EXPECT_THROW(TImage(2048, 2048), std::runtime_error);
+  EXPECT_TRUE(log.Contains("{ImageUnit, TImage.Create} Cannot create surface (2048x2048)"));
+  SDL_Surface* wrapped = images.back()->Surface;
+  images.back()->SetSurface(wrapped, false);  // wrapped only: no longer counted
+  EXPECT_EQ(ImageBytes(), before + (images.size() - 1) * (size_t(16) << 20));
+  images.back()->SetSurface(wrapped, true);
+  images.pop_back();
+  TImage again(2048, 2048);
+  ASSERT_NE(again.Surface, nullptr);
+  images.clear();
+  EXPECT_EQ(ImageBytes(), before + (size_t(16) << 20));
+  SetImageDepth(24);
 }
 
 }  // namespace
