@@ -3,7 +3,7 @@
 #include "game/ZORBPlayerUnit.h"
 
 #include "formats/QXINIFile.h"
-#include "log/Logger.h"
+#include "log/Diagnostics.h"
 #include "pictures/ImageUnit.h"
 #include "shell/QX_SDL.h"
 #include "sprites/MapGlobals.h"
@@ -71,7 +71,11 @@ TPlayer::TSetup TPlayer::ReadSetup(const TIniFile& ini, const std::string& secti
   // invisible.
   setup.image = TryLoadObjectImage(name);
   if (!setup.image) {
-    if (Log) Log->Error("Player image not found. (" + name + ")", "ZORBPlayerUnit, TPlayer.Create");
+    Report({.Kind = TDiagnosticKind::MissingPicture,
+            .Message = "Player image not found. (" + name + ")",
+            .Context = "ZORBPlayerUnit, TPlayer.Create",
+            .File = name,
+            .Object = section});
     setup.image = CreatePlaceholderImage();
   }
   return setup;

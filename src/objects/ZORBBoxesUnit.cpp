@@ -2,7 +2,7 @@
 #include "objects/ZORBBoxesUnit.h"
 
 #include "formats/QXINIFile.h"
-#include "log/Logger.h"
+#include "log/Diagnostics.h"
 #include "objects/ZORBObjectKeys.h"
 #include "pictures/ImageUnit.h"
 #include "sprites/MapGlobals.h"
@@ -31,7 +31,10 @@ static int32_t FloorDiv16(int32_t v) { return v >= 0 ? v / 16 : -((-v + 15) / 16
 static std::unique_ptr<TImage> LoadImage(const std::string& name, const std::string& message,
                                          const std::string& context) {
   if (std::unique_ptr<TImage> image = TryLoadObjectImage(name)) return image;
-  Log->Error(message + " (" + name + ")", context);
+  Report({.Kind = TDiagnosticKind::MissingPicture,
+          .Message = message + " (" + name + ")",
+          .Context = context,
+          .File = name});
   return CreatePlaceholderImage();
 }
 

@@ -2,7 +2,7 @@
 #include "objects/ZORBMapSelectPortUnit.h"
 
 #include "formats/QXINIFile.h"
-#include "log/Logger.h"
+#include "log/Diagnostics.h"
 #include "objects/ZORBObjectKeys.h"
 #include "pictures/ImageUnit.h"
 #include "shell/QX_SDL.h"
@@ -33,7 +33,10 @@ static const char* const kContext = "ZORBMapSelectPortUnit, TMapSelectPort.Creat
 
 static std::unique_ptr<TImage> LoadPortImage(const std::string& name) {
   if (std::unique_ptr<TImage> image = TryLoadObjectImage(name)) return image;
-  Log->Error("Image not found. (" + name + ")", kContext);
+  Report({.Kind = TDiagnosticKind::MissingPicture,
+          .Message = "Image not found. (" + name + ")",
+          .Context = kContext,
+          .File = name});
   return CreatePlaceholderImage();
 }
 

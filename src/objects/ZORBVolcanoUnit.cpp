@@ -2,7 +2,7 @@
 #include "objects/ZORBVolcanoUnit.h"
 
 #include "formats/QXINIFile.h"
-#include "log/Logger.h"
+#include "log/Diagnostics.h"
 #include "objects/ZORBObjectKeys.h"
 #include "pictures/ImageUnit.h"
 #include "shell/QX_SDL.h"
@@ -41,7 +41,11 @@ TVolcano::TVolcano(TIniFile& ini, const std::string& section) : TZorbSprite(0, 0
   std::string name = ini.ReadString(section, "Image", "*", "");
   CraterImage = TryLoadObjectImage(name);
   if (!CraterImage) {
-    Log->Error("Crater image not found. (" + name + ")", kContext);
+    Report({.Kind = TDiagnosticKind::MissingPicture,
+            .Message = "Crater image not found. (" + name + ")",
+            .Context = kContext,
+            .File = name,
+            .Object = section});
     CraterImage = std::make_unique<TImage>(64, 32);
   }
   CraterImage->ColorKeyed = true;
