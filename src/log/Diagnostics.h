@@ -30,7 +30,7 @@ struct TDiagnostic {
   std::string Message{};  // the text of the log line
   std::string Context{};  // the context of the log line: unit, class and method
   // The place, as far as the reporter knows it (empty or 0 where it does not).
-  std::string File{};    // the file missing, loaded or read, as the stream opener names it
+  std::string File{};    // the file missing or being loaded (the opener resolves it against its folder)
   std::string Object{};  // the object file section being made
   std::string Key{};     // the key whose value is at fault
   int Line = 0;          // the line of Key in the object file
