@@ -19,10 +19,16 @@ class TLogReceiver final : public TDiagnosticReceiver {
   }
 };
 
+struct TReceivers {
+  TLogReceiver Log;
+  std::vector<TDiagnosticReceiver*> List{&Log};
+};
+
 std::vector<TDiagnosticReceiver*>& Receivers() {
-  static TLogReceiver log;
-  static std::vector<TDiagnosticReceiver*> receivers{&log};
-  return receivers;
+  // Never destroyed: the destructors of static objects may still report
+  // while the process ends.
+  static TReceivers& receivers = *new TReceivers;
+  return receivers.List;
 }
 
 }  // namespace
