@@ -9,13 +9,13 @@
 
 #include "app/Units.h"
 #include "app/Zorbin.h"
+#include "formats/TileMapUnit.h"
 #include "game/ZORBPlay1MapUnit.h"
 #include "log/Logger.h"
 #include "pictures/QXFonts.h"
 #include "shell/ClockUnit.h"
 #include "shell/QX_SDL.h"
 #include "sprites/MapGlobals.h"
-#include "sprites/TileMapUnit.h"
 #include "sprites/ZORBParticleEngineUnit.h"
 #include "sprites/ZORBSpriteUnit.h"
 #include "storage/MAD4HighLevelUnit.h"
@@ -66,8 +66,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   QX_SDL::Initialize(kScreenWidth, kScreenHeight, kScreenDepth, QX_SDL::kBackBufferOption);
   MainFont = std::make_unique<TQXRFont>("npi69.qxr");
   DigitsFont = std::make_unique<TTGAFont>("lilnums");
-  MainFont->Target = QX_SDL::BackImage;
-  DigitsFont->Target = QX_SDL::BackImage;
+  MainFont->Target = QX_SDL::BackImage();
+  DigitsFont->Target = QX_SDL::BackImage();
   return 0;
 }
 
@@ -80,9 +80,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   RandSeed(1);
   static int polls = 0;
   polls = 0;
-  QX_SDL::BeforePollHook = [] {
+  static TSubscription escapeLate;
+  escapeLate = QX_SDL::Input().BeforePoll().Add([] {
     if (++polls >= kPlayFrames) QX_SDL::Keys[SDLK_ESCAPE] = true;
-  };
+  });
   SetExitHook([](int code) { throw THalted{code}; });
   try {
     TPlay1Map visit("Map", -1, -1);

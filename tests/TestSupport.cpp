@@ -6,9 +6,11 @@
 #include "pictures/ImageUnit.h"
 
 #include <SDL/SDL.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -41,6 +43,40 @@ TRun RunCommand(const std::string& command) {
   int status = pclose(pipe);
   run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return run;
+}
+
+// The helper's switch and the variable that hands it the command.
+static const char* const kMeasureSwitch = "--zorbin-measure-peak";
+static const char* const kMeasureCommand = "ZORBIN_TEST_MEASURE_COMMAND";
+
+TRun RunCommandMeasured(const std::string& command, int64_t& peakKb) {
+  peakKb = -1;
+  // A process's peak counts what it held before its exec too, and a child
+  // forked from this test program starts as large as the program: the
+  // command is run by this program started afresh, still small, whose
+  // children are then measured alone.
+  std::error_code error;
+  const std::string self = std::filesystem::read_symlink("/proc/self/exe", error).string();
+  if (error) return TRun();
+  TEnvScope scope(kMeasureCommand, command.c_str());
+  TRun run = RunCommand("'" + self + "' " + kMeasureSwitch);
+  const size_t eol = run.out.find('\n');
+  if (run.code != 0 || eol == std::string::npos) return TRun();
+  std::istringstream head(run.out.substr(0, eol));
+  head >> run.code >> peakKb;
+  run.out.erase(0, eol + 1);
+  return run;
+}
+
+bool RunMeasuredCommand(int argc, char** argv) {
+  if (argc != 2 || std::string(argv[1]) != kMeasureSwitch) return false;
+  const char* command = std::getenv(kMeasureCommand);
+  TRun run = RunCommand(command ? command : "false");
+  rusage usage{};
+  getrusage(RUSAGE_CHILDREN, &usage);
+  std::printf("%d %ld\n", run.code, usage.ru_maxrss);
+  std::fwrite(run.out.data(), 1, run.out.size(), stdout);
+  return true;
 }
 
 uint32_t Rgb(const TImage& img, int x, int y) {

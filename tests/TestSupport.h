@@ -76,6 +76,14 @@ struct TRun {
 // Runs a shell command: its standard output and exit code (-1 when it did
 // not exit normally); err is left empty.
 TRun RunCommand(const std::string& command);
+// The same, and the peak resident memory (kB) of the processes the command
+// started, measured apart from this program; -1 when it could not be
+// measured. The test program's main must call RunMeasuredCommand first.
+TRun RunCommandMeasured(const std::string& command, int64_t& peakKb);
+// The measuring side: when the arguments ask for it, runs the command
+// RunCommandMeasured handed over, prints its exit code and the peak of its
+// processes on a line, then its output, and returns true (main then ends).
+bool RunMeasuredCommand(int argc, char** argv);
 
 // Lines split at LF with a trailing CR removed.
 std::vector<std::string> SplitLines(const std::string& text);

@@ -18,9 +18,11 @@ struct TActionName {
   TKeyAction Action;
   const char* Name;
 };
-constexpr TActionName kActions[] = {{TKeyAction::Left, "Left"},     {TKeyAction::Right, "Right"},
-                                    {TKeyAction::Action, "Action"}, {TKeyAction::Values, "Values"},
-                                    {TKeyAction::Appear, "Appear"}, {TKeyAction::Quit, "Quit"}};
+constexpr TActionName kActions[] = {
+    {TKeyAction::Left, "Left"},       {TKeyAction::Right, "Right"},   {TKeyAction::Action, "Action"},
+    {TKeyAction::Values, "Values"},   {TKeyAction::Appear, "Appear"}, {TKeyAction::Quit, "Quit"},
+    {TKeyAction::Restart, "Restart"}, {TKeyAction::Leave, "Leave"},   {TKeyAction::Mute, "Mute"}};
+static_assert(sizeof kActions / sizeof kActions[0] == size_t(kKeyActionCount));
 
 // The keys of a comma list; false when one of them is no key.
 bool ParseKeyList(const std::string& text, std::vector<int>& keys) {
@@ -64,20 +66,6 @@ void LoadKeyBindings(const TIniFile& ini, TKeyBindings& bindings, const TSetting
     else
       bad("Joystick", action.Name, value);
   }
-}
-
-bool TakeConfigSwitch(std::vector<std::string>& args, std::string& configFile, std::string& error) {
-  for (size_t i = 1; i < args.size(); ++i) {
-    if (args[i] != "-config" && args[i] != "/config" && args[i] != "--config") continue;
-    if (i + 1 >= args.size()) {
-      error = args[i] + " needs a value";
-      return false;
-    }
-    configFile = args[i + 1];
-    args.erase(args.begin() + long(i), args.begin() + long(i) + 2);
-    return true;
-  }
-  return true;
 }
 
 static const TIniFile* gKeySettings = nullptr;

@@ -10,7 +10,6 @@
 
 #include <functional>
 #include <string>
-#include <vector>
 
 namespace zorbin {
 
@@ -20,10 +19,6 @@ using TSettingsWarning = std::function<void(const std::string& message)>;
 
 // Needs SDL's video started: key names are SDL's.
 void LoadKeyBindings(const TIniFile& ini, TKeyBindings& bindings, const TSettingsWarning& warn);
-
-// Takes "-config FILE" (also "/config", "--config") out of args; FILE is the
-// settings file to read instead of the default one.
-bool TakeConfigSwitch(std::vector<std::string>& args, std::string& configFile, std::string& error);
 
 // The settings whose key bindings ApplyKeySettings applies once the display
 // is up; nullptr (the default) leaves the keys as they are.

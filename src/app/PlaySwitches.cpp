@@ -4,7 +4,6 @@
 #include "shell/InputScript.h"
 #include "shell/QX_SDL.h"
 
-#include <charconv>
 #include <memory>
 
 namespace zorbin {
@@ -15,10 +14,8 @@ namespace {
 std::unique_ptr<TInputRecorder> gRecorder;
 std::vector<TInputEvent> gReplayEvents;
 size_t gReplayNext = 0;
-
-bool IsSwitch(const std::string& arg, const char* name) {
-  return arg == std::string("-") + name || arg == std::string("/") + name;
-}
+TSubscription gReplaySubscription;
+TSubscription gRecordSubscription;
 
 // Delivers every recorded event whose frame has been presented, as the
 // headless runs do; the frames of a recording are those of its events.
@@ -32,38 +29,7 @@ void DeliverReplay() {
 
 }  // namespace
 
-bool TakePlaySwitches(std::vector<std::string>& args, TPlaySwitches& switches, std::string& error) {
-  for (size_t i = 1; i < args.size();) {
-    const std::string arg = args[i];
-    bool seed = IsSwitch(arg, "seed"), record = IsSwitch(arg, "record"), replay = IsSwitch(arg, "replay");
-    if (!seed && !record && !replay) {
-      ++i;
-      continue;
-    }
-    if (i + 1 >= args.size()) {
-      error = arg + " needs a value";
-      return false;
-    }
-    const std::string value = args[i + 1];
-    args.erase(args.begin() + long(i), args.begin() + long(i) + 2);
-    if (seed) {
-      uint32_t n = 0;
-      auto [at, ec] = std::from_chars(value.data(), value.data() + value.size(), n);
-      if (ec != std::errc() || at != value.data() + value.size()) {
-        error = arg + " needs a number 0-4294967295, not \"" + value + "\"";
-        return false;
-      }
-      switches.Seed = n;
-    } else if (record) {
-      switches.RecordFile = value;
-    } else {
-      switches.ReplayFile = value;
-    }
-  }
-  return true;
-}
-
-bool StartPlaySwitches(const TPlaySwitches& switches, std::optional<uint32_t>& seed, std::string& error) {
+bool StartPlaySwitches(const TOptions& switches, std::optional<uint32_t>& seed, std::string& error) {
   seed = switches.Seed;
   if (!switches.ReplayFile.empty()) {
     TInputScript script;
@@ -71,13 +37,14 @@ bool StartPlaySwitches(const TPlaySwitches& switches, std::optional<uint32_t>& s
     if (!seed) seed = script.Seed;
     gReplayEvents = std::move(script.Events);
     gReplayNext = 0;
-    QX_SDL::OnlyQuitFromDevices = true;
-    QX_SDL::BeforePollHook = DeliverReplay;
+    QX_SDL::Input().SetOnlyQuitFromDevices(true);
+    gReplaySubscription = QX_SDL::Input().BeforePoll().Add(DeliverReplay);
   }
   if (!switches.RecordFile.empty()) {
     gRecorder = std::make_unique<TInputRecorder>();
     if (!gRecorder->Open(switches.RecordFile, error)) return false;
-    QX_SDL::KeyChangeHook = [](int key, bool down) { gRecorder->Record(QX_SDL::FrameCount(), key, down); };
+    gRecordSubscription =
+        QX_SDL::Input().KeyChange().Add([](int key, bool down) { gRecorder->Record(QX_SDL::FrameCount(), key, down); });
   }
   return true;
 }

@@ -2,15 +2,15 @@
 #include "app/Settings.h"
 
 #include "log/Logger.h"
+#include "util/FileReplacer.h"
 #include "util/QXToolbox.h"
 #include "util/Streams.h"
+#include "util/UserFolders.h"
 #include "util/XdgFolders.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <system_error>
 #include <vector>
 
 namespace zorbin {
@@ -148,6 +148,7 @@ TSettings::TSettings(std::string fileName) : fileName_(std::move(fileName)) {
   TMemoryStream stream(TrimmedEntries(text_));
   ini_ = std::make_unique<TIniFile>(stream);
   ReadVideo();
+  ReadAudio();
 }
 
 std::string TSettings::DefaultFileName() {
@@ -172,6 +173,21 @@ void TSettings::ReadVideo() {
   readSwitch("PauseOnFocusLoss", pauseOnFocusLoss_);
 }
 
+void TSettings::ReadAudio() {
+  auto readLevel = [this](const char* key, int& target) {
+    std::string value = ini_->ReadString("Audio", key, std::string());
+    int32_t level = 0;
+    if (value.empty()) return;
+    if (TryStrToInt(value, level) && level >= 0 && level <= 100 && value[0] != '+')
+      target = level;
+    else
+      Warn(std::string("Settings: [Audio] ") + key + " = \"" + value + "\" is not 0 to 100; the default " +
+           std::to_string(target) + " is used");
+  };
+  readLevel("Volume", volume_);
+  readLevel("Music", music_);
+}
+
 bool TSettings::SaveFullscreen(bool on) {
   if (fileName_.empty() || unreadable_) {
     Warn("Settings: Fullscreen is not saved: no settings file to write");
@@ -185,21 +201,11 @@ bool TSettings::SaveFullscreen(bool on) {
     Warn("Settings: Fullscreen is not saved: " + fileName_ + " would not read it back");
     return false;
   }
-  // Written beside and then renamed, so a failed write never leaves half a file.
-  std::string temporary = fileName_ + ".new";
-  std::error_code ec;
-  std::filesystem::path folder = std::filesystem::path(fileName_).parent_path();
-  if (!folder.empty()) std::filesystem::create_directories(folder, ec);
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out.write(text.data(), std::streamsize(text.size()));
-    out.close();
-    if (!out) ec = std::make_error_code(std::errc::io_error);
-  }
-  if (!ec) std::filesystem::rename(temporary, fileName_, ec);
-  if (ec) {
-    std::remove(temporary.c_str());
-    Warn("Settings: Fullscreen is not saved in " + fileName_ + ": " + ec.message());
+  std::string folder = ExtractFilePath(fileName_);
+  std::string error;
+  if ((!folder.empty() && !MakeFolders(folder)) ||
+      !ReplaceFile(fileName_, std::vector<uint8_t>(text.begin(), text.end()), error)) {
+    Warn("Settings: Fullscreen is not saved in " + fileName_ + ": " + (error.empty() ? "no folder" : error));
     return false;
   }
   text_ = text;

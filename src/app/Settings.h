@@ -1,5 +1,6 @@
 // Settings: the player's settings file, zorbin.ini. [Video] holds Scale
-// (1 to 4, or auto), Fullscreen and PauseOnFocusLoss (0 or 1); the other
+// (1 to 4, or auto), Fullscreen and PauseOnFocusLoss (0 or 1); [Audio] the
+// Volume of everything and the Music under it (0 to 100); the other
 // sections are read by their users through Ini(). A missing file means the
 // defaults; a bad value is warned about once and its default used.
 #pragma once
@@ -30,6 +31,9 @@ class TSettings {
   int Scale() const { return scale_; }
   bool Fullscreen() const { return fullscreen_; }
   bool PauseOnFocusLoss() const { return pauseOnFocusLoss_; }
+  // 0 to 100.
+  int Volume() const { return volume_; }
+  int Music() const { return music_; }
   // Every section as read, keys and values with their blanks trimmed.
   const TIniFile& Ini() const { return *ini_; }
 
@@ -40,6 +44,7 @@ class TSettings {
 
  private:
   void ReadVideo();
+  void ReadAudio();
 
   std::string fileName_;
   std::string text_;
@@ -49,6 +54,8 @@ class TSettings {
   int scale_ = 1;
   bool fullscreen_ = false;
   bool pauseOnFocusLoss_ = true;
+  int volume_ = 80;
+  int music_ = 60;
   std::unique_ptr<TIniFile> ini_;
 };
 

@@ -54,8 +54,8 @@ void LoadFonts() {
   MainFont->SetColorKey(0, 0, 0);
   MainFont->SetColor(64, 96, 128);
   DigitsFont = std::make_unique<TTGAFont>("lilnums");
-  MainFont->Target = QX_SDL::BackImage;
-  DigitsFont->Target = QX_SDL::BackImage;
+  MainFont->Target = QX_SDL::BackImage();
+  DigitsFont->Target = QX_SDL::BackImage();
 }
 
 int RunZorbin(std::optional<uint32_t> seed, const TStartMap& start, const std::function<void()>& play) {

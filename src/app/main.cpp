@@ -1,14 +1,16 @@
 // The game program: units up, the entry sequence, units down.
-#include "app/CommandLine.h"
 #include "app/KeySettings.h"
 #include "app/PlaySwitches.h"
 #include "app/Settings.h"
+#include "app/Switches.h"
 #include "app/Units.h"
 #include "app/Zorbin.h"
 #include "editor/MapEditor.h"
+#include "game/ZORBPlayMapPackUnit.h"
 #include "log/Logger.h"
 #include "shell/QX_SDL.h"
 #include "util/ProcessExit.h"
+#include "util/UserFolders.h"
 
 #include <cstdio>
 #include <exception>
@@ -17,34 +19,29 @@
 
 int main(int argc, char** argv) {
   using namespace zorbin;
-  std::vector<std::string> args(argv, argv + argc);
+  const std::vector<std::string> args(argv, argv + argc);
+  TOptions options;
+  std::string error;
+  bool valid = ReadSwitches(TProgram::Game, args, options, error);
   // Answered before anything starts: no window and no log.
-  if (WantsHelp(args)) {
-    std::fputs(HelpText().c_str(), stdout);
+  if (options.Help) {
+    std::fputs(GameHelpText().c_str(), stdout);
     return 0;
   }
-  if (args.size() == 2 && args[1] == "-version") {
+  if (options.Version) {
     std::printf("zorbin %s\n", ZORBIN_VERSION);
     return 0;
   }
   // Named, not refused: the game starts as it always did.
-  for (const std::string& arg : UnknownSwitches(args))
+  for (const std::string& arg : options.Unknown)
     std::fprintf(stderr, "zorbin: unknown switch \"%s\" is ignored (-help lists the switches)\n", arg.c_str());
-  args[0] = ProgramPath(args[0]);
-  // Read before the play switches are taken out of args (-config among them).
-  const std::vector<std::string> given = args;
   // Refused before anything starts: a bad switch or recording plays nothing.
-  TPlaySwitches switches;
   std::optional<uint32_t> seed;
-  std::string error;
-  std::string configFile;
-  std::string editFolder;
-  if (!TakeConfigSwitch(args, configFile, error) || !TakePlaySwitches(args, switches, error) ||
-      !TakeEditSwitch(args, editFolder, error) || !StartPlaySwitches(switches, seed, error)) {
+  if (!valid || !StartPlaySwitches(options, seed, error)) {
     std::fprintf(stderr, "zorbin: %s\n", error.c_str());
     return 1;
   }
-  InitializeUnits(args);
+  InitializeUnits(LogParameters(ProgramPath(args.empty() ? std::string() : args[0]), options));
   // A failure that ends the game is told on the terminal too, not only in
   // the log; a closed window (2) is no failure.
   SetExitHook([](int code) {
@@ -55,26 +52,27 @@ int main(int argc, char** argv) {
     }
     FinalizeUnits();
   });
-  TPlayerSwitches player = ReadPlayerSwitches(given);
-  TSettings settings(player.ConfigFile.empty() ? TSettings::DefaultFileName() : player.ConfigFile);
+  TSettings settings(options.ConfigFile.empty() ? TSettings::DefaultFileName() : options.ConfigFile);
   QX_SDL::TPresentation presentation;
-  presentation.Scale = player.Scale.value_or(settings.Scale());
-  presentation.Fullscreen = player.Fullscreen || settings.Fullscreen();
+  presentation.Scale = options.Scale.value_or(settings.Scale());
+  presentation.Fullscreen = options.Fullscreen || settings.Fullscreen();
   presentation.PlayerKeys = true;
   presentation.PauseOnFocusLoss = settings.PauseOnFocusLoss();
   QX_SDL::SetPresentation(presentation);
   if (settings.Loaded()) UseKeySettings(&settings.Ini());
-  QX_SDL::FullscreenChangedHook = [&settings](bool on) { settings.SaveFullscreen(on); };
+  TSubscription fullscreenSaved =
+      QX_SDL::Display().FullscreenChanged().Add([&settings](bool on) { settings.SaveFullscreen(on); });
+  SetProgressFile(UserDataFolder() + "progress.ini");
   int code = 0;
   try {
-    if (editFolder.empty())
-      code = RunZorbin(seed, TStartMap{player.Map, player.Watch});
+    if (options.EditFolder.empty())
+      code = RunZorbin(seed, TStartMap{options.Map, options.Watch});
     else
-      code = RunZorbin(seed, {}, [&editFolder] { RunMapEditor(editFolder); });
+      code = RunZorbin(seed, {}, [&options] { RunMapEditor(options.EditFolder); });
   } catch (const std::exception& e) {
     Log->Error(e.what(), "Zorbin");
     code = 1;
   }
-  QX_SDL::FullscreenChangedHook = nullptr;
+  fullscreenSaved.Cancel();
   HaltProcess(code);
 }

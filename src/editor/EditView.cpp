@@ -26,7 +26,7 @@ constexpr int kAlignCentre = 1;
 
 // A one-pixel outline on the drawing surface.
 void Outline(int x, int y, int w, int h, uint8_t r, uint8_t g, uint8_t b) {
-  if (QX_SDL::BackImage) QX_SDL::BackImage->Rectangle(x, y, w, h, r, g, b);
+  if (QX_SDL::BackImage()) QX_SDL::BackImage()->Rectangle(x, y, w, h, r, g, b);
 }
 
 }  // namespace
@@ -139,7 +139,7 @@ void TEditView::DrawPalette(const TEditModel& model) const {
 }
 
 void TEditView::DrawEntry(int32_t character, int x, int y) const {
-  if (QX_SDL::BackImage) QX_SDL::BackImage->FillRect(x, y, kCell, kCell, 0, 0, 0);
+  if (QX_SDL::BackImage()) QX_SDL::BackImage()->FillRect(x, y, kCell, kCell, 0, 0, 0);
   char c = char(character & 0xFF);
   if (const TImage* picture = edited_.Pictures[uint8_t(c)])
     QX_SDL::DrawImagePart(int16_t(x), int16_t(y), 0, 0, kCell, kCell, picture);

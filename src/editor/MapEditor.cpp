@@ -81,7 +81,7 @@ TMapEditor::TMapEditor(const std::string& folder) {
   if (!problems.empty()) Say(problems.front());
   auto input = std::make_unique<TEditorInput>();
   input_ = input.get();
-  QX_SDL::MouseObjects->Add(std::move(input));
+  QX_SDL::MouseObjects()->Add(std::move(input));
   Log->Status("Editing " + model_.MapPath(), kContext);
 }
 
@@ -249,7 +249,7 @@ void TMapEditor::PlayMap() {
   const std::string& folder = model_.Folder();
   StreamOpener->SetCurrentDir(folder);
   StreamOpener->PutMemoryFile(TEditModel::kMapFileName, std::move(bytes));
-  QX_SDL::MouseObjects->PushBase();
+  QX_SDL::MouseObjects()->PushBase();
   QX_SDL::ClearKeys();
   SDL_ShowCursor(SDL_DISABLE);
   SDL_EnableKeyRepeat(0, 0);
@@ -270,27 +270,12 @@ void TMapEditor::PlayMap() {
   StreamOpener->ForgetMemoryFiles();
   StreamOpener->SetCurrentDir(folder);
   QX_SDL::ClearKeys();
-  QX_SDL::MouseObjects->PopBase();
+  QX_SDL::MouseObjects()->PopBase();
   SDL_ShowCursor(SDL_ENABLE);
   SDL_EnableKeyRepeat(SDL_DEFAULT_REPEAT_DELAY, SDL_DEFAULT_REPEAT_INTERVAL);
 }
 
 }  // namespace
-
-bool TakeEditSwitch(std::vector<std::string>& args, std::string& folder, std::string& error) {
-  for (size_t i = 1; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg != "-edit" && arg != "/edit" && arg != "--edit") continue;
-    if (i + 1 >= args.size()) {
-      error = arg + " needs a folder";
-      return false;
-    }
-    folder = args[i + 1];
-    args.erase(args.begin() + long(i), args.begin() + long(i) + 2);
-    return true;
-  }
-  return true;
-}
 
 void RunMapEditor(const std::string& folder) {
   TMapEditor editor(folder);

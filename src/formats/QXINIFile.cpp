@@ -7,6 +7,7 @@
 #include "util/Streams.h"
 
 #include <stdexcept>
+#include <utility>
 
 namespace zorbin {
 
@@ -74,6 +75,10 @@ void TIniFile::Load(TStream& stream) {
   std::string text(bytes.begin(), bytes.end());
   // Index of the section that receives lines (the first of its name), or -1.
   int current = -1;
+  // Empty items of list sections wait here as runs of lines (first line,
+  // count) until an item follows them: empty items at the end of a list are
+  // dropped, so a file ending in a million empty lines makes no items.
+  std::vector<std::vector<std::pair<int, int>>> blankRuns;
   size_t pos = 0;
   int lineNumber = 0;
   do {
@@ -100,20 +105,29 @@ void TIniFile::Load(TStream& stream) {
       const TIniSection* first = Find(section.Name);
       current = first ? int(first - sections_.data()) : int(sections_.size());
       sections_.push_back(std::move(section));
+      blankRuns.emplace_back();
       continue;
     }
     if (current < 0) continue;
     TIniSection& target = sections_[size_t(current)];
+    std::vector<std::pair<int, int>>& runs = blankRuns[size_t(current)];
+    if (target.Type == stList && line.empty()) {
+      if (!runs.empty() && runs.back().first + runs.back().second == lineNumber)
+        ++runs.back().second;
+      else
+        runs.emplace_back(lineNumber, 1);
+      continue;
+    }
+    for (const auto& [firstLine, count] : runs)
+      for (int i = 0; i < count; ++i) {
+        target.Lines.emplace_back();
+        target.LineNumbers.push_back(firstLine + i);
+      }
+    runs.clear();
     if (target.Type == stNormal && line.find('=') == std::string::npos) line += "=1";
     target.Lines.push_back(line);
     target.LineNumbers.push_back(lineNumber);
   } while (pos < text.size());
-
-  for (TIniSection& s : sections_)
-    if (s.Type == stList)
-      while (!s.Lines.empty() && s.Lines.back().empty()) s.Lines.pop_back();
-  for (TIniSection& s : sections_)
-    if (s.LineNumbers.size() > s.Lines.size()) s.LineNumbers.resize(s.Lines.size());
 }
 
 static int LineAt(const TIniSection& s, int index) {

@@ -7,9 +7,11 @@
 #include "util/QXToolbox.h"
 #include "util/Streams.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
+#include <utility>
 
 namespace zorbin {
 
@@ -125,10 +127,28 @@ void TXMap::LoadMAPX(TStream& stream) { LoadText(stream, true); }
 void TXMap::LoadMAPB(TStream& stream) { LoadBinary(stream, false); }
 void TXMap::LoadMAPW(TStream& stream) { LoadBinary(stream, true); }
 
-// Changes the grid size, refusing sizes no map needs: such a file leaves an
-// empty map behind instead of exhausting memory.
-bool TXMap::SizeTextGrids(int32_t w, int32_t h, bool hex) {
-  if (AllocateGrids(w, h)) return true;
+// The grids a text map declares. Size lines only change the declared size,
+// and MP rows keep the cells their text gives: the grids are made once, when
+// the file has been read. A size line of a few bytes declares up to a
+// million cells, and a file of many size lines (each of which zero-fills the
+// grids, dropping the rows read before) would otherwise make them again for
+// every line.
+struct TXMap::TTextGrid {
+  int32_t Width = 0;
+  int32_t Height = 0;
+  // The rows since the last size line: row number and the cells given.
+  std::vector<std::pair<int32_t, std::vector<int32_t>>> Rows;
+};
+
+// Changes the declared size, refusing sizes no map needs: such a file leaves
+// an empty map behind instead of exhausting memory.
+bool TXMap::SizeTextGrids(TTextGrid& grid, int32_t w, int32_t h, bool hex) {
+  if (w >= 0 && h >= 0 && int64_t(w) * int64_t(h) <= kMaxCells) {
+    grid.Width = w;
+    grid.Height = h;
+    grid.Rows.clear();
+    return true;
+  }
   Log->Warning("Map size is out of range! (" + IntToStr(w) + " x " + IntToStr(h) + ")", TextContext(hex));
   Clear();
   LastError = "Map size is out of range!";
@@ -151,35 +171,35 @@ void TXMap::ReadTextWraps(const std::string& entries, bool hex) {
                  TextContext(hex));
 }
 
-// An MP line fills grid row `row` and moves it on; a grid without a height or
+// An MP line gives grid row `row` and moves it on; a grid without a height or
 // width gets the default first. False where that sizing fails.
-bool TXMap::ReadTextRow(const std::string& cellText, int32_t& row, bool hex) {
+bool TXMap::ReadTextRow(TTextGrid& grid, const std::string& cellText, int32_t& row, bool hex) {
   const std::string context = TextContext(hex);
-  if (Height() == 0) {
+  if (grid.Height == 0) {
     LastError = "Map height is not specified in file!";
     Log->Warning("Map height is not specified!", context);
-    if (!SizeTextGrids(Width(), 20, hex)) return false;
+    if (!SizeTextGrids(grid, grid.Width, 20, hex)) return false;
   }
-  if (Width() == 0) {
+  if (grid.Width == 0) {
     LastError = "Map width is not specified in file!";
     Log->Warning("Map width is not specified!", context);
-    if (!SizeTextGrids(32, Height(), hex)) return false;
+    if (!SizeTextGrids(grid, 32, grid.Height, hex)) return false;
   }
   // ">=": a later HE or WI may have shrunk the grid below the row counter.
-  if (row >= Height()) {
+  if (row >= grid.Height) {
     Log->Warning("Too many map lines in " + TextMode(hex) + " mode.", context);
     return true;
   }
-  int32_t* cells = rawGrid_.data() + size_t(row) * size_t(Width());
-  for (int32_t col = 0; col < Width(); ++col) cells[col] = 32;
+  std::vector<int32_t> cells;
   if (hex) {
     // A separator, then four hex digits and a separator per cell.
-    int32_t col = 0;
-    for (size_t p = 1; p + 4 <= cellText.size() && col < Width(); p += 5) cells[col++] = HexCell(cellText.substr(p, 4));
+    for (size_t p = 1; p + 4 <= cellText.size() && cells.size() < size_t(grid.Width); p += 5)
+      cells.push_back(HexCell(cellText.substr(p, 4)));
   } else {
-    for (int32_t col = 0; col < Width() && size_t(col) < cellText.size(); ++col)
-      cells[col] = uint8_t(cellText[size_t(col)]);
+    for (size_t col = 0; col < size_t(grid.Width) && col < cellText.size(); ++col)
+      cells.push_back(uint8_t(cellText[col]));
   }
+  grid.Rows.emplace_back(row, std::move(cells));
   ++row;
   return true;
 }
@@ -189,6 +209,7 @@ void TXMap::LoadText(TStream& stream, bool hex) {
   char skipped[2];
   stream.Read(skipped, 2);
 
+  TTextGrid grid;
   int32_t row = 0;
   bool ended = false;
   std::string line;
@@ -202,9 +223,9 @@ void TXMap::LoadText(TStream& stream, bool hex) {
       break;
     }
     if (id == "WI") {
-      if (!SizeTextGrids(StrToInt(rest), Height(), hex)) return;
+      if (!SizeTextGrids(grid, StrToInt(rest), grid.Height, hex)) return;
     } else if (id == "HE") {
-      if (!SizeTextGrids(Width(), StrToInt(rest), hex)) return;
+      if (!SizeTextGrids(grid, grid.Width, StrToInt(rest), hex)) return;
     } else if (id == "MN") {
       MapName = rest;
     } else if (id == "AU") {
@@ -217,22 +238,33 @@ void TXMap::LoadText(TStream& stream, bool hex) {
     } else if (id == "LW") {
       ReadTextWraps(rest, hex);
     } else if (id == "MP") {
-      if (!ReadTextRow(rest, row, hex)) return;
+      if (!ReadTextRow(grid, rest, row, hex)) return;
     } else {
       Log->Warning("Unknown identifier in " + TextMode(hex) + " mode. (" + id + ")", TextContext(hex));
     }
   }
   // A file that ends before its XX line ends the map there.
   if (!ended) Log->Warning("Missing XX line in " + TextMode(hex) + " mode.", TextContext(hex));
+  AllocateGrids(grid.Width, grid.Height);  // a size SizeTextGrids took
+  // Cells a row does not give are blanks (code 32); rows not given stay 0.
+  for (const auto& [number, cells] : grid.Rows) {
+    int32_t* out = rawGrid_.data() + size_t(number) * size_t(grid.Width);
+    std::fill(out, out + grid.Width, 32);
+    std::copy(cells.begin(), cells.end(), out);
+  }
   ApplyLogicalWraps();
 }
 
 void TXMap::LoadBinary(TStream& stream, bool wide) {
   int32_t w = stream.ReadByte();
   int32_t h = stream.ReadByte();
+  const size_t cellSize = wide ? 2 : 1;
+  // The cells must be in the file before the grids are allocated for them;
+  // a short file fails as its read would, leaving the map empty.
+  const size_t cellBytes = size_t(w) * size_t(h) * cellSize;
+  if (stream.Remaining() < int64_t(cellBytes)) throw EStreamError("Stream read error");
   AllocateGrids(w, h);  // at most 255 x 255
-  size_t cellSize = wide ? 2 : 1;
-  std::vector<uint8_t> cells(rawGrid_.size() * cellSize);
+  std::vector<uint8_t> cells(cellBytes);
   stream.ReadBuffer(cells.data(), cells.size());
   for (size_t i = 0; i < rawGrid_.size(); ++i)
     rawGrid_[i] = wide ? int32_t(LoadLE16(&cells[2 * i])) : int32_t(cells[i]);

@@ -3,7 +3,7 @@
 // maps MAPB (8 bit) and MAPW (16 bit), and writes all four.
 #pragma once
 
-#include "sprites/TileMapUnit.h"
+#include "formats/TileMapUnit.h"
 
 #include <string>
 #include <vector>
@@ -53,10 +53,11 @@ class TXMap : public TTileMap {
   bool SaveMAPW(TStream& stream);
 
  private:
+  struct TTextGrid;
   void LoadText(TStream& stream, bool hex);
-  bool SizeTextGrids(int32_t w, int32_t h, bool hex);
+  bool SizeTextGrids(TTextGrid& grid, int32_t w, int32_t h, bool hex);
   void ReadTextWraps(const std::string& entries, bool hex);
-  bool ReadTextRow(const std::string& cellText, int32_t& row, bool hex);
+  bool ReadTextRow(TTextGrid& grid, const std::string& cellText, int32_t& row, bool hex);
   void LoadBinary(TStream& stream, bool wide);
   void SaveText(TStream& stream, bool hex);
   void SaveBinary(TStream& stream, bool wide);

@@ -3,6 +3,7 @@
 
 #include "pictures/ImageUnit.h"
 #include "shell/QX_SDL.h"
+#include "util/SoundEvents.h"
 
 #include <string>
 
@@ -57,6 +58,7 @@ void TAirMeter::Update() {
     case kRunning:
       if (Air <= 0) break;
       Air -= 1;
+      if (Air == Capacity / 4) RaiseSound(TSoundEvent::AirLow);
       if (Air > 0) {
         // The bar loses a segment only as the air crosses into the next 200.
         if (Air % kAirPerSegment == kAirPerSegment - 1) ApplyWidthRule();

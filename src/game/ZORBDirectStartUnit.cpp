@@ -48,7 +48,8 @@ TDirectMap FindDirectMap(const std::string& name) {
 
 std::unique_ptr<TPlay1Map> OpenVisit(const TDirectMap& map) {
   if (PlayMapVisitHook) PlayMapVisitHook(map.Index, map.Dir);
-  return std::make_unique<TPlay1Map>(map.Dir, -1, -1);
+  // R starts the map again; there is no map-select map to leave for.
+  return std::make_unique<TPlay1Map>(map.Dir, -1, -1, TVisitOptions{nullptr, true, false});
 }
 
 std::vector<TFolderWatch::TFileState> TFolderWatch::Scan() const {
@@ -87,11 +88,14 @@ void TDirectStart::Run() {
     RunWatching(map);
     return;
   }
-  std::unique_ptr<TPlay1Map> visit = OpenVisit(map);
-  WaitAtTitleCard();
   TPlayResult result;
-  result.NextMap = map.Index;
-  visit->Play(result);
+  do {
+    std::unique_ptr<TPlay1Map> visit = OpenVisit(map);
+    WaitAtTitleCard();
+    result = TPlayResult{};
+    result.NextMap = map.Index;
+    visit->Play(result);
+  } while (result.Code == TPlayCode::Restart);
 }
 
 void TDirectStart::RunWatching(const TDirectMap& map) {

@@ -8,6 +8,7 @@
 #include "game/ZORBMapSetupFailure.h"
 #include "game/ZORBObjectFactory.h"
 #include "game/ZORBPlayerUnit.h"
+#include "game/ZORBProgress.h"
 #include "log/Diagnostics.h"
 #include "pictures/ImageCollectionUnit.h"
 #include "pictures/ImageUnit.h"
@@ -17,6 +18,7 @@
 #include "sprites/ZORBSpriteUnit.h"
 #include "storage/QXStream.h"
 #include "util/QXToolbox.h"
+#include "util/SoundEvents.h"
 #include "util/Streams.h"
 
 #include <SDL.h>
@@ -28,7 +30,15 @@ std::string MapLayerName(int n) { return "map" + ZeroPad(n, 2) + ".mpt"; }
 // Text alignment codes of the fonts.
 static constexpr int kAlignCentre = 1;
 
-TPlay1Map::TPlay1Map(const std::string& dir, int32_t px, int32_t py) {
+TMapInfo ReadMapInfo(const TIniFile& ini) {
+  TMapInfo info;
+  info.Hint = ini.ReadString("MapInfo", "Hint", "");
+  info.AirOutRestarts = SameText(ini.ReadString("MapInfo", "AirOut", ""), "Restart");
+  return info;
+}
+
+TPlay1Map::TPlay1Map(const std::string& dir, int32_t px, int32_t py, const TVisitOptions& options)
+    : dir_(dir), options_(options) {
   // A set-up that raises leaves no half-built map behind: the caller may go
   // on (a watching run waits for the map to be mended).
   try {
@@ -136,6 +146,7 @@ void TPlay1Map::CreateObjects(const std::vector<std::string>& objectList) {
   TObjectFactory factory;
   factory.CreateObjects(*SpriteEngine, ini, "Objects", 0, 0);
   Player = factory.Player();
+  Info = ReadMapInfo(ini);
 }
 
 void PlaceObjects(TIniFile& ini, const std::vector<std::string>& objectList) {
@@ -184,9 +195,17 @@ void TPlay1Map::BuildTitleCard() {
   TitleFont->SetColorKey(0, 0, 0);
   TitleFont->TextOutOn(TitleCard.get(), TileMap->MapName, kPlayWidth / 2, 80, kAlignCentre);
   TitleFont->TextOutOn(TitleCard.get(), "by " + TileMap->Author, kPlayWidth / 2, 128, kAlignCentre);
+  int y = 176;
+  if (!Info.Hint.empty()) {
+    TitleFont->TextOutOn(TitleCard.get(), Info.Hint, kPlayWidth / 2, y, kAlignCentre);
+    y += 48;
+  }
+  std::optional<uint32_t> best = options_.Progress ? options_.Progress->Best(dir_) : std::nullopt;
+  if (best) TitleFont->TextOutOn(TitleCard.get(), "Best " + FramesAsSeconds(*best), kPlayWidth / 2, y, kAlignCentre);
 }
 
 void TPlay1Map::ShowTitleCard() {
+  RaiseSound(TSoundEvent::TitleCard);
   // Each 16-pixel strip fills from its top, four frames per pixel row.
   for (int f = 0; f < kTitleFrames; ++f) {
     for (int s = 0; s < kRows; ++s)
@@ -207,10 +226,12 @@ void TPlay1Map::Play(TPlayResult& result) {
     AirMeter->Draw();
     SpriteEngine->DrawAll();
     if (QX_SDL::Keys[SDLK_TAB] || ShowValues) DrawOverlay();
+    if (State == TPlayState::Reveal || State == TPlayState::Play) ++PlayFrames;
     StepPhase();
     QX_SDL::Flip();
     QX_SDL::PollEvents();
     if (QX_SDL::Keys[SDLK_q] && Player) Player->Appear();
+    CheckEarlyEnd();
   } while (!QX_SDL::Keys[SDLK_ESCAPE] && State != TPlayState::Done && !(StopRequested && StopRequested()));
 
   if (QX_SDL::Keys[SDLK_ESCAPE]) {
@@ -221,7 +242,8 @@ void TPlay1Map::Play(TPlayResult& result) {
     result.Code = TPlayCode::Stopped;
     return;
   }
-  result.Code = TPlayCode::Completed;
+  result.Code = ending_;
+  if (ending_ != TPlayCode::Completed) return;
   if (Player) {
     result.NextMap = Player->PortBelow();
     result.PlayerX = Player->X;
@@ -267,6 +289,42 @@ void TPlay1Map::StepPlay() {
   if (!SpriteEngine->AnyCompleted()) return;
   State = TPlayState::Closing;
   AirMeter->CountDown();
+  // Going through a port ends a visit too, with its own sound.
+  if (!Player || !Player->IsCompleted()) RaiseSound(TSoundEvent::MapComplete);
+  RecordCompletion();
+}
+
+// R and Backspace, where the caller takes them, and the air running out on
+// a map that says so, close the curtain without completing the map.
+void TPlay1Map::CheckEarlyEnd() {
+  if (State != TPlayState::Reveal && State != TPlayState::Play) return;
+  if (options_.CanRestart && QX_SDL::Keys[SDLK_r])
+    EndEarly(TPlayCode::Restart);
+  else if (options_.CanLeave && QX_SDL::Keys[SDLK_BACKSPACE])
+    EndEarly(TPlayCode::Leave);
+  else if (Info.AirOutRestarts && State == TPlayState::Play && AirMeter->Mode == TAirMeter::kRunning &&
+           AirMeter->Air <= 0)
+    EndEarly(TPlayCode::Restart);
+}
+
+void TPlay1Map::EndEarly(TPlayCode code) {
+  ending_ = code;
+  State = TPlayState::Closing;
+}
+
+void TPlay1Map::RecordCompletion() {
+  // The player ends a visit by going through a port: that completes no map.
+  if (!options_.Progress || (Player && Player->IsCompleted())) return;
+  std::optional<uint32_t> before = options_.Progress->Best(dir_);
+  bool newBest = options_.Progress->Record(dir_, PlayFrames);
+  completionLines_ = {"Map complete", FramesAsSeconds(PlayFrames)};
+  if (newBest && before) completionLines_.push_back("New best!");
+}
+
+void TPlay1Map::DrawCompletion() const {
+  for (size_t i = 0; i < completionLines_.size(); ++i)
+    TitleFont->TextOutOn(QX_SDL::BackImage(), completionLines_[i], kPlayLeft + kPlayWidth / 2,
+                         kPlayTop + 128 + 40 * int(i), kAlignCentre);
 }
 
 void TPlay1Map::StepClosing() {
@@ -285,6 +343,7 @@ void TPlay1Map::StepClosing() {
       QX_SDL::DrawImage(int16_t(block.X), int16_t(block.Y), CoverTile.get());
     }
   }
+  DrawCompletion();
   if (inPlace == kCurtainBlocks) State = TPlayState::Done;
 }
 

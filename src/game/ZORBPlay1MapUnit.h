@@ -20,6 +20,7 @@ class TImage;
 class TIniFile;
 class TMapGlobals;
 class TPlayer;
+class TProgress;
 class TTGAFont;
 class TTileMap;
 
@@ -38,7 +39,26 @@ enum class TPlayCode : int32_t {
   Escape = -1,    // the player pressed Escape
   Completed = 0,  // the map was completed
   Stopped = -2,   // StopRequested ended the visit before its end
+  Restart = -3,   // the player asked to start the map again (or ran out of air where that restarts it)
+  Leave = -4,     // the player asked to go back to the map-select map
 };
+
+// What a visit adds to the described one when its caller asks: kept
+// progress (the best time on the title card, the completion recorded and
+// shown on the curtain) and the keys that end it early. None by default.
+struct TVisitOptions {
+  TProgress* Progress = nullptr;
+  bool CanRestart = false;  // R
+  bool CanLeave = false;    // Backspace
+};
+
+// What a map's own files say of it beyond its objects: the section
+// "MapInfo" of objects.ini, which no object names.
+struct TMapInfo {
+  std::string Hint;             // "Hint": one line under the author on the title card
+  bool AirOutRestarts = false;  // "AirOut=Restart": running out of air starts the map again
+};
+TMapInfo ReadMapInfo(const TIniFile& ini);
 
 struct TPlayResult {
   TPlayCode Code = TPlayCode::Completed;
@@ -81,7 +101,7 @@ class TPlay1Map final {
   static constexpr int kRevealFrames = 64;
 
   // px, py: a remembered player position in screen pixels, or -1, -1.
-  TPlay1Map(const std::string& dir, int32_t px, int32_t py);
+  TPlay1Map(const std::string& dir, int32_t px, int32_t py, const TVisitOptions& options = {});
   ~TPlay1Map();
   TPlay1Map(const TPlay1Map&) = delete;
   TPlay1Map& operator=(const TPlay1Map&) = delete;
@@ -105,6 +125,9 @@ class TPlay1Map final {
   TCurtainBlock Blocks[kCoverColumns][kCoverRows];
   std::unique_ptr<TTGAFont> TitleFont;
   std::unique_ptr<TAirMeter> AirMeter;
+  TMapInfo Info;
+  // Frames played until the map was completed (or so far).
+  uint32_t PlayFrames = 0;
 
  private:
   void SetUp(const std::string& dir, int32_t px, int32_t py);
@@ -124,6 +147,16 @@ class TPlay1Map final {
   void StepReveal();
   void StepPlay();
   void StepClosing();
+  void CheckEarlyEnd();
+  void EndEarly(TPlayCode code);
+  void RecordCompletion();
+  void DrawCompletion() const;
+
+  std::string dir_;
+  TVisitOptions options_;
+  TPlayCode ending_ = TPlayCode::Completed;
+  // Told on the closing curtain once a completion was recorded.
+  std::vector<std::string> completionLines_;
 };
 
 }  // namespace zorbin

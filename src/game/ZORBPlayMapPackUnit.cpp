@@ -3,9 +3,11 @@
 
 #include "formats/QXINIFile.h"
 #include "game/ZORBPlay1MapUnit.h"
+#include "game/ZORBProgress.h"
 #include "log/Logger.h"
 #include "shell/ClockUnit.h"
 #include "shell/QX_SDL.h"
+#include "sprites/PortProgress.h"
 #include "storage/QXStream.h"
 #include "util/ProcessExit.h"
 #include "util/Streams.h"
@@ -45,26 +47,46 @@ std::string TPlayMapPack::GetFileName(int index) const {
   HaltProcess(1);
 }
 
+static std::string gProgressFile;
+
 void WaitAtTitleCard() {
   // A short sleep between polls keeps the wait from spinning the processor.
   for (QX_SDL::PollEventsWithoutFrames(); !QX_SDL::Keys[SDLK_SPACE]; QX_SDL::PollEventsWithoutFrames())
     Clock().Delay(1);
 }
 
+void SetProgressFile(const std::string& fileName) { gProgressFile = fileName; }
+
 void TPlayMapPack::Run() {
+  std::unique_ptr<TProgress> progress;
+  if (!gProgressFile.empty()) {
+    progress = std::make_unique<TProgress>(gProgressFile);
+    std::vector<std::string> dirs;
+    for (const TMapProps& map : Maps) dirs.push_back(map.Dir);
+    progress->SetMaps(std::move(dirs));
+  }
+  // The ports see the progress only while this pack plays, however it ends.
+  struct TPortProgressScope {
+    explicit TPortProgressScope(const TPortProgress* view) { PortProgress = view; }
+    ~TPortProgressScope() { PortProgress = nullptr; }
+  } scope(progress.get());
   int index = 0;
   TPlayResult result;
   do {
     std::string dir = GetFileName(index);
     if (PlayMapVisitHook) PlayMapVisitHook(index, dir);
-    auto visit = std::make_unique<TPlay1Map>(dir, Maps[size_t(index)].StartX, Maps[size_t(index)].StartY);
+    // Leaving is for the maps behind the map-select map, which is the first.
+    TVisitOptions options{progress.get(), true, index != 0};
+    auto visit = std::make_unique<TPlay1Map>(dir, Maps[size_t(index)].StartX, Maps[size_t(index)].StartY, options);
     WaitAtTitleCard();
     int played = index;
     result = TPlayResult{};
     result.NextMap = index;
     visit->Play(result);
-    index = result.NextMap;
     visit.reset();
+    if (result.Code == TPlayCode::Leave) index = 0;
+    if (result.Code != TPlayCode::Completed) continue;
+    index = result.NextMap;
     if (Maps[size_t(played)].Remember) {
       Maps[size_t(played)].StartX = result.PlayerX;
       Maps[size_t(played)].StartY = result.PlayerY;

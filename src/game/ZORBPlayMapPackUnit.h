@@ -40,6 +40,10 @@ class TPlayMapPack final {
   std::string FileName;
 };
 
+// Where the game keeps the player's progress; empty (the default) keeps
+// none, and the game looks and plays as it always did.
+void SetProgressFile(const std::string& fileName);
+
 // The title card's wait for Space: polls events until Space is held.
 void WaitAtTitleCard();
 

@@ -3,11 +3,12 @@
 #include "game/ZORBPlayerUnit.h"
 
 #include "formats/QXINIFile.h"
+#include "formats/TileMapUnit.h"
 #include "log/Diagnostics.h"
 #include "pictures/ImageUnit.h"
 #include "shell/QX_SDL.h"
 #include "sprites/MapGlobals.h"
-#include "sprites/TileMapUnit.h"
+#include "util/SoundEvents.h"
 
 #include <climits>
 #include <exception>
@@ -148,6 +149,9 @@ void TPlayer::Move() {
     if (Timer == 0) EndStep();
   }
   if (Timer == 0 && State == kStanding) Decide();
+  bool riding = State == kStrongLift || State == kLifting;
+  if (riding != riding_) RaiseSound(riding ? TSoundEvent::LiftOn : TSoundEvent::LiftOff);
+  riding_ = riding;
 }
 
 void TPlayer::EndStep() {
@@ -164,6 +168,7 @@ void TPlayer::EndStep() {
       } else {
         State = kStanding;
         Occupy();
+        RaiseSound(TSoundEvent::Land);
       }
       break;
     case kStrongLift:
@@ -214,6 +219,7 @@ void TPlayer::Decide() {
   } else if (KeyHeld(kKeySpace) && below > 256) {
     State = kEnteringPort;
     Timer = 128;
+    RaiseSound(TSoundEvent::PortEnter);
   }
 }
 

@@ -84,6 +84,7 @@ class TPlayer final : public TZorbSprite {
   void SetSilhouetteAlpha(int alpha);
 
   std::unique_ptr<TImage> ownImage_;
+  bool riding_ = false;  // on a lift at the end of the last frame: its start and end sound
 };
 
 }  // namespace zorbin

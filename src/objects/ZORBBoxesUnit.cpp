@@ -2,13 +2,14 @@
 #include "objects/ZORBBoxesUnit.h"
 
 #include "formats/QXINIFile.h"
+#include "formats/TileMapUnit.h"
 #include "log/Diagnostics.h"
 #include "objects/ZORBObjectKeys.h"
 #include "pictures/ImageUnit.h"
 #include "sprites/MapGlobals.h"
-#include "sprites/TileMapUnit.h"
 #include "sprites/ZORBParticleEngineUnit.h"
 #include "util/QXToolbox.h"
+#include "util/SoundEvents.h"
 
 #include <algorithm>
 #include <exception>
@@ -26,7 +27,6 @@ static void SetCell(int32_t col, int32_t row, int32_t v) {
 }
 static void SetBits(int32_t col, int32_t row, int32_t bits) { SetCell(col, row, Cell(col, row) | bits); }
 static void ClearLowBits(int32_t col, int32_t row) { SetCell(col, row, Cell(col, row) & ~kSolid); }
-static int32_t FloorDiv16(int32_t v) { return v >= 0 ? v / 16 : -((-v + 15) / 16); }
 
 static std::unique_ptr<TImage> LoadImage(const std::string& name, const std::string& message,
                                          const std::string& context) {
@@ -42,8 +42,8 @@ TBox::TBox(TIniFile& ini, const std::string& section, int n) : TZorbSprite(0, 0,
   std::string number = std::to_string(n);
   int32_t x = ReadObjectValue(ini, section, "Position" + number + "X", 0, "ZORBBoxesUnit, TBox.Create");
   int32_t y = ReadObjectValue(ini, section, "Position" + number + "Y", 0, "ZORBBoxesUnit, TBox.Create");
-  Col = FloorDiv16(x);
-  Row = FloorDiv16(y);
+  Col = FloorDiv(x, 16);
+  Row = FloorDiv(y, 16);
   ownImage_ = LoadImage(ini.ReadString(section, "Image" + number, "*", ""), "Box image not found.",
                         "ZORBBoxesUnit, TBox.Create");
   SetupSprite(x + 64, y + 64, ownImage_.get());
@@ -98,6 +98,7 @@ void TBox::Decide() {
     State = Sinking;
     ClearLowBits(Col, Row);
     ClearLowBits(Col + 1, Row);
+    RaiseSound(TSoundEvent::CrateSettle);
     return;
   }
   if (!((Cell(Col, Row + 2) | Cell(Col + 1, Row + 2)) & kFloor)) {
@@ -107,6 +108,7 @@ void TBox::Decide() {
   }
   if (Col < 30 && ((Cell(Col + 2, Row) | Cell(Col + 2, Row + 1)) & kMark)) {
     Timer = 16;
+    RaiseSound(TSoundEvent::CratePush);
     if (Col > 0 && !((Cell(Col - 1, Row) | Cell(Col - 1, Row + 1)) & kBlocksBox)) {
       State = Sliding;
       Dir = Left;
@@ -121,6 +123,7 @@ void TBox::Decide() {
   }
   if (Col > 0 && ((Cell(Col - 1, Row) | Cell(Col - 1, Row + 1)) & kMark)) {
     Timer = 16;
+    RaiseSound(TSoundEvent::CratePush);
     if (Col != 30 && !((Cell(Col + 2, Row) | Cell(Col + 2, Row + 1)) & kBlocksBox)) {
       State = Sliding;
       Dir = Right;
@@ -157,7 +160,7 @@ TBoxes::TBoxes(TIniFile& ini, const std::string& section) : TZorbSprite(0, 0, nu
   }
   Current = 0;
   int32_t targetX = ReadObjectValue(ini, section, "TargetX", 272, "ZORBBoxesUnit, TBoxes.Create");
-  TargetCol = FloorDiv16(targetX);
+  TargetCol = FloorDiv(targetX, 16);
   TargetX = targetX + 64;
   ZOrder = 0;
   static const uint8_t kSparkleColours[4][3] = {{255, 0, 136}, {255, 255, 136}, {0, 136, 255}, {0, 255, 136}};
@@ -200,6 +203,7 @@ void TBoxes::Move() {
   }
   if (Current < 3 && Boxes[Current]->IsDelivered()) {
     SetLamp(Current, 3);
+    RaiseSound(TSoundEvent::SlotLamp);
     SetSlot(Current, false);
     Current += 1;
     if (Current < 3) {

@@ -2,14 +2,15 @@
 #include "objects/ZORBBridgeUnit.h"
 
 #include "formats/QXINIFile.h"
+#include "formats/TileMapUnit.h"
 #include "log/Diagnostics.h"
 #include "objects/ZORBObjectKeys.h"
 #include "pictures/ImageUnit.h"
 #include "shell/QX_SDL.h"
 #include "sprites/MapGlobals.h"
-#include "sprites/TileMapUnit.h"
 #include "sprites/ZORBParticleEngineUnit.h"
 #include "util/QXToolbox.h"
+#include "util/SoundEvents.h"
 
 #include <SDL.h>
 
@@ -24,8 +25,6 @@ namespace zorbin {
 static constexpr int32_t kMaxWidth = 64;
 
 static const char* const kContext = "ZORBBridgeUnit, TBridge.Create";
-
-static int32_t FloorDiv16(int32_t v) { return v >= 0 ? v / 16 : -((-v + 15) / 16); }
 
 // Width x 16 by 16, black transparent; no surface for a bridge of no tiles.
 static std::unique_ptr<TImage> CreateStrip(int32_t width) {
@@ -78,7 +77,7 @@ TBridge::TBridge(TIniFile& ini, const std::string& section) : TZorbSprite(0, 0, 
 TBridge::~TBridge() = default;
 
 void TBridge::SetCell(int32_t k, int32_t value) {
-  if (TileMap) TileMap->SetLogic(FloorDiv16(X - 64) + k, FloorDiv16(Y - 64), value);
+  if (TileMap) TileMap->SetLogic(FloorDiv(X - 64, 16) + k, FloorDiv(Y - 64, 16), value);
 }
 
 void TBridge::Crumble() {
@@ -121,6 +120,7 @@ void TBridge::Move() {
     DissolveImage->FillRect(0, 0, columns, 16, 0, 0, 0);
     DissolveImage->Draw(0, 0, BuildImage.get());
   }
+  if (Counter == BuildTime + 1) RaiseSound(TSoundEvent::BridgeCrumble);
   if (Counter > BuildTime) Crumble();
   if (Counter == BuildTime + kCrumbleTime) {
     Counter = 0;

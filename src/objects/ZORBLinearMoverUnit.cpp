@@ -5,13 +5,12 @@
 #include "log/Diagnostics.h"
 #include "objects/ZORBObjectKeys.h"
 #include "pictures/ImageUnit.h"
+#include "util/QXToolbox.h"
 
 #include <algorithm>
 #include <exception>
 
 namespace zorbin {
-
-static int32_t FloorDiv4(int32_t v) { return v >= 0 ? v / 4 : -((-v + 3) / 4); }
 
 static const char* const kContext = "ZORBLinearMoverUnit, TLinearMover.Create";
 
@@ -53,8 +52,8 @@ TLinearMover::TLinearMover(TIniFile& ini, const std::string& section) : TZorbSpr
 TLinearMover::~TLinearMover() = default;
 
 void TLinearMover::UpdateScreenPosition() {
-  X = FloorDiv4(FineX) + 64;
-  Y = FloorDiv4(FineY) + 64;
+  X = FloorDiv(FineX, 4) + 64;
+  Y = FloorDiv(FineY, 4) + 64;
 }
 
 void TLinearMover::Move() {

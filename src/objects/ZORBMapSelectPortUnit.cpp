@@ -2,12 +2,13 @@
 #include "objects/ZORBMapSelectPortUnit.h"
 
 #include "formats/QXINIFile.h"
+#include "formats/TileMapUnit.h"
 #include "log/Diagnostics.h"
 #include "objects/ZORBObjectKeys.h"
 #include "pictures/ImageUnit.h"
 #include "shell/QX_SDL.h"
 #include "sprites/MapGlobals.h"
-#include "sprites/TileMapUnit.h"
+#include "sprites/PortProgress.h"
 #include "util/QXToolbox.h"
 
 #include <exception>
@@ -44,11 +45,15 @@ TMapSelectPort::TMapSelectPort(TIniFile& ini, const std::string& section) : TZor
   int32_t positionX = ReadObjectValue(ini, section, "PositionX", 0, kContext);
   int32_t positionY = ReadObjectValue(ini, section, "PositionY", 0, kContext);
   Level = ini.ReadInteger(section, "Level", 0, "");
-  if (Level <= kLastOpenLevel && TileMap) {
+  bool open = PortOpen(Level);
+  if (open && TileMap) {
     int cx = positionX / 16 + 1, cy = positionY / 16 + 3;
     TileMap->SetLogic(cx, cy, TileMap->GetLogic(cx, cy) + uint32_t(Level) * 256);
   }
-  std::string frameKey = Level <= kLastOpenLevel ? "ImageUnlocked" : "ImageLocked";
+  std::string frameKey = open ? "ImageUnlocked" : "ImageLocked";
+  // With kept progress a completed map's port shows so; a pack without
+  // that picture keeps the open one.
+  if (PortCompleted(Level) && ini.ValueExists(section, "ImageCompleted")) frameKey = "ImageCompleted";
   FrameImage = LoadPortImage(ini.ReadString(section, frameKey, "*", ""));
   SwirlImage = LoadPortImage(ini.ReadString(section, "ImageSwirl", "*", ""));
   PrintPortNumber(*FrameImage, Level);

@@ -3,6 +3,7 @@
 // and, when that map is open, marks the cell the player teleports from.
 #pragma once
 
+#include "sprites/PortProgress.h"
 #include "sprites/ZORBSpriteUnit.h"
 
 #include <memory>
@@ -15,7 +16,7 @@ class TImage;
 
 class TMapSelectPort final : public TZorbSprite {
  public:
-  static constexpr int kLastOpenLevel = 6;
+  static constexpr int kLastOpenLevel = ::zorbin::kLastOpenLevel;
 
   TMapSelectPort(TIniFile& ini, const std::string& section);
   ~TMapSelectPort() override;

@@ -22,8 +22,6 @@ int32_t PathDirectionCode(const std::string& text) {
   return 0;
 }
 
-static int32_t FloorDiv4(int32_t v) { return v >= 0 ? v / 4 : -((-v + 3) / 4); }
-
 static const char* const kContext = "ZORBPathMoverUnit, TPathMover.Create";
 
 TPathMover::TPathMover(TIniFile& ini, const std::string& section) : TZorbSprite(0, 0, nullptr) {
@@ -87,8 +85,8 @@ void TPathMover::Move() {
   FineX += kStepX[code] * Speed;
   FineY += kStepY[code] * Speed;
   LegLeft -= Speed;
-  X = FloorDiv4(FineX) + 64;
-  Y = FloorDiv4(FineY) + 64;
+  X = FloorDiv(FineX, 4) + 64;
+  Y = FloorDiv(FineY, 4) + 64;
 }
 
 }  // namespace zorbin

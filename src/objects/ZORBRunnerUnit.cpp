@@ -2,12 +2,12 @@
 #include "objects/ZORBRunnerUnit.h"
 
 #include "formats/QXINIFile.h"
+#include "formats/TileMapUnit.h"
 #include "log/Diagnostics.h"
 #include "log/Logger.h"
 #include "objects/ZORBObjectKeys.h"
 #include "pictures/ImageUnit.h"
 #include "sprites/MapGlobals.h"
-#include "sprites/TileMapUnit.h"
 #include "util/QXToolbox.h"
 
 #include <cstdlib>
@@ -16,8 +16,6 @@ namespace zorbin {
 
 static constexpr uint32_t kFloorBit = 0x02;
 static constexpr uint32_t kWallBits = 0x08 | 0x10;
-
-static int32_t FloorDiv(int32_t v, int32_t d) { return v >= 0 ? v / d : -((-v + d - 1) / d); }
 
 // The tile map answers 0 outside its grid: a runner that walked or fell off
 // it finds neither floor nor wall there.

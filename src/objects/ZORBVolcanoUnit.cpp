@@ -2,14 +2,15 @@
 #include "objects/ZORBVolcanoUnit.h"
 
 #include "formats/QXINIFile.h"
+#include "formats/TileMapUnit.h"
 #include "log/Diagnostics.h"
 #include "objects/ZORBObjectKeys.h"
 #include "pictures/ImageUnit.h"
 #include "shell/QX_SDL.h"
 #include "sprites/MapGlobals.h"
-#include "sprites/TileMapUnit.h"
 #include "sprites/ZORBParticleEngineUnit.h"
 #include "util/QXToolbox.h"
+#include "util/SoundEvents.h"
 
 #include <exception>
 
@@ -69,6 +70,7 @@ void TVolcano::Move() {
   Tick += 1;
   if (Tick == 20) SetLiftBits(false);
   if (Tick == 140) SetLiftBits(true);
+  if (Tick == 121) RaiseSound(TSoundEvent::VolcanoErupt);
   if (Tick > 120 && ParticleEngine) {
     int32_t fromX = ScreenX + 29 + Random(6);
     int32_t toX = ScreenX + 16 + Random(32);

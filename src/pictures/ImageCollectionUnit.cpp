@@ -32,14 +32,23 @@ TImageCollection::~TImageCollection() { Clear(); }
 void TImageCollection::Clear() {
   items_.clear();
   ownMasks_.clear();
+  pixelBytes_ = 0;
 }
 
-void TImageCollection::Add(std::unique_ptr<TImage> image, const std::string& name, TMask* mask) {
+bool TImageCollection::Add(std::unique_ptr<TImage> image, const std::string& name, TMask* mask) {
+  const SDL_Surface* surface = image ? image->Surface : nullptr;
+  const size_t bytes = surface ? size_t(surface->pitch) * size_t(surface->h) : 0;
+  if (bytes > kMaxPixelBytes - pixelBytes_) {
+    Log->Warning("Image collection full! (" + name + ")", "ImageCollectionUnit, TImageCollection.Add");
+    return false;
+  }
+  pixelBytes_ += bytes;
   items_.push_back(std::make_unique<TImageCollectionItem>(name, std::move(image), mask));
+  return true;
 }
 
-void TImageCollection::Add(const std::string& fileName, const std::string& name, TMask* mask) {
-  Add(std::make_unique<TImage>(fileName), name, mask);
+bool TImageCollection::Add(const std::string& fileName, const std::string& name, TMask* mask) {
+  return Add(std::make_unique<TImage>(fileName), name, mask);
 }
 
 bool TImageCollection::AddImageEx(const std::string& text) {
@@ -69,7 +78,7 @@ bool TImageCollection::AddImageEx(const std::string& text) {
   auto image = std::make_unique<TImage>(fileName);
   if (forceColorKey && image->Surface) SDL_SetColorKey(image->Surface, SDL_SRCCOLORKEY | SDL_RLEACCEL, 0);
   TImage* added = image.get();
-  Add(std::move(image), name, nullptr);
+  if (!Add(std::move(image), name, nullptr)) return false;
   if (maskField == "*") {
     // Built from the image just added and attached with AssignMask, which
     // gives it to the first entry of that name; the collection frees it.

@@ -37,10 +37,17 @@ class TImageCollection {
 
   // Frees every item, its image and the masks the collection built itself.
   void Clear();
+  // The most pixel memory the images of one collection may hold: a list
+  // line of a few bytes can name a picture that its frame selection or
+  // transforms make megabytes large, and any number of lines can name it.
+  static constexpr size_t kMaxPixelBytes = size_t(64) << 20;
+
   // Appends an entry (duplicates allowed); the collection owns the image.
-  void Add(std::unique_ptr<TImage> image, const std::string& name, TMask* mask);
+  // False, with a warning and the image freed, where its pixels would take
+  // the collection past kMaxPixelBytes.
+  bool Add(std::unique_ptr<TImage> image, const std::string& name, TMask* mask);
   // Loads fileName as TImage does (raises when the file is missing).
-  void Add(const std::string& fileName, const std::string& name, TMask* mask);
+  bool Add(const std::string& fileName, const std::string& name, TMask* mask);
   // One image list line: [.]file,name[,*]. True when an entry was added.
   virtual bool AddImageEx(const std::string& line);
 
@@ -74,6 +81,7 @@ class TImageCollection {
   int IndexOf(const std::string& name, const char* context) const;
 
   std::vector<std::unique_ptr<TImageCollectionItem>> items_;
+  size_t pixelBytes_ = 0;  // of every item's surface
   // Masks built from "*" lines: the collection made them, so it frees them.
   std::vector<std::unique_ptr<TMask>> ownMasks_;
 };

@@ -100,7 +100,9 @@ std::vector<uint8_t> ScaleRGB(int width, int height, const std::vector<uint8_t>&
 }
 
 bool SaveSurfaceFile(SDL_Surface* surface, const std::string& fileName, int scale) {
-  if (!surface) return false;
+  // Neither format holds a picture without rows or columns: a file claiming
+  // one would be refused by every reader.
+  if (!surface || surface->w <= 0 || surface->h <= 0) return false;
   if (EndsText(".bmp", fileName)) return SDL_SaveBMP(surface, fileName.c_str()) == 0;
   std::vector<uint8_t> rgb = SurfaceToRGB(surface);
   if (scale > 1) rgb = ScaleRGB(surface->w, surface->h, rgb, scale);

@@ -28,7 +28,8 @@ std::vector<uint8_t> EncodePNG(int width, int height, const std::vector<uint8_t>
 // (a small pixel-art picture stays sharp at every size).
 std::vector<uint8_t> ScaleRGB(int width, int height, const std::vector<uint8_t>& rgb, int factor);
 // PNG, or BMP when fileName ends in ".bmp" (any case). False when the file
-// cannot be written or there is no surface. A PNG is enlarged by scale.
+// cannot be written, there is no surface or it has a side of 0 pixels
+// (which neither format can hold). A PNG is enlarged by scale.
 bool SaveSurfaceFile(SDL_Surface* surface, const std::string& fileName, int scale = 1);
 
 }  // namespace zorbin

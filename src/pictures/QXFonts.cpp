@@ -12,8 +12,10 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <limits>
+#include <string>
 
 namespace zorbin {
 
@@ -135,23 +137,45 @@ void TQXRFont::Read(TStream& stream) {
   Height = LineHeight;
 
   // Every code gets its cell's bytes; codes missing from a sparse file and
-  // rows missing from a short file stay blank.
+  // rows missing from a short file stay blank. The table holds only what
+  // the file gives (and the gaps between sparse codes), so a short file
+  // cannot make it large.
   const size_t glyphBytes = size_t(RowBytes(CellWidth)) * CellHeight;
-  GlyphData = std::make_unique<TMemoryStream>();
-  std::vector<uint8_t>& data = GlyphData->Data();
-  data.assign(256 * glyphBytes, 0);
-  // Cells without rows (height 0) have nothing to read.
+  uint8_t present[32];
+  std::memset(present, 0xFF, sizeof present);
   bool complete = true;
   if (Flags & 2) {
-    uint8_t present[32] = {};
     complete = stream.Read(present, 32) == 32;
-    for (int k = 0; k < 256 && complete && glyphBytes > 0; ++k)
-      if (present[k >> 3] & (0x80 >> (k & 7)))
-        complete = stream.Read(data.data() + size_t(k) * glyphBytes, glyphBytes) == glyphBytes;
-  } else if (glyphBytes > 0) {
-    complete = stream.Read(data.data(), data.size()) == data.size();
+    // A presence map cut short gives no glyphs.
+    if (!complete) std::memset(present, 0, sizeof present);
   }
-  if (!complete) Log->Warning("Font file truncated.", kQXRContext);
+  uint64_t needed = 0;
+  for (const uint8_t bits : present) needed += uint64_t(std::popcount(bits)) * glyphBytes;
+  const int64_t remaining = stream.Remaining();
+  complete = complete && remaining >= 0 && uint64_t(remaining) >= needed;
+  if (!complete) {
+    Log->Warning("Font file truncated.", kQXRContext);
+    // Its picture is sized by the header alone: like a picture file without
+    // pixel data, it may take only so much memory.
+    if (uint64_t(CellWidth) * 256 * LineHeight * 3 > TRawPicture::kMaxUndecodedBytes) {
+      Log->Warning(
+          "Font too large for its data! (" + std::to_string(CellWidth) + "x" + std::to_string(CellHeight) + ")",
+          kQXRContext);
+      Height = 0;
+      return;
+    }
+  }
+  GlyphData = std::make_unique<TMemoryStream>();
+  std::vector<uint8_t>& data = GlyphData->Data();
+  for (size_t k = 0; k < 256 && glyphBytes > 0; ++k) {
+    if (!(present[k >> 3] & (0x80 >> (k & 7)))) continue;
+    data.resize((k + 1) * glyphBytes);
+    const size_t got = stream.Read(data.data() + k * glyphBytes, glyphBytes);
+    if (got < glyphBytes) {
+      data.resize(k * glyphBytes + got);
+      break;
+    }
+  }
 
   SetColor(255, 255, 255);
   Spacing = 0;
@@ -167,11 +191,14 @@ void TQXRFont::SetColor(uint8_t r, uint8_t g, uint8_t b) {
   const int rowBytes = RowBytes(w);
   auto image = std::make_unique<TImage>(w * 256, LineHeight);
   const uint32_t ink = image->MapRGB(r, g, b);
-  const uint8_t* row = GlyphData->Data().data();
+  const std::vector<uint8_t>& data = GlyphData->Data();
+  size_t at = 0;
   for (int k = 0; k < 256; ++k) {
     Glyphs[k] = TGlyphRect{k * w, 0, (k + 1) * w - 1, LineHeight - 1};
     int shift = (Flags & 1) && (k == 'g' || k == 'q' || k == 'y') ? 1 : 0;
-    for (int y = 0; y < h; ++y, row += rowBytes) {
+    // Rows past the end of the table were not in the file: blank.
+    for (int y = 0; y < h && at + size_t(rowBytes) <= data.size(); ++y, at += size_t(rowBytes)) {
+      const uint8_t* row = data.data() + at;
       // The row's pixels are its w lowest bits, the leftmost in bit w - 1,
       // counted across all of the row's bytes (the last byte holds bits 0-7).
       for (int x = 0; x < w; ++x) {

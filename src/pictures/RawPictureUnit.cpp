@@ -99,6 +99,8 @@ TColourTable GreyTable() {
 // picture row. bottomUp: the first row read is the picture's last.
 template <typename Convert>
 void ReadRows(TStream& stream, TRawPicture& picture, size_t rowBytes, bool bottomUp, Convert convert) {
+  // A side of 0: no pixels, and rows of 0 bytes.
+  if (picture.Data.empty()) return;
   std::vector<uint8_t> row(rowBytes);
   const size_t outBytes = size_t(picture.Width) * 3;
   for (int32_t r = 0; r < picture.Height; ++r) {
@@ -129,6 +131,8 @@ TColourTable ReadColourMap(TStream& stream, uint16_t length) {
 // is looked up in table. Packets may run across row ends; pixels past the
 // last row are read and dropped.
 void ReadRunLength8(TStream& stream, TRawPicture& picture, const TColourTable& table, bool topDown) {
+  // Without pixels no packet has a place to go.
+  if (picture.Data.empty()) return;
   const int32_t width = picture.Width;
   const int32_t height = picture.Height;
   int32_t rowsDone = 0;
@@ -173,19 +177,19 @@ bool operator==(const TPixelBytes& a, const std::vector<uint8_t>& b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end());
 }
 
+// A side of 0 keeps the other: a TGA file of 5 x 0 is a picture 5 wide
+// without pixels, and only a width of 0 makes loading it fail.
 void TRawPicture::SetSize(int32_t width, int32_t height) {
-  if (width <= 0 || height <= 0) width = height = 0;
-  Width = width;
-  Height = height;
-  Data.assign(size_t(width) * size_t(height) * 3, 0);
+  Width = std::max(width, 0);
+  Height = std::max(height, 0);
+  Data.assign(size_t(Width) * size_t(Height) * 3, 0);
 }
 
 void TRawPicture::SetSizeUncleared(int32_t width, int32_t height) {
-  if (width <= 0 || height <= 0) width = height = 0;
-  Width = width;
-  Height = height;
+  Width = std::max(width, 0);
+  Height = std::max(height, 0);
   Data.clear();
-  Data.resize(size_t(width) * size_t(height) * 3);
+  Data.resize(size_t(Width) * size_t(Height) * 3);
 }
 
 void TRawPicture::Clear() {
@@ -365,6 +369,7 @@ void ReadGlyphRecords(TStream& stream, std::vector<uint8_t>& info) {
   if (info.size() != 32) return;
   size_t glyphs = 0;
   for (size_t i = 0; i < 32; ++i) glyphs += size_t(std::popcount(info[i]));
+  RequireBytes(stream, 8 * glyphs);
   info.resize(32 + 8 * glyphs);
   stream.ReadBuffer(info.data() + 32, 8 * glyphs);
 }
@@ -413,7 +418,7 @@ void TRawPicture::StackToStrip() {
   const size_t rowBytes = size_t(Width) * 3;
   const size_t stripRowBytes = size_t(stripWidth) * 3;
   TPixelBytes strip(stripRowBytes * size_t(frameHeight), 0);
-  for (int32_t i = 0; i < frames; ++i)
+  for (int32_t i = 0; i < frames && rowBytes > 0; ++i)
     for (int32_t y = 0; y < frameHeight; ++y)
       std::memcpy(strip.data() + size_t(y) * stripRowBytes + size_t(i) * rowBytes,
                   Data.data() + size_t(i * frameHeight + y) * rowBytes, rowBytes);

@@ -48,15 +48,17 @@ class TRawPicture {
  public:
   // The largest width or height any reader accepts (a 16-bit side).
   static constexpr int32_t kMaxSide = 65535;
-  // The largest pixel buffer any reader or transform allocates.
+  // The largest pixel buffer any reader allocates.
   static constexpr size_t kMaxDataBytes = size_t(256) << 20;
   // Readers refuse what the data cannot hold, not what is large: pixels
   // stored one by one must all be in the file, run-length packets make at
   // most 128 pixels each, and both are checked before the buffer is
   // allocated. A picture that is sized without pixels to decode (a type or
   // depth no reader decodes, TGA type 0) has no data to vouch for its size:
-  // it may allocate at most this much.
-  static constexpr size_t kMaxUndecodedBytes = size_t(16) << 20;
+  // it may allocate at most this much (a picture twice the screen's sides
+  // and more), and every step after reading (surface, grey map, masks)
+  // works over that many pixels again.
+  static constexpr size_t kMaxUndecodedBytes = size_t(4) << 20;
 
   TRawPicture() = default;
   // A W x H picture (negative sizes count as 0), pixels black.
@@ -110,11 +112,11 @@ class TRawPicture {
   void Invert();
   void Rotate(bool clockwise);
   // Refused (with a warning) when the result would exceed kMaxSide or
-  // kMaxDataBytes.
+  // kMaxUndecodedBytes.
   void DoubleSize();
 
-  // Sizes the picture W x H with black pixels; the info stays. A zero or
-  // negative side gives the empty 0 x 0 picture.
+  // Sizes the picture W x H with black pixels; the info stays. A negative
+  // side counts as 0; a side of 0 leaves no pixels but keeps the other side.
   void SetSize(int32_t width, int32_t height);
 
  private:

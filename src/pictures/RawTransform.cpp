@@ -101,7 +101,8 @@ void TRawPicture::TransformFrames(const std::string& commands, int32_t frames, i
     if (reshaped) {
       const size_t singleRowBytes = size_t(newFrameWidth) * 3;
       const size_t newRowBytes = singleRowBytes * size_t(frames);
-      for (int32_t y = 0; y < newHeight; ++y)
+      // Frames turned into rows of no pixels have nothing to copy.
+      for (int32_t y = 0; y < newHeight && singleRowBytes > 0; ++y)
         std::memcpy(rebuilt.data() + size_t(y) * newRowBytes + size_t(k) * singleRowBytes,
                     single.Data.data() + size_t(y) * singleRowBytes, singleRowBytes);
     } else {
@@ -137,6 +138,7 @@ void TRawPicture::MirrorHorizontal() {
 }
 
 void TRawPicture::FlipVertical() {
+  if (Data.empty()) return;
   TPixelBytes out(Data.size(), 0);
   const size_t rowBytes = size_t(Width) * 3;
   for (int32_t y = 0; y < Height; ++y)
@@ -170,7 +172,10 @@ void TRawPicture::Rotate(bool clockwise) {
 void TRawPicture::DoubleSize() {
   const int64_t newWidth = int64_t(Width) * 2;
   const int64_t newHeight = int64_t(Height) * 2;
-  if (newWidth > kMaxSide || newHeight > kMaxSide || uint64_t(newWidth) * uint64_t(newHeight) * 3 > kMaxDataBytes) {
+  // Enlarging is asked for by a name's text, which no pixel data backs: the
+  // result gets no more memory than a picture sized without pixel data.
+  if (newWidth > kMaxSide || newHeight > kMaxSide ||
+      uint64_t(newWidth) * uint64_t(newHeight) * 3 > kMaxUndecodedBytes) {
     Log->Warning("Picture too large to double! (" + IntToStr(Width) + "x" + IntToStr(Height) + ")", kDoubleContext);
     return;
   }

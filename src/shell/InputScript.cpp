@@ -1,6 +1,7 @@
 // InputScript: parsing and writing key input scripts and recordings.
 #include "shell/InputScript.h"
 
+#include "shell/KeyBindings.h"
 #include "shell/KeyNames.h"
 #include "util/QXToolbox.h"
 
@@ -15,7 +16,7 @@ const char* const kRecordingHeader = "# zorbin recording: --seed ";
 
 namespace {
 
-constexpr int kKeyCount = 512;  // the size of the shell's key table
+constexpr int kKeyCount = TKeyBindings::kKeyCount;
 
 bool ParseSeed(const std::string& text, uint32_t& seed) {
   const char* end = text.data() + text.size();
@@ -27,12 +28,6 @@ bool ParseSeed(const std::string& text, uint32_t& seed) {
 bool ParsePointer(const std::string& x, const std::string& y, TInputEvent& event) {
   return TryStrToInt(x, event.X) && TryStrToInt(y, event.Y) && event.X >= 0 && event.X < kPointerWidth &&
          event.Y >= 0 && event.Y < kPointerHeight;
-}
-
-std::string Trimmed(const std::string& s) {
-  size_t first = s.find_first_not_of(" \t\r");
-  if (first == std::string::npos) return "";
-  return s.substr(first, s.find_last_not_of(" \t\r") - first + 1);
 }
 
 }  // namespace
@@ -47,10 +42,10 @@ bool ParseInputScript(const std::string& text, const std::string& fileName, TInp
   };
   while (std::getline(in, line)) {
     ++number;
-    std::string header = Trimmed(kRecordingHeader);
+    std::string header = Trim(kRecordingHeader);
     if (number == 1 && line.compare(0, header.size(), header) == 0) {
       uint32_t seed = 0;
-      std::string rest = Trimmed(line.substr(header.size()));
+      std::string rest = Trim(line.substr(header.size()));
       if (!ParseSeed(rest, seed)) return fail("\"" + header + " N\" with a seed 0-4294967295");
       script.Seed = seed;
       continue;

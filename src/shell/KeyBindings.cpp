@@ -11,13 +11,16 @@ int LogicalKey(TKeyAction action) {
     case TKeyAction::Values: return SDLK_TAB;
     case TKeyAction::Appear: return SDLK_q;
     case TKeyAction::Quit: return SDLK_ESCAPE;
+    case TKeyAction::Restart: return SDLK_r;
+    case TKeyAction::Leave: return SDLK_BACKSPACE;
+    case TKeyAction::Mute: return SDLK_m;
   }
   return TKeyBindings::kNoKey;
 }
 
 TKeyBindings::TKeyBindings() {
   for (int k = 0; k < kKeyCount; ++k) keys_[size_t(k)] = int16_t(k);
-  buttons_ = {kNoKey, kNoKey, 0, 1, 2, 7};
+  buttons_ = {kNoKey, kNoKey, 0, 1, 2, 7, kNoKey, kNoKey, kNoKey};
 }
 
 void TKeyBindings::BindKeys(TKeyAction action, const std::vector<int>& physicalKeys) {

@@ -1,6 +1,7 @@
 // KeyBindings: the translation from physical keys and joystick input to the
 // game's own keys. The player, the ports and the map pack read the key table
-// by the keys they know (left, right, space, tab, q, escape); which physical
+// by the keys they know (left, right, space, tab, q, escape, r, backspace,
+// m); which physical
 // key or joystick button stands for each is decided here. The defaults are
 // the identity for every key, and the joystick's hat and first axis walk.
 #pragma once
@@ -14,8 +15,8 @@
 
 namespace zorbin {
 
-enum class TKeyAction { Left, Right, Action, Values, Appear, Quit };
-constexpr int kKeyActionCount = 6;
+enum class TKeyAction { Left, Right, Action, Values, Appear, Quit, Restart, Leave, Mute };
+constexpr int kKeyActionCount = 9;
 
 // The game's key for an action (SDLK_LEFT for Left, SDLK_SPACE for Action...).
 int LogicalKey(TKeyAction action);
@@ -34,7 +35,7 @@ class TKeyBindings {
 
   // The listed physical keys replace the action's default key.
   void BindKeys(TKeyAction action, const std::vector<int>& physicalKeys);
-  // Only Action, Values, Appear and Quit take a button; -1 leaves the action
+  // Every action but Left and Right takes a button; -1 leaves the action
   // without one.
   void BindButton(TKeyAction action, int button);
   bool JoystickEnabled = true;

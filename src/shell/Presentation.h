@@ -7,6 +7,17 @@
 
 namespace zorbin {
 
+// How the player wants the frame shown. The default shows the frame 1:1 in
+// a window of its size, without player keys.
+struct TPresentation {
+  int Scale = 1;  // 0 picks the largest that fits the desktop
+  bool Fullscreen = false;
+  // Alt+Enter and F11 (fullscreen), F12 (screenshot), P (pause).
+  bool PlayerKeys = false;
+  // With PlayerKeys: losing the window's focus, after having had it, pauses.
+  bool PauseOnFocusLoss = true;
+};
+
 // Where the frame goes on the screen: the screen's size, the scale, and the
 // frame's top-left corner on it.
 struct TLayout {

@@ -1,95 +1,66 @@
-// QX_SDL: the display, frame and input shell. It opens the window, owns the
-// screen surface and the back buffer all drawing goes to, presents frames
-// at a fixed rate, keeps the keyboard state, dispatches events to clickable
-// screen objects and initialises audio. One display per process.
+// QX_SDL: the display, frame and input shell as the game calls it. Free
+// functions open the window, present frames at a fixed rate, keep the
+// keyboard state and initialise audio; they stand on the one display object
+// (window, back buffer, presentation, frame pacing) and the one input
+// object (key table, bindings, joystick) of the process.
 #pragma once
 
+#include "shell/Display.h"
+#include "shell/Input.h"
 #include "shell/KeyBindings.h"
+#include "shell/MouseObjects.h"
+#include "shell/Presentation.h"
 
 #include <SDL.h>
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace zorbin {
 
 class TImage;
 class TMemoryStream;
 
-// A clickable screen region; the game itself registers none.
-class TMouseObject {
- public:
-  explicit TMouseObject(std::string name) : Name(std::move(name)) {}
-  virtual ~TMouseObject() = default;
-  virtual bool HandleEvent(const SDL_Event& event) = 0;
-  std::string Name;
-};
-
-class TMouseObjects final {
- public:
-  void Add(std::unique_ptr<TMouseObject> object);
-  // Objects below the base index receive no events.
-  void PushBase();
-  void PopBase();
-  bool HandleEvent(const SDL_Event& event);
-  int Count() const { return int(objects_.size()); }
-
- private:
-  std::vector<std::unique_ptr<TMouseObject>> objects_;
-  std::vector<uint16_t> savedBases_;
-  uint16_t base_ = 0;
-};
-
 namespace QX_SDL {
 
 // The shell's own option bit: draw into a back buffer copied on Flip.
 constexpr uint32_t kBackBufferOption = 0x04000000;
 
-extern SDL_Surface* Screen;
-extern SDL_Surface* BackBuffer;
-extern TImage* ScreenImage;
-extern TImage* BackImage;
-extern uint32_t Width;
-extern uint32_t Height;
-extern uint32_t Depth;
-extern bool Keys[512];
-extern TMouseObjects* MouseObjects;
-extern bool AudioReady;
+// The key table, indexed by SDL 1.2 key symbol: true while the key is held.
+// The shell's one writable global: the player and the play loops read it
+// every frame, and tests press keys by setting it directly. The game
+// itself writes it only through the input object (PollEvents, SetKey,
+// ClearKeys).
+extern bool Keys[TKeyBindings::kKeyCount];
 
-// Hooks for headless runs: after every presented frame, before every poll.
-extern std::function<void()> AfterFlipHook;
-extern std::function<void()> BeforePollHook;
-// Called for every logical key event that reaches the key table.
-extern std::function<void(int key, bool down)> KeyChangeHook;
+// The one display and the one input of the process. They live as long as
+// the process; the display is open from Initialize to Finalize. Their
+// observer lists tell of frames (Display().AfterFlip(),
+// FullscreenChanged()) and input (Input().BeforePoll(), KeyChange()).
+TDisplay& Display();
+TInput& Input();
 
+// The image all drawing goes to (see TDisplay::BackImage); nullptr while
+// the display is closed and no test image stands in.
+TImage* BackImage();
+TImage* ScreenImage();
+// The clickable screen objects; nullptr while the display is closed.
+TMouseObjects* MouseObjects();
+// The audio library was initialised.
+bool AudioReady();
+
+// How the player wants the frame shown; set before Initialize.
+using zorbin::TPresentation;
+void SetPresentation(const TPresentation& presentation);
+bool Paused();
 // Physical keys and joystick input become logical keys through these
-// before the key table sees them. Set before Initialize: it opens the
-// first joystick only when the bindings enable one and one is present.
-extern TKeyBindings Bindings;
-// While a recording plays, the keyboard and joystick reach only the Quit key.
-extern bool OnlyQuitFromDevices;
-// New bindings once the display is up; opens or closes the joystick to suit.
+// before the key table sees them. Given before Initialize, they decide
+// whether it opens the first joystick; given later, the joystick is opened
+// or closed to suit.
 void ApplyBindings(const TKeyBindings& bindings);
 // Sets a logical key as an input event would.
 void SetKey(int key, bool down);
-
-// How the player wants the frame shown; set before Initialize. The default
-// shows the frame 1:1 in a window of its size, without player keys.
-struct TPresentation {
-  int Scale = 1;  // 0 picks the largest that fits the desktop
-  bool Fullscreen = false;
-  // Alt+Enter and F11 (fullscreen), F12 (screenshot), P (pause).
-  bool PlayerKeys = false;
-  // With PlayerKeys: losing the window's focus, after having had it, pauses.
-  bool PauseOnFocusLoss = true;
-};
-void SetPresentation(const TPresentation& presentation);
-// Called with the new state after the player toggled fullscreen.
-extern std::function<void(bool)> FullscreenChangedHook;
-bool Paused();
 
 void Initialize(uint16_t width, uint16_t height, uint16_t depth, uint32_t options);
 void Finalize();

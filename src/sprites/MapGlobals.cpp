@@ -1,8 +1,8 @@
 // MapGlobals: storage of the map-wide globals and their owner for a visit.
 #include "sprites/MapGlobals.h"
 
+#include "formats/TileMapUnit.h"
 #include "pictures/ImageUnit.h"
-#include "sprites/TileMapUnit.h"
 #include "sprites/ZORBParticleEngineUnit.h"
 #include "sprites/ZORBSpriteUnit.h"
 

@@ -17,7 +17,7 @@ void TSprite::SetupSprite(int32_t x, int32_t y, TImage* image) {
   Image = image;
   Background = nullptr;
   Paused = false;
-  Target = DefaultTarget ? DefaultTarget : QX_SDL::BackImage ? QX_SDL::BackImage : QX_SDL::ScreenImage;
+  Target = DefaultTarget ? DefaultTarget : QX_SDL::BackImage() ? QX_SDL::BackImage() : QX_SDL::ScreenImage();
   int width = image ? image->Width() : 0;
   if (image && image->Animated && image->FrameCount > 0) {
     Animated = true;

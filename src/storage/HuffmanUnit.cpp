@@ -109,6 +109,9 @@ class TBlockDecoder {
       out.insert(out.end(), length, nodes_[0].value);
       return;
     }
+    // Every other code takes a bit at least: a length the bits left cannot
+    // hold is refused before its bytes are allocated.
+    if (length > bitSize_ - pos_) throw ECompressionError("Huffman block longer than its data");
     // Room for the fast loop's 8-byte stores past the block's last byte.
     out.resize(start + length + 8);
     uint8_t* dest = out.data() + start;

@@ -126,12 +126,14 @@ std::unique_ptr<TMemoryStream> TMAD4MidLevel::OpenFile(const std::string& name) 
   const TMAD4FileData& file = files_[size_t(index)];
   const TMAD4ChunkData* chunk = ChunkAt(ChunkIndexByStart(file.ChunkStart));
   if (!chunk || (chunk->FourCC != kFourCCComp && chunk->FourCC != kFourCCRawd)) return nullptr;
+  // A torn chunk (its payload cut off by the end of the file) gives nothing,
+  // found before its claimed size is allocated: a few bytes may claim 4 GB.
+  if (file.DataPos + int64_t(file.DataSize) > FileSize()) return nullptr;
   std::vector<uint8_t> payload(file.DataSize);
   try {
     ReadAt(file.DataPos, payload.data(), payload.size());
   } catch (const EStreamError&) {
-    // A torn chunk (its payload cut off by the end of the file) gives
-    // nothing rather than a read past the end.
+    // The file shrank since it was mounted.
     return nullptr;
   }
   if (chunk->FourCC == kFourCCRawd) return std::make_unique<TMemoryStream>(std::move(payload));

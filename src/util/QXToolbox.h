@@ -30,6 +30,9 @@ std::string IntToHex(uint64_t v, int digits);
 int32_t StrToInt(const std::string& s);
 bool TryStrToInt(const std::string& s, int32_t& out);
 int32_t StrToIntDef(const std::string& s, int32_t def);
+// v / d rounded towards minus infinity (d > 0): positions left of or above
+// the play area still fall in the cell they lie in.
+constexpr int32_t FloorDiv(int32_t v, int32_t d) { return v >= 0 ? v / d : -((-v + d - 1) / d); }
 
 // Whitespace (bytes <= ' ') trimming.
 std::string Trim(const std::string& s);

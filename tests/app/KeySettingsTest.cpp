@@ -31,8 +31,8 @@ class KeySettingsLoad : public test::TShellFixture {
 
 TEST_F(KeySettingsLoad, ListedKeysAndButtonsReplaceTheDefaults) {
   TKeyBindings b = Load(
-      "[Keys]\nLeft=a, Left\nRight=d\nAction=return\nQuit=F10,113\n"
-      "[Joystick]\nEnabled=0\nAction=3\nQuit=9\n");
+      "[Keys]\nLeft=a, Left\nRight=d\nAction=return\nQuit=F10,113\nRestart=f5\nLeave=delete\n"
+      "[Joystick]\nEnabled=0\nAction=3\nQuit=9\nMute=5\n");
   EXPECT_EQ(warnings_, std::vector<std::string>{});
   EXPECT_EQ(b.Translate(SDLK_a), SDLK_LEFT);
   EXPECT_EQ(b.Translate(SDLK_LEFT), SDLK_LEFT);
@@ -48,6 +48,11 @@ TEST_F(KeySettingsLoad, ListedKeysAndButtonsReplaceTheDefaults) {
   EXPECT_EQ(b.ButtonKey(0), TKeyBindings::kNoKey);
   EXPECT_EQ(b.ButtonKey(9), SDLK_ESCAPE);
   EXPECT_EQ(b.ButtonKey(1), SDLK_TAB);
+  EXPECT_EQ(b.Translate(SDLK_F5), SDLK_r);
+  EXPECT_EQ(b.Translate(SDLK_r), TKeyBindings::kNoKey);
+  EXPECT_EQ(b.Translate(SDLK_DELETE), SDLK_BACKSPACE);
+  EXPECT_EQ(b.Translate(SDLK_m), SDLK_m);  // Mute keeps its default key
+  EXPECT_EQ(b.ButtonKey(5), SDLK_m);
 }
 
 TEST_F(KeySettingsLoad, ABadValueWarnsOnceNamingItsKeyAndKeepsTheDefault) {

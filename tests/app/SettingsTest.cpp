@@ -1,6 +1,5 @@
 // The settings file: values, bad values, hostile files, writing Fullscreen
-// back, and the player's switches.
-#include "app/CommandLine.h"
+// back.
 #include "app/Settings.h"
 
 #include "TestSupport.h"
@@ -36,7 +35,25 @@ TEST(Settings, AMissingFileGivesTheDefaultsWithoutALogLine) {
   EXPECT_EQ(settings.Scale(), 1);
   EXPECT_FALSE(settings.Fullscreen());
   EXPECT_TRUE(settings.PauseOnFocusLoss());
+  EXPECT_EQ(settings.Volume(), 80);
+  EXPECT_EQ(settings.Music(), 60);
   EXPECT_TRUE(log.Lines().empty());
+}
+
+TEST(Settings, AudioLevelsAreZeroToHundredElseTheirDefault) {
+  TCapturedLog log;
+  TTempDir dir;
+  TSettings quiet = SettingsOf(dir, "[Audio]\nVolume = 0\nMusic=100\n");
+  EXPECT_EQ(quiet.Volume(), 0);
+  EXPECT_EQ(quiet.Music(), 100);
+  EXPECT_EQ(WarningCount(log), 0);
+  TSettings bad = SettingsOf(dir, "[Audio]\nVolume=101\nMusic=loud\n");
+  EXPECT_EQ(bad.Volume(), 80);
+  EXPECT_EQ(bad.Music(), 60);
+  std::vector<std::string> lines = log.Lines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_NE(lines[0].find("[Audio] Volume = \"101\" is not 0 to 100; the default 80 is used"), std::string::npos)
+      << lines[0];
 }
 
 TEST(Settings, ReadsVideoValuesWithBlanksCommentsAndAnyCase) {
@@ -144,37 +161,6 @@ TEST(Settings, TheDefaultPlaceFollowsXdgConfigHome) {
     unsetenv("XDG_CONFIG_HOME");
   else
     setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
-}
-
-TEST(PlayerSwitches, ReadsScaleFullscreenAndConfigAndWarnsAboutBadValues) {
-  TCapturedLog log;
-  TPlayerSwitches s = ReadPlayerSwitches({"zorbin", "-nolog", "-SCALE", "3", "--fullscreen", "-config", "a.ini"});
-  EXPECT_EQ(s.Scale, 3);
-  EXPECT_TRUE(s.Fullscreen);
-  EXPECT_EQ(s.ConfigFile, "a.ini");
-  EXPECT_EQ(ReadPlayerSwitches({"zorbin", "-scale", "auto"}).Scale, TSettings::kAutoScale);
-  EXPECT_TRUE(log.Lines().empty());
-  TPlayerSwitches bad = ReadPlayerSwitches({"zorbin", "-scale", "9", "-config"});
-  EXPECT_FALSE(bad.Scale);
-  EXPECT_TRUE(bad.ConfigFile.empty());
-  EXPECT_EQ(log.Lines().size(), 2u);
-  TPlayerSwitches none = ReadPlayerSwitches({"zorbin", "-frobnicate", "scale"});
-  EXPECT_FALSE(none.Scale || none.Fullscreen);
-  EXPECT_TRUE(WantsHelp({"zorbin", "-x", "--help"}));
-  EXPECT_TRUE(WantsHelp({"zorbin", "-h"}));
-  EXPECT_FALSE(WantsHelp({"-h"}));
-}
-
-TEST(PlayerSwitches, MapWithWatchAndWatchAloneIgnored) {
-  TCapturedLog log;
-  TPlayerSwitches s = ReadPlayerSwitches({"zorbin", "--WATCH", "-map", "Map_C"});
-  EXPECT_EQ(s.Map, "Map_C");
-  EXPECT_TRUE(s.Watch);
-  EXPECT_TRUE(log.Lines().empty());
-  TPlayerSwitches alone = ReadPlayerSwitches({"zorbin", "-watch", "-map"});
-  EXPECT_TRUE(alone.Map.empty());
-  EXPECT_FALSE(alone.Watch) << "nothing to watch without a map";
-  EXPECT_EQ(log.Lines().size(), 2u);
 }
 
 }  // namespace

@@ -253,3 +253,43 @@ TEST(WholeGame, BrokenObjectFilesEndWithCodeOne) {
 
 }  // namespace
 }  // namespace zorbin::e2e
+
+namespace zorbin::e2e {
+namespace {
+
+// Kept progress through the default pack: Map_A completed and recorded,
+// its port then shown completed; R starts a map again, Backspace leaves it.
+TEST(KeptProgress, CompletionRestartAndLeave) {
+  test::TTempDir dir;
+  std::filesystem::copy_file(std::string(ZORBIN_BIN_DIR) + "/Zorbin.data", dir.File("Zorbin.data"));
+  std::string solution = test::ReadFileText(std::string(ZORBIN_SOURCE_DIR) + "/data/solutions/map_a.txt");
+  test::WriteFileText(dir.File("solve.txt"), solution);
+  TRunResult solved = RunDemo(dir.Path(), "--seed 5 --input solve.txt --progress kept/progress.ini -nolog");
+  ASSERT_EQ(solved.ExitStatus, 2) << solved.Output;
+  std::string kept = test::ReadFileText(dir.File("kept/progress.ini"));
+  EXPECT_NE(kept.find("[Completed]\r\nMap_A="), std::string::npos) << kept;
+  EXPECT_EQ(kept.find("Map_Select"), std::string::npos) << "going through a port completes no map";
+
+  // The walk to port 1 of the solution, then R in Map_A, Space at its new
+  // title card, and Backspace.
+  std::string walk;
+  for (const std::string& line : test::SplitLines(solution))
+    if (!line.empty() && line[0] != '#' && std::stoi(line) <= 570) walk += line + "\n";
+  test::WriteFileText(dir.File("keys.txt"),
+                      walk +
+                          "700 r down\n701 r up\n1000 space down\n1001 space up\n1200 backspace down\n"
+                          "1201 backspace up\n");
+  TRunResult run =
+      RunDemo(dir.Path(), "--seed 5 --input keys.txt --progress kept/progress.ini -nolog --shot 100:select.bmp");
+  std::vector<std::string> lines = run.Lines();
+  ASSERT_EQ(lines.size(), 5u) << run.Output;
+  EXPECT_EQ(lines[1], "visit 1 Map_A");
+  EXPECT_EQ(lines[2], "visit 1 Map_A");  // R: the same map again
+  EXPECT_EQ(lines[3], "visit 0 Map_Select");
+  TRGB frame = BmpPixel(test::ReadFileText(dir.File("select.bmp")), 165, 332);  // port 1's frame
+  EXPECT_TRUE(frame.R == 0x58 && frame.G == 0xb0 && frame.B == 0x60) << int(frame.R) << "," << int(frame.G);
+  EXPECT_EQ(test::ReadFileText(dir.File("kept/progress.ini")), kept) << "neither R nor Backspace completes";
+}
+
+}  // namespace
+}  // namespace zorbin::e2e

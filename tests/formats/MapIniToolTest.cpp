@@ -104,5 +104,19 @@ TEST(MapIniTool, IniPrintsSectionsAsStored) {
   EXPECT_EQ(run.err, "zorbin-tool: OpenStream failed: nothing.ini\n");
 }
 
+TEST(MapIniTool, EmptyLinesEndingAListTakeNoMemory) {
+  // 10 MB of empty lines ending a list: made into items and dropped at the
+  // end, they took 600 MB.
+  test::TTempDir dir;
+  test::WriteFileText(dir.File("blank.ini"), "[*L]\r\nx\r\n\r\n\r\ny\r\n" + std::string(10000000, '\n'));
+  int64_t peakKb = 0;
+  TRun run = test::RunCommandMeasured(
+      "cd '" + dir.Path() + "' && '" + std::string(ZORBIN_BIN_DIR) + "/zorbin-tool' ini blank.ini", peakKb);
+  EXPECT_EQ(run.code, 0);
+  EXPECT_EQ(run.out, "[*L]\n  x\n  \n  \n  y\n");
+  ASSERT_GT(peakKb, 0);
+  EXPECT_LT(peakKb, 128 * 1024) << "kB at the peak";
+}
+
 }  // namespace
 }  // namespace zorbin

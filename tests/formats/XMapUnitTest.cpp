@@ -170,6 +170,21 @@ TEST(XMap, HugeOrNegativeSizesAreRefused) {
   EXPECT_EQ(map.Width() * map.Height(), 1 << 20);
 }
 
+TEST(XMap, SizeLinesDeclareTheGridsWhichAreMadeOnce) {
+  // 800 KB of size lines, each declaring a million cells: made for every
+  // line, the grids took minutes of clearing; made once at the end, no time.
+  std::vector<std::string> lines{"MAPT"};
+  for (int i = 0; i < 50000; ++i) lines.insert(lines.end(), {"WI1024", "HE1024"});
+  lines.insert(lines.end(), {"MPab", "XX"});
+  TXMap map;
+  LoadFrom(map, Crlf(lines));
+  EXPECT_EQ(map.LastError, "OK");
+  EXPECT_EQ(map.Width(), 1024);
+  EXPECT_EQ(map.Height(), 1024);
+  EXPECT_EQ(RawRow(map, 0).substr(0, 3), "ab ");
+  EXPECT_EQ(map.GetRaw(0, 1), 0);
+}
+
 TEST(XMap, MagicsAndRefusedFormats) {
   TXMap map;
   struct Case {
@@ -284,6 +299,11 @@ TEST(XMap, TruncatedBinaryMapsRaiseTheReadError) {
   w += std::string("\0\0\0\0\0\xff\xff\x01\x00", 9);
   TXMap map;
   EXPECT_THROW(LoadFrom(map, w), EStreamError);
+  // 255 x 255 cells announced by a file of six bytes: refused before the
+  // grids are made, so the map stays empty.
+  EXPECT_THROW(LoadFrom(map, std::string("MAPW\xff\xff", 6)), EStreamError);
+  EXPECT_EQ(map.Width(), 0);
+  EXPECT_EQ(map.Height(), 0);
 }
 
 TEST(XMap, SaveMapTWritesTheDocumentedLines) {

@@ -20,12 +20,11 @@ class AirMeter : public ::testing::Test {
   void SetUp() override {
     SetImageDepth(32);
     back = std::make_unique<TImage>(640, 480);
-    savedBack = QX_SDL::BackImage;
-    QX_SDL::BackImage = back.get();
+    QX_SDL::Display().SetDrawTarget(back.get());
     meter = std::make_unique<TAirMeter>(Solid(576, 24, 0, 255, 0), Solid(36, 24, 255, 0, 0), Solid(12, 24, 0, 0, 255));
   }
   void TearDown() override {
-    QX_SDL::BackImage = savedBack;
+    QX_SDL::Display().SetDrawTarget(nullptr);
     SetImageDepth(24);
   }
   static std::unique_ptr<TImage> Solid(int w, int h, uint8_t r, uint8_t g, uint8_t b) {
@@ -64,7 +63,6 @@ class AirMeter : public ::testing::Test {
   }
 
   std::unique_ptr<TImage> back;
-  TImage* savedBack = nullptr;
   std::unique_ptr<TAirMeter> meter;
 };
 

@@ -1,4 +1,5 @@
 // The map pack and the map set-up: macros, map items, layers, stars, the object budget and a visit's globals.
+#include "formats/TileMapUnit.h"
 #include "game/ZORBMapSetupFailure.h"
 #include "game/ZORBObjectFactory.h"
 #include "game/ZORBPlay1MapUnit.h"
@@ -10,7 +11,6 @@
 #include "shell/ClockUnit.h"
 #include "shell/QX_SDL.h"
 #include "sprites/MapGlobals.h"
-#include "sprites/TileMapUnit.h"
 #include "sprites/ZORBSpriteUnit.h"
 #include "storage/QXStream.h"
 
@@ -215,24 +215,48 @@ TEST_F(MapSetUp, RememberedPositionPlaysTheAppearEffect) {
   EXPECT_EQ(map->Player->State, TPlayer::kAppearing);
 }
 
+// Air that runs out ends nothing unless the map's own files say it
+// restarts the map; the hint beside it is read for the title card.
+TEST_F(MapSetUp, RunningOutOfAirRestartsOnlyAMapThatSaysSo) {
+  const std::string player =
+      "[*Objects]\r\nPlayer\r\n[Player]\r\nType=Player\r\nPositionX=16\r\nPositionY=272\r\nImage=\\player.tga\r\n";
+  for (bool restarts : {false, true}) {
+    std::string dir = restarts ? "Restarts" : "PlaysOn";
+    pack_.WriteMap(dir, "Short of air", Rows(), {" "});
+    pack_.WriteText(dir + "/objects.ini",
+                    player + (restarts ? "[MapInfo]\r\nHint=Hurry up\r\nAirOut=restart\r\n" : ""));
+    auto map = std::make_unique<TPlay1Map>(dir, -1, -1);
+    EXPECT_EQ(map->Info.Hint, restarts ? "Hurry up" : "");
+    int emptyFrames = 0;
+    map->StopRequested = [&] {
+      if (map->State == TPlayState::Play && map->AirMeter->Air > 1) map->AirMeter->Air = 1;
+      if (map->AirMeter->Air == 0) ++emptyFrames;
+      return emptyFrames > 300;
+    };
+    TPlayResult result;
+    map->Play(result);
+    EXPECT_EQ(result.Code, restarts ? TPlayCode::Restart : TPlayCode::Stopped) << restarts;
+  }
+}
+
 TEST_F(MapSetUp, PlayEndsWithEscapeDuringTheReveal) {
   pack_.WriteMap("M", "Quit", Rows(), {" "});
   pack_.WriteText("M/objects.ini",
                   "[*Objects]\r\nPlayer\r\n[Player]\r\nType=Player\r\nPositionX=16\r\n"
                   "PositionY=272\r\nImage=\\player.tga\r\n");
   auto map = std::make_unique<TPlay1Map>("M", -1, -1);
-  QX_SDL::BeforePollHook = [] {
+  TSubscription escape = QX_SDL::Input().BeforePoll().Add([] {
     if (QX_SDL::FrameCount() == 64 + 10) {
       SDL_Event e{};
       e.type = SDL_KEYDOWN;
       e.key.keysym.sym = SDLK_ESCAPE;
       SDL_PushEvent(&e);
     }
-  };
+  });
   TPlayResult result;
   result.NextMap = 5;
   map->Play(result);
-  QX_SDL::BeforePollHook = nullptr;
+  escape.Cancel();
   EXPECT_EQ(result.Code, TPlayCode::Escape);
   EXPECT_EQ(result.NextMap, 5);  // only the code is written
   EXPECT_EQ(map->State, TPlayState::Reveal);

@@ -3,11 +3,12 @@
 
 #include "TestSupport.h"
 #include "formats/QXINIFile.h"
+#include "formats/TileMapUnit.h"
 #include "pictures/ImageUnit.h"
 #include "shell/QX_SDL.h"
 #include "sprites/MapGlobals.h"
-#include "sprites/TileMapUnit.h"
 #include "storage/QXStream.h"
+#include "util/SoundEvents.h"
 #include "util/Streams.h"
 
 #include <gtest/gtest.h>
@@ -55,11 +56,10 @@ class PlayerTest : public ::testing::Test {
     map_.SetSize(32, 22);
     TileMap = &map_;
     back_ = std::make_unique<TImage>(640, 480);
-    savedBack_ = QX_SDL::BackImage;
-    QX_SDL::BackImage = back_.get();
+    QX_SDL::Display().SetDrawTarget(back_.get());
   }
   void TearDown() override {
-    QX_SDL::BackImage = savedBack_;
+    QX_SDL::Display().SetDrawTarget(nullptr);
     TileMap = nullptr;
     StreamOpener = std::move(savedOpener_);
     std::fill(std::begin(QX_SDL::Keys), std::end(QX_SDL::Keys), false);
@@ -87,7 +87,6 @@ class PlayerTest : public ::testing::Test {
   std::unique_ptr<TQXStreamOpener> savedOpener_;
   TTileMap map_;
   std::unique_ptr<TImage> back_;
-  TImage* savedBack_ = nullptr;
 };
 
 TEST_F(PlayerTest, CreatedStandingOnAFloorStaysPut) {
@@ -376,6 +375,29 @@ TEST_F(PlayerTest, NeverTouchesCellsOutsideTheGrid) {
   EXPECT_EQ(bottom->State, TPlayer::kFalling);
   for (int y = 0; y < 22; ++y)
     for (int x = 0; x < 32; ++x) EXPECT_EQ(map_.GetLogic(x, y), 0) << x << "," << y;
+}
+
+}  // namespace
+}  // namespace zorbin
+
+namespace zorbin {
+namespace {
+
+TEST_F(PlayerTest, RaisesItsSoundsWhereItsStepsEnd) {
+  std::vector<std::pair<int, TSoundEvent>> heard;
+  int frame = 0;
+  int id = AddSoundReceiver([&](TSoundEvent event) { heard.emplace_back(frame, event); });
+  Row(4, kFloor);
+  map_.SetLogic(3, 4, kFloor + 2 * 256);  // a port to map 2 under the landing place
+  auto p = Make(48, 0);
+  for (; frame < 20; ++frame) p->Move();  // a decision, then two rows of fall, 8 frames each
+  QX_SDL::Keys[TPlayer::kKeySpace] = true;
+  for (; frame < 22; ++frame) p->Move();
+  RemoveSoundReceiver(id);
+  p->Move();
+  ASSERT_EQ(heard.size(), 2u);
+  EXPECT_EQ(heard[0], std::make_pair(16, TSoundEvent::Land));
+  EXPECT_EQ(heard[1], std::make_pair(20, TSoundEvent::PortEnter));
 }
 
 }  // namespace

@@ -24,14 +24,13 @@ void TObjectTest::SetUp() {
   ParticleAnims = &anims_;
   ParticleEngine = particles_.get();
   back_ = std::make_unique<TImage>(640, 480);
-  savedBack_ = QX_SDL::BackImage;
-  QX_SDL::BackImage = back_.get();
+  QX_SDL::Display().SetDrawTarget(back_.get());
 }
 
 void TObjectTest::TearDown() {
   // The sprites handed to the engine go while the map-wide globals stand.
   engine_.FreeAll();
-  QX_SDL::BackImage = savedBack_;
+  QX_SDL::Display().SetDrawTarget(nullptr);
   TileMap = nullptr;
   SpriteEngine = nullptr;
   ParticleAnims = nullptr;

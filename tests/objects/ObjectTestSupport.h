@@ -6,8 +6,8 @@
 
 #include "TestSupport.h"
 #include "formats/QXINIFile.h"
+#include "formats/TileMapUnit.h"
 #include "pictures/ImageUnit.h"
-#include "sprites/TileMapUnit.h"
 #include "sprites/ZORBParticleEngineUnit.h"
 #include "sprites/ZORBSpriteUnit.h"
 #include "storage/QXStream.h"
@@ -61,7 +61,6 @@ class TObjectTest : public ::testing::Test {
 
  private:
   std::unique_ptr<TQXStreamOpener> savedOpener_;
-  TImage* savedBack_ = nullptr;
 };
 
 }  // namespace zorbin::test

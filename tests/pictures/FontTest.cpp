@@ -154,6 +154,13 @@ TEST_F(Fonts, HostileRasterFonts) {
   TMemoryStream header(std::string("QXAR\x01", 5));
   TQXRFont empty(header);
   EXPECT_EQ(empty.Image, nullptr);
+  // A header alone announcing 120 x 255 cells: a picture of 23 MB that no
+  // glyph data backs is refused, leaving the empty font.
+  TMemoryStream claim(Qxr(0, 120, 255, std::string(10, '\x01')));
+  TQXRFont refused(claim);
+  EXPECT_EQ(refused.Image, nullptr);
+  EXPECT_EQ(refused.Height, 0);
+  EXPECT_TRUE(log.Contains("[QXFonts, TQXRFont.Create] Font too large for its data! (120x255)"));
   // Cells too wide for a surface (200 * 256 pixels) fail as surfaces do.
   TMemoryStream wide(Qxr(0, 200, 1, ""));
   EXPECT_THROW(TQXRFont font2(wide), std::runtime_error);

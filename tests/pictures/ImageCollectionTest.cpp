@@ -123,6 +123,22 @@ TEST_F(ImageCollectionFiles, LinesThatAddNothingOrAnEmptyEntry) {
   EXPECT_EQ(c.Count(), 1);
 }
 
+TEST_F(ImageCollectionFiles, ListLinesStopAtTheCollectionsPixelMemory) {
+  // Each line of 16 bytes makes the 16 x 16 tile a 512 x 512 picture of
+  // 1 MB: 64 of them fill the collection, later lines add nothing.
+  test::TCapturedLog log;
+  std::string list;
+  for (int i = 0; i < 66; ++i) list += "tile.tga:DDDDD,t\n";
+  TMemoryStream stream(list);
+  TImageCollection c;
+  c.Load(stream);
+  EXPECT_EQ(c.Count(), 64);
+  EXPECT_FALSE(c.AddImageEx("tile.tga:DDDDD,u,*"));
+  EXPECT_TRUE(log.Contains("[ImageCollectionUnit, TImageCollection.Add] Image collection full! (u)"));
+  c.Clear();
+  EXPECT_TRUE(c.AddImageEx("tile.tga:DDDDD,t"));
+}
+
 TEST_F(ImageCollectionFiles, VersionOneListsStopAtEndOrAtTheStreamEnd) {
   test::TCapturedLog log;
   TImageCollection c;

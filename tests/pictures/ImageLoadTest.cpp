@@ -198,8 +198,9 @@ TEST_F(ImageLoad, SelectionTooWideForASurfaceRaises) {
   Write("tall.tga", Tga(4, 1024, std::vector<uint32_t>(4 * 1024, 7), std::string("\x04\x00", 2)));
   EXPECT_THROW(TImage("tall.tga[0..32766]"), std::runtime_error);
   EXPECT_TRUE(log.Contains("{ImageUnit, TImage.Create} Cannot create surface (32767x1024)"));
-  TImage fits("tall.tga[0..4095]");
-  EXPECT_EQ(fits.Width(), 4096);
+  TImage fits("tall.tga[0..1023]");
+  EXPECT_EQ(fits.Width(), 1024);
+  EXPECT_THROW(TImage("tall.tga[0..1024]"), std::runtime_error);
 }
 
 TEST_F(ImageLoad, GroupsOnStillPicturesAreIgnored) {
@@ -241,6 +242,26 @@ TEST_F(ImageLoad, UndecodableAndMissingFiles) {
     EXPECT_EQ(std::string(e.what()), "OpenStream failed: x[1.tga");
   }
   EXPECT_THROW(TImage("missing.tga"), std::runtime_error);
+}
+
+TEST_F(ImageLoad, OnlyAZeroWidthFailsToLoad) {
+  // 5 x 0 keeps its header's sizes and loads, animation and all; 0 x 5 is
+  // no picture.
+  Write("wide.tga", Tga(5, 0, {}, std::string("\x04\x70", 2)));
+  Write("tall.tga", Tga(0, 5, {}));
+  test::TCapturedLog log;
+  TImage wide("wide.tga[1]");
+  ASSERT_NE(wide.Surface, nullptr);
+  EXPECT_EQ(wide.Height(), 0);
+  EXPECT_EQ(wide.Width(), 1);
+  EXPECT_EQ(wide.FrameCount, 1);
+  EXPECT_TRUE(wide.Animated);
+  TImage dest(8, 8);
+  dest.Draw(0, 0, &wide);
+  TImage tall("tall.tga");
+  EXPECT_EQ(tall.Surface, nullptr);
+  EXPECT_TRUE(log.Contains("<ImageUnit, TImage.Create> Load ok. (5x0)"));
+  EXPECT_TRUE(log.Contains("<ImageUnit, TImage.Create> Loading failed."));
 }
 
 TEST(ImageFrames, ClipAndAnimInfoWithoutUsableFrames) {

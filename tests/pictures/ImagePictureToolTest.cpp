@@ -79,6 +79,19 @@ TEST_F(PictureTool, NamesThatYieldNoPictureExitOne) {
   run = Run("x.bmf out.png");
   EXPECT_EQ(run.code, 1);
   EXPECT_FALSE(test::FileExists(dir_.File("out.png")));
+  // A width without rows is a picture, which neither PNG nor BMP can hold;
+  // no width is none.
+  test::WriteFileText(dir_.File("wide.tga"), Tga(5, 0, {}));
+  test::WriteFileText(dir_.File("tall.tga"), Tga(0, 5, {}));
+  for (const char* out : {"wide.png", "wide.bmp"}) {
+    run = Run(std::string("wide.tga ") + out);
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(run.err, std::string("zorbin-tool: cannot write ") + out + ": the picture has no rows (5x0)\n");
+    EXPECT_FALSE(test::FileExists(dir_.File(out)));
+  }
+  run = Run("tall.tga tall.png");
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.err, "zorbin-tool: no picture in tall.tga\n");
   // A TGA reader stop still gives a sized picture.
   std::string bad = Tga(2, 1, {});
   bad[16] = 12;

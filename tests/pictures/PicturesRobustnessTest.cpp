@@ -45,6 +45,26 @@ TEST(PicturesRobustness, TinyTgaFontAnnouncingAHugePictureIsRefused) {
   SetImageDepth(24);
 }
 
+TEST(PicturesRobustness, FontPictureWithoutPixelDataIsRefusedBeyondItsLimit) {
+  // 84 bytes announcing a 1799 x 1799 font picture of a depth no reader
+  // decodes: within the former 16 MiB it was sized, and the font's surface
+  // and grey map over 3 million pixels took more than the fuzzer's second.
+  SetImageDepth(32);
+  std::vector<uint8_t> bytes = PictureFinding("fuzz_fonts-slow-undecoded-font-picture");
+  ASSERT_EQ(bytes.size(), 84u);
+  TMemoryStream raw(bytes);
+  TRawPicture picture;
+  testing::internal::CaptureStdout();
+  picture.ReadTGAStream(raw);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "RTGA: Image too large!\n");
+  EXPECT_EQ(picture.Width, 0);
+  TMemoryStream stream(bytes);
+  TTGAFont font(stream);
+  ASSERT_TRUE(font.Image);
+  EXPECT_EQ(font.Image->Width(), 16);
+  SetImageDepth(24);
+}
+
 TEST(PicturesRobustness, PixelsOfAColourKeyedSurfaceAfterItsFirstBlit) {
   // The first blit run-length encodes a colour-keyed surface and frees its
   // pixels; a bridge crumbling pixel by pixel then wrote through a stale

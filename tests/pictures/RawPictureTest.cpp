@@ -141,9 +141,10 @@ TEST_F(RawPictureFiles, UnknownExtensionsAndMissingFiles) {
 }
 
 TEST(RawPicture, SizesAndInfoBytes) {
+  // A negative side counts as 0; the other side stays.
   TRawPicture negative(-1, 5);
   EXPECT_EQ(negative.Width, 0);
-  EXPECT_EQ(negative.Height, 0);
+  EXPECT_EQ(negative.Height, 5);
   EXPECT_TRUE(negative.Data.empty());
 
   TRawPicture p;

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zorbin {
@@ -384,7 +385,7 @@ TEST(TgaReader, HostileHeaders) {
     EXPECT_THROW(Read(p, Tga(h, {}, Bytes(100, 0))), EStreamError) << int(type);
   }
   // A type without pixel data has nothing that vouches for its size: it is
-  // sized up to 16 MiB of pixels and refused beyond, with a message and an
+  // sized up to 4 MiB of pixels and refused beyond, with a message and an
   // empty picture.
   h.type = 0;
   h.width = 20000;
@@ -403,14 +404,25 @@ TEST(TgaReader, HostileHeaders) {
   h.type = 2;
   h.depth = 8;  // a depth no reader decodes
   EXPECT_EQ(Read(p, Tga(h, {}, {})), "RTGA: Image too large!\n");
-  // A zero side gives the empty picture, also for run-length types.
-  h.type = 11;
-  h.width = 0;
-  h.height = 7;
-  h.depth = 8;
-  Read(p, Tga(h, {}, {}));
-  EXPECT_EQ(p.Width, 0);
-  EXPECT_EQ(p.Height, 0);
+  // A zero side keeps the header's sizes and gives no pixels, for every
+  // type that decodes pixels; no packet or row is read for it.
+  for (uint8_t type : {uint8_t(1), uint8_t(2), uint8_t(3), uint8_t(9), uint8_t(10), uint8_t(11)}) {
+    h.type = type;
+    h.depth = type == 2 || type == 10 ? 24 : 8;
+    for (auto [width, height] : {std::pair<uint16_t, uint16_t>{0, 7}, {5, 0}}) {
+      h.width = width;
+      h.height = height;
+      EXPECT_EQ(Read(p, Tga(h, {}, {})), "") << int(type);
+      EXPECT_EQ(p.Width, width) << int(type);
+      EXPECT_EQ(p.Height, height) << int(type);
+      EXPECT_TRUE(p.Data.empty());
+    }
+  }
+  // A glyph table of 256 records announced by a font picture's ID but not
+  // in the file: a short read, before the table is allocated.
+  h = TgaHeader();
+  EXPECT_THROW(Read(p, Tga(h, Bytes(32, 0xFF), Bgr({A}))), EStreamError);
+  EXPECT_EQ(p.Info.size(), 32u);
   // Truncated header, ID and pixels.
   EXPECT_THROW(Read(p, Bytes{0, 0, 2}), EStreamError);
   Bytes cutId = Tga(TgaHeader(), Bytes(5, 0), {});

@@ -230,6 +230,12 @@ TEST(Transform, DoublingStopsAtTheSizeLimit) {
   EXPECT_EQ(std::count(lines.begin(), lines.end(),
                        "[RawPictureUnit, TRawPicture.DoubleSize] Picture too large to double! (40000x2)"),
             1);
+  // A name's "D" is backed by no pixel data: 4.3 MB of doubled pixels are
+  // beyond what a picture without data may take.
+  TRawPicture large(600, 600);
+  large.MultiTransform("D");
+  EXPECT_EQ(large.Width, 600);
+  EXPECT_TRUE(log.Contains("[RawPictureUnit, TRawPicture.DoubleSize] Picture too large to double! (600x600)"));
 }
 
 }  // namespace

@@ -18,13 +18,13 @@ class KeyTranslation : public ::testing::Test {
   void SetUp() override {
     SetClock(&clock_);
     QX_SDL::Initialize(32, 24, 32, QX_SDL::kBackBufferOption);
-    QX_SDL::KeyChangeHook = [this](int key, bool down) { changes_.emplace_back(key, down); };
+    watch_ = QX_SDL::Input().KeyChange().Add([this](int key, bool down) { changes_.emplace_back(key, down); });
   }
   void TearDown() override {
-    QX_SDL::KeyChangeHook = nullptr;
-    QX_SDL::OnlyQuitFromDevices = false;
-    QX_SDL::Bindings = TKeyBindings();
-    if (QX_SDL::Screen) QX_SDL::Finalize();
+    watch_.Cancel();
+    QX_SDL::Input().SetOnlyQuitFromDevices(false);
+    if (QX_SDL::Display().IsOpen()) QX_SDL::Finalize();
+    QX_SDL::ApplyBindings(TKeyBindings());
     SetClock(nullptr);
     SetImageDepth(24);
   }
@@ -67,6 +67,7 @@ class KeyTranslation : public ::testing::Test {
   TVirtualClock clock_;
   test::TCapturedLog log_;
   std::vector<TKeyChange> changes_;
+  TSubscription watch_;
 };
 
 using Changes = std::vector<TKeyChange>;
@@ -99,7 +100,7 @@ TEST_F(KeyTranslation, BoundKeysReplaceTheDefaultAndTheTableSeesLogicalKeys) {
   EXPECT_TRUE(QX_SDL::Keys[SDLK_q]);
 
   // While a recording plays, devices reach the Quit key only.
-  QX_SDL::OnlyQuitFromDevices = true;
+  QX_SDL::Input().SetOnlyQuitFromDevices(true);
   PushKey(SDLK_a, false);
   PushButton(0, true);
   PushKey(SDLK_F10, false);

@@ -23,7 +23,7 @@ class PlayerShellTest : public ::testing::Test {
     QX_SDL::Initialize(64, 48, 32, QX_SDL::kBackBufferOption);
   }
   void TearDown() override {
-    if (QX_SDL::Screen) QX_SDL::Finalize();
+    if (QX_SDL::Display().IsOpen()) QX_SDL::Finalize();
     QX_SDL::SetPresentation(QX_SDL::TPresentation{});
     SetClock(nullptr);
     SetImageDepth(24);
@@ -50,7 +50,8 @@ class PlayerShellTest : public ::testing::Test {
 };
 
 uint32_t ScreenPixel(int x, int y) {
-  return reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(QX_SDL::Screen->pixels) + y * QX_SDL::Screen->pitch)[x];
+  return reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(QX_SDL::Display().Screen()->pixels) +
+                                     y * QX_SDL::Display().Screen()->pitch)[x];
 }
 
 // Records where the mouse button went down.
@@ -71,19 +72,19 @@ class PointRecorder : public TMouseObject {
 
 TEST_F(PlayerShellTest, ScaleThreeShowsEveryFramePixelAsABlockAndMapsTheMouseBack) {
   Open(QX_SDL::TPresentation{3, false, true, true});
-  ASSERT_EQ(QX_SDL::Screen->w, 192);
-  ASSERT_EQ(QX_SDL::Screen->h, 144);
-  EXPECT_EQ(QX_SDL::BackBuffer->w, 64);  // the game still draws 64 x 48
-  QX_SDL::BackImage->FillRect(10, 20, 1, 1, 255, 0, 0);
+  ASSERT_EQ(QX_SDL::Display().Screen()->w, 192);
+  ASSERT_EQ(QX_SDL::Display().Screen()->h, 144);
+  EXPECT_EQ(QX_SDL::Display().BackBuffer()->w, 64);  // the game still draws 64 x 48
+  QX_SDL::BackImage()->FillRect(10, 20, 1, 1, 255, 0, 0);
   QX_SDL::Flip();
-  uint32_t red = SDL_MapRGB(QX_SDL::Screen->format, 255, 0, 0);
+  uint32_t red = SDL_MapRGB(QX_SDL::Display().Screen()->format, 255, 0, 0);
   for (int y = 60; y < 63; ++y)
     for (int x = 30; x < 33; ++x) EXPECT_EQ(ScreenPixel(x, y), red) << x << "," << y;
   EXPECT_NE(ScreenPixel(33, 60), red);
   EXPECT_NE(ScreenPixel(30, 63), red);
 
   int x = -1, y = -1;
-  QX_SDL::MouseObjects->Add(std::make_unique<PointRecorder>(x, y));
+  QX_SDL::MouseObjects()->Add(std::make_unique<PointRecorder>(x, y));
   SDL_Event click{};
   click.type = SDL_MOUSEBUTTONDOWN;
   click.button.button = SDL_BUTTON_LEFT;
@@ -119,7 +120,7 @@ TEST_F(PlayerShellTest, SettingsCanTurnFocusPausingOffAndTheDefaultHasNoPlayerKe
   EXPECT_FALSE(QX_SDL::Paused());
   QX_SDL::Finalize();
   Open(QX_SDL::TPresentation{});
-  EXPECT_EQ(QX_SDL::Screen->w, 64);
+  EXPECT_EQ(QX_SDL::Display().Screen()->w, 64);
   Push(Focus(true));
   Push(Focus(false));
   Push(KeyDown(SDLK_p));

@@ -74,6 +74,23 @@ TEST_F(ShellTest, KeysFollowEventsAndNotHandledTrace) {
   EXPECT_TRUE(log_.Contains("< Trace > Event not handled by any objects."));
 }
 
+TEST_F(ShellTest, FrameAndKeyObserversAreToldInTurnUntilTheyLeave) {
+  std::vector<std::string> told;
+  TSubscription first = QX_SDL::Display().AfterFlip().Add([&] { told.push_back("first"); });
+  TSubscription second = QX_SDL::Display().AfterFlip().Add([&] { told.push_back("second"); });
+  TSubscription keys = QX_SDL::Input().KeyChange().Add(
+      [&](int key, bool down) { told.push_back(SDL_GetKeyName(SDLKey(key)) + std::string(down ? " down" : " up")); });
+  QX_SDL::Flip();
+  first.Cancel();
+  QX_SDL::Flip();
+  PushKey(SDL_KEYDOWN, SDLK_q);
+  QX_SDL::PollEvents();
+  keys.Cancel();
+  QX_SDL::SetKey(SDLK_q, false);
+  EXPECT_EQ(told, (std::vector<std::string>{"first", "second", "second", "q down"}));
+  EXPECT_FALSE(QX_SDL::Keys[SDLK_q]);
+}
+
 class Catcher : public TMouseObject {
  public:
   Catcher() : TMouseObject("catcher") {}
@@ -81,7 +98,7 @@ class Catcher : public TMouseObject {
 };
 
 TEST_F(ShellTest, MouseObjectConsumesEvent) {
-  QX_SDL::MouseObjects->Add(std::make_unique<Catcher>());
+  QX_SDL::MouseObjects()->Add(std::make_unique<Catcher>());
   PushKey(SDL_KEYDOWN, SDLK_q);
   QX_SDL::PollEvents();
   EXPECT_FALSE(QX_SDL::Keys[SDLK_q]);
@@ -93,9 +110,9 @@ TEST_F(ShellTest, ClearAndDrawImageRectGoToTheBackBuffer) {
   TImage src(4, 4);
   src.FillRect(1, 1, 2, 2, 255, 0, 0);
   QX_SDL::DrawImageRect(10, 10, 1, 1, 2, 2, &src);
-  EXPECT_EQ(QX_SDL::BackImage->GetPixel(10, 10), QX_SDL::BackImage->MapRGB(255, 0, 0));
-  EXPECT_EQ(QX_SDL::BackImage->GetPixel(11, 11), QX_SDL::BackImage->MapRGB(255, 0, 0));
-  EXPECT_EQ(QX_SDL::BackImage->GetPixel(12, 12), QX_SDL::BackImage->MapRGB(0, 0, 255));
+  EXPECT_EQ(QX_SDL::BackImage()->GetPixel(10, 10), QX_SDL::BackImage()->MapRGB(255, 0, 0));
+  EXPECT_EQ(QX_SDL::BackImage()->GetPixel(11, 11), QX_SDL::BackImage()->MapRGB(255, 0, 0));
+  EXPECT_EQ(QX_SDL::BackImage()->GetPixel(12, 12), QX_SDL::BackImage()->MapRGB(0, 0, 255));
   auto grey = QX_SDL::ImageToGrayStream(&src);
   EXPECT_EQ(grey->Size(), 4 + 16);
   EXPECT_EQ(grey->Data()[4 + 5], uint8_t(30 * 255 / 100));

@@ -21,7 +21,7 @@ class TShellFixture : public ::testing::Test {
     QX_SDL::Initialize(uint16_t(width_), uint16_t(height_), 32, QX_SDL::kBackBufferOption);
   }
   void TearDown() override {
-    if (QX_SDL::Screen) QX_SDL::Finalize();
+    if (QX_SDL::Display().IsOpen()) QX_SDL::Finalize();
     SetClock(nullptr);
     SetImageDepth(24);
   }

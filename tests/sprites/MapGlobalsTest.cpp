@@ -1,7 +1,7 @@
 // The owner of the map-wide globals: what it sets up for a visit and what
 // its end leaves behind.
+#include "formats/TileMapUnit.h"
 #include "sprites/MapGlobals.h"
-#include "sprites/TileMapUnit.h"
 #include "sprites/ZORBParticleEngineUnit.h"
 #include "sprites/ZORBSpriteUnit.h"
 

@@ -83,6 +83,15 @@ TEST(HuffmanUnit, HostileStreamsRaise) {
     size_t consumed = 0;
     EXPECT_THROW(THuffman::DecodeBytes(bad.data(), bad.size(), consumed), ECompressionError);
   }
+  // 65535 codes over the few bits left: refused before their bytes are taken.
+  Bytes claim = Header(65535);
+  AddBlock(claim, 65535, kTreeABC + " 0 10 11");
+  try {
+    HuffmanDecode(claim);
+    FAIL() << "no exception";
+  } catch (const ECompressionError& e) {
+    EXPECT_STREQ(e.what(), "Huffman block longer than its data");
+  }
 }
 
 TEST(HuffmanUnit, EncoderRoundTripsOverBlocksAndShapes) {

@@ -179,6 +179,25 @@ TEST(ArchiveCommands, CatFailuresWriteNothing) {
   EXPECT_FALSE(fs::exists(dir.File("none.mad")));
 }
 
+TEST(ArchiveCommands, CatOfAFileClaimingGigabytesTakesNoMemoryForIt) {
+  // 142 bytes whose second chunk claims 0xFFFFFFFF bytes: the tool took
+  // 4.2 GB for the claim before finding the file torn.
+  test::TTempDir dir;
+  std::string archive = dir.File("torn.mad");
+  WriteFileText(archive, "MAD4" + U32(0) + Chunk("RAWD", Named("a.txt", "small file")) + "RAWD" + U32(0xFFFFFFFF) +
+                             Named("big.tga", std::string(94, 'x')));
+  ASSERT_EQ(ReadFileText(archive).size(), 142u);
+  int64_t peakKb = 0;
+  TRun run = test::RunCommandMeasured(
+      std::string(ZORBIN_BIN_DIR) + "/zorbin-tool cat " + Q(archive) + " big.tga 2>" + Q(dir.File("stderr")), peakKb);
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(ReadFileText(dir.File("stderr")), "zorbin-tool: not found in the archive: big.tga\n");
+  ASSERT_GT(peakKb, 0);
+  EXPECT_LT(peakKb, 256 * 1024) << "kB at the peak";
+  EXPECT_EQ(Tool(dir, "cat " + Q(archive) + " a.txt").out, "small file");
+}
+
 TEST(ArchiveCommands, RemoveAndAddReuseFreeSpace) {
   test::TTempDir dir;
   MakeFile(dir.File("src/a"), "AAAA");

@@ -21,6 +21,11 @@ TEST(Toolbox, NumbersAndConversionErrors) {
   EXPECT_THROW(StrToInt(""), EConvertError);
   EXPECT_THROW(StrToInt("99999999999"), EConvertError);
   EXPECT_EQ(StrToInt("-2147483648"), INT32_MIN);
+  // Cells left of the play area are negative, not cell 0.
+  EXPECT_EQ(FloorDiv(15, 16), 0);
+  EXPECT_EQ(FloorDiv(-1, 16), -1);
+  EXPECT_EQ(FloorDiv(-16, 16), -1);
+  EXPECT_EQ(FloorDiv(-17, 4), -5);
 }
 
 TEST(Toolbox, PathsAndCase) {

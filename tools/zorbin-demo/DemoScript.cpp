@@ -14,9 +14,9 @@ namespace zorbin::demo {
 TDemoScript::TDemoScript(std::vector<TInputEvent> events, std::vector<TShot> shots, std::optional<uint32_t> maxFrames)
     : events_(std::move(events)), shots_(std::move(shots)), maxFrames_(maxFrames) {}
 
-void TDemoScript::Install() {
-  QX_SDL::BeforePollHook = [this] { BeforePoll(); };
-  QX_SDL::AfterFlipHook = [this] { AfterFlip(); };
+void TDemoScript::Install(bool deliverEvents) {
+  if (deliverEvents) beforePoll_ = QX_SDL::Input().BeforePoll().Add([this] { BeforePoll(); });
+  afterFlip_ = QX_SDL::Display().AfterFlip().Add([this] { AfterFlip(); });
 }
 
 void TDemoScript::CloseWindow() {
@@ -133,8 +133,8 @@ void TDemoScript::BeforePoll() {
 
 void TDemoScript::AfterFlip() {
   for (const TShot& shot : shots_)
-    if (shot.Frame == QX_SDL::FrameCount() && QX_SDL::BackImage &&
-        !SaveSurfaceFile(QX_SDL::BackImage->Surface, shot.File))
+    if (shot.Frame == QX_SDL::FrameCount() && QX_SDL::BackImage() &&
+        !SaveSurfaceFile(QX_SDL::BackImage()->Surface, shot.File))
       std::fprintf(stderr, "zorbin-demo: cannot write %s\n", shot.File.c_str());
 }
 

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "shell/InputScript.h"
+#include "shell/Observers.h"
 
 #include <cstdint>
 #include <optional>
@@ -33,8 +34,10 @@ class TDemoScript {
  public:
   // maxFrames: the frame after which the window is closed, when given.
   TDemoScript(std::vector<TInputEvent> events, std::vector<TShot> shots, std::optional<uint32_t> maxFrames);
-  // Installs the shell hooks.
-  void Install();
+  // Watches the presented frames for the shots and, with deliverEvents,
+  // delivers the events before each poll. Without it (the monkey plays)
+  // the script neither delivers nor closes the window.
+  void Install(bool deliverEvents);
   // Names on standard error every shot the run ended before.
   void Finish(uint32_t lastFrame) const;
 
@@ -56,6 +59,8 @@ class TDemoScript {
   // The modifier keys the script holds down, as SDL's modifier bits; every
   // key event carries them, as a keyboard's would.
   uint16_t modifiers_ = 0;
+  TSubscription beforePoll_;
+  TSubscription afterFlip_;
 };
 
 }  // namespace zorbin::demo

@@ -8,10 +8,9 @@
 
 namespace zorbin::demo {
 
-void InstallFrameCommands(std::vector<TFrameCommand> commands) {
-  if (commands.empty()) return;
-  QX_SDL::AfterFlipHook = [before = QX_SDL::AfterFlipHook, commands = std::move(commands)] {
-    if (before) before();
+TSubscription InstallFrameCommands(std::vector<TFrameCommand> commands) {
+  if (commands.empty()) return TSubscription();
+  return QX_SDL::Display().AfterFlip().Add([commands = std::move(commands)] {
     for (const TFrameCommand& command : commands) {
       if (command.Frame != QX_SDL::FrameCount()) continue;
       std::fflush(stdout);
@@ -19,7 +18,7 @@ void InstallFrameCommands(std::vector<TFrameCommand> commands) {
         std::fprintf(stderr, "zorbin-demo: the command of frame %u failed: %s\n", command.Frame,
                      command.Command.c_str());
     }
-  };
+  });
 }
 
 }  // namespace zorbin::demo

@@ -3,6 +3,8 @@
 // watching run looks at, at a frame of its choosing rather than at a time.
 #pragma once
 
+#include "shell/Observers.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -14,9 +16,9 @@ struct TFrameCommand {
   std::string Command;
 };
 
-// Wraps the shell's after-flip hook: once frame FRAME is presented, each
-// command of that frame runs through the shell, in the order given, before
-// the run goes on. A failing command is told on stderr.
-void InstallFrameCommands(std::vector<TFrameCommand> commands);
+// Once frame FRAME is presented, each command of that frame runs through
+// the shell, in the order given, before the run goes on; for as long as the
+// subscription is kept. A failing command is told on stderr.
+[[nodiscard]] TSubscription InstallFrameCommands(std::vector<TFrameCommand> commands);
 
 }  // namespace zorbin::demo

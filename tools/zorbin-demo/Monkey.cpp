@@ -2,11 +2,11 @@
 #include "Monkey.h"
 
 #include "DemoScript.h"
+#include "formats/TileMapUnit.h"
 #include "game/ZORBPlayerUnit.h"
 #include "shell/QX_SDL.h"
 #include "sprites/MapGlobals.h"
 #include "sprites/SpriteEngine.h"
-#include "sprites/TileMapUnit.h"
 #include "util/ProcessExit.h"
 
 #include <SDL.h>
@@ -79,7 +79,7 @@ uint32_t TMonkeyRandom::Between(uint32_t lo, uint32_t hi) { return lo + uint32_t
 TMonkey::TMonkey(uint64_t seed, std::optional<uint32_t> maxFrames) : random_(seed), maxFrames_(maxFrames) {}
 
 void TMonkey::Install() {
-  QX_SDL::BeforePollHook = [this] { BeforePoll(); };
+  beforePoll_ = QX_SDL::Input().BeforePoll().Add([this] { BeforePoll(); });
 }
 
 void TMonkey::BeforePoll() {

@@ -8,6 +8,8 @@
 // the process ends with exit code 0.
 #pragma once
 
+#include "shell/Observers.h"
+
 #include <cstdint>
 #include <optional>
 
@@ -34,7 +36,8 @@ class TMonkey {
  public:
   // maxFrames: the frames to play, when given.
   TMonkey(uint64_t seed, std::optional<uint32_t> maxFrames);
-  // Takes the before-poll hook: a scripted input would fight the monkey.
+  // Plays before each poll; a run with the monkey has no scripted input to
+  // fight it.
   void Install();
 
  private:
@@ -59,6 +62,7 @@ class TMonkey {
   uint32_t walkKey_ = 0;
   uint32_t spaceUntil_ = 0;
   TPort target_;
+  TSubscription beforePoll_;
 };
 
 }  // namespace zorbin::demo

@@ -10,6 +10,7 @@
 
 #include "app/KeySettings.h"
 #include "app/Settings.h"
+#include "app/Switches.h"
 #include "app/Units.h"
 #include "app/Zorbin.h"
 #include "editor/MapEditor.h"
@@ -19,12 +20,10 @@
 #include "shell/ClockUnit.h"
 #include "shell/QX_SDL.h"
 #include "util/ProcessExit.h"
-#include "util/QXToolbox.h"
 #include "util/Streams.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -47,46 +46,23 @@ void PrintLastLine(int code) {
   std::fflush(stdout);
 }
 
-const char* const kUsage =
-    "usage: zorbin-demo [--seed N] [--input FILE] [--record FILE] [--shot FRAME:FILE ...] [--max-frames N] "
-    "[--checksums FILE] [--capture FROM:TO:FILE] [--config FILE] [--map NAME [--watch]] [--edit FOLDER] "
-    "[--exec FRAME:COMMAND ...] [--monkey SEED] [--rss FRAME ...] [log switches]\n";
-
-// --help is answered before anything else is read: no run, so no last line.
-bool WantsHelp(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i)
-    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return true;
-  return false;
-}
-
 void PrintHelp() {
   std::printf(
       "%s\n"
       "Plays the game headless on a virtual clock. Standard output holds a \"visit INDEX DIR\" line for each\n"
-      "map visit and, last, \"frames N exit CODE\".\n"
+      "map visit and, last, \"frames N exit CODE\". A run ends at a title card once its input is used up,\n"
+      "after --max-frames N, or else %u frames after its last event (the monkey: after %u frames).\n"
       "\n"
-      "  --input FILE        one event a line: \"FRAME KEY down|up\" (KEY an SDL key name or number),\n"
-      "                      \"FRAME mouse X Y down|up left|right\", \"FRAME motion X Y\"; # starts a comment\n"
-      "  --max-frames N      closes the window at the first poll after frame N (exit 2); without it a run\n"
-      "                      ends %u frames after its last event (or at a title card once the input is used up)\n"
-      "  --shot FRAME:FILE   saves frame FRAME (counted from 1) as PNG, or BMP for a .bmp name\n"
-      "  --capture F:T:FILE  saves frames F to T as one animated PNG\n"
-      "  --monkey SEED       random play instead of a script, ending with exit 0 after --max-frames\n"
-      "                      (%u frames without it)\n",
-      kUsage, demo::kFramesAfterInput, demo::kFramesAfterInput);
+      "%s",
+      UsageLine(TProgram::Demo).c_str(), demo::kFramesAfterInput, demo::kFramesAfterInput,
+      SwitchList(TProgram::Demo).c_str());
 }
 
 [[noreturn]] void FailEarly(const std::string& message) {
   std::fprintf(stderr, "zorbin-demo: %s\n", message.c_str());
-  std::fputs(kUsage, stderr);
+  std::fputs(UsageLine(TProgram::Demo).c_str(), stderr);
   PrintLastLine(1);
   std::exit(1);
-}
-
-uint32_t ParseCount(const std::string& option, const std::string& text) {
-  int32_t v = 0;
-  if (!TryStrToInt(text, v) || v < 0) FailEarly(option + " needs a number, not \"" + text + "\"");
-  return uint32_t(v);
 }
 
 // What the command line asks of a run.
@@ -95,6 +71,7 @@ struct TDemoOptions {
   TInputScript input;
   std::string recordFile;
   std::string configFile;
+  std::string progressFile;  // --progress FILE: kept progress, as the game keeps it
   std::vector<demo::TShot> shots;
   std::optional<uint32_t> maxFrames;
   std::string editFolder;           // --edit FOLDER: the map editor instead of the game
@@ -107,63 +84,43 @@ struct TDemoOptions {
   std::vector<uint32_t> rssFrames;
 };
 
+// The run the switches ask for: scripts read, values in the types of the
+// demo's own units. --help is answered before anything else is read: no
+// run, so no last line.
 TDemoOptions ParseOptions(int argc, char** argv) {
-  TDemoOptions options;
-  options.params.push_back(ProgramPath(argv[0]));
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    auto value = [&]() -> std::string {
-      if (i + 1 >= argc) FailEarly(arg + " needs a value");
-      return argv[++i];
-    };
-    if (arg == "--seed") {
-      options.seed = ParseCount(arg, value());
-    } else if (arg == "--max-frames") {
-      options.maxFrames = ParseCount(arg, value());
-    } else if (arg == "--input") {
-      std::string error;
-      if (!ReadInputScript(value(), options.input, error)) FailEarly(error);
-    } else if (arg == "--config") {
-      options.configFile = value();
-    } else if (arg == "--record") {
-      options.recordFile = value();
-    } else if (arg == "--shot") {
-      std::string shot = value();
-      size_t colon = shot.find(':');
-      if (colon == std::string::npos) FailEarly("--shot needs FRAME:FILE");
-      uint32_t frame = ParseCount(arg, shot.substr(0, colon));
-      if (frame == 0) FailEarly("--shot counts frames from 1, not 0");
-      options.shots.push_back(demo::TShot{frame, shot.substr(colon + 1)});
-    } else if (arg == "--map") {
-      options.start.Name = value();
-    } else if (arg == "--watch") {
-      options.start.Watch = true;
-    } else if (arg == "--exec") {
-      std::string command = value();
-      size_t colon = command.find(':');
-      if (colon == std::string::npos) FailEarly("--exec needs FRAME:COMMAND");
-      options.commands.push_back(
-          demo::TFrameCommand{ParseCount(arg, command.substr(0, colon)), command.substr(colon + 1)});
-    } else if (arg == "--edit") {
-      options.editFolder = value();
-    } else if (arg == "--capture") {
-      demo::TCaptureRange range;
-      std::string error;
-      if (gCapture) FailEarly("--capture is given twice");
-      if (!demo::ParseCaptureRange(value(), range, error)) FailEarly(error);
-      gCapture = std::make_unique<demo::TFrameCapture>(range);
-    } else if (arg == "--checksums") {
-      gChecksums = std::make_unique<demo::TFrameChecksums>(kChecksumEvery, value());
-    } else if (arg == "--monkey") {
-      options.monkeySeed = ParseCount(arg, value());
-    } else if (arg == "--rss") {
-      options.rssFrames.push_back(ParseCount(arg, value()));
-    } else {
-      options.params.push_back(arg);
-    }
+  const std::vector<std::string> args(argv, argv + argc);
+  TOptions switches;
+  std::string error;
+  bool valid = ReadSwitches(TProgram::Demo, args, switches, error);
+  if (switches.Help) {
+    PrintHelp();
+    std::exit(0);
   }
-  if (options.start.Watch && options.start.Name.empty()) FailEarly("--watch needs --map FOLDER");
-  if (options.monkeySeed && !options.input.Events.empty()) FailEarly("--monkey plays without --input");
+  for (const std::string& arg : switches.Unknown)
+    std::fprintf(stderr, "zorbin-demo: unknown switch \"%s\" is ignored (--help lists the switches)\n", arg.c_str());
+  if (!valid) FailEarly(error);
+  TDemoOptions options;
+  options.params = LogParameters(ProgramPath(args.empty() ? std::string() : args[0]), switches);
+  options.seed = switches.Seed;
+  if (!switches.InputFile.empty() && !ReadInputScript(switches.InputFile, options.input, error)) FailEarly(error);
+  options.recordFile = switches.RecordFile;
+  options.configFile = switches.ConfigFile;
+  options.progressFile = switches.ProgressFile;
+  for (const TFrameText& shot : switches.Shots) options.shots.push_back(demo::TShot{shot.Frame, shot.Text});
+  options.maxFrames = switches.MaxFrames;
+  options.editFolder = switches.EditFolder;
+  options.start = TStartMap{switches.Map, switches.Watch};
+  for (const TFrameText& command : switches.Commands)
+    options.commands.push_back(demo::TFrameCommand{command.Frame, command.Text});
+  options.monkeySeed = switches.MonkeySeed;
+  options.rssFrames = switches.RssFrames;
+  if (!switches.Capture.empty()) {
+    demo::TCaptureRange range;
+    if (!demo::ParseCaptureRange(switches.Capture, range, error)) FailEarly(error);
+    gCapture = std::make_unique<demo::TFrameCapture>(range);
+  }
+  if (!switches.ChecksumsFile.empty())
+    gChecksums = std::make_unique<demo::TFrameChecksums>(kChecksumEvery, switches.ChecksumsFile);
   return options;
 }
 
@@ -172,10 +129,6 @@ TDemoOptions ParseOptions(int argc, char** argv) {
 int main(int argc, char** argv) {
   setenv("SDL_VIDEODRIVER", "dummy", 0);
   setenv("SDL_AUDIODRIVER", "dummy", 0);
-  if (WantsHelp(argc, argv)) {
-    PrintHelp();
-    return 0;
-  }
   TDemoOptions options = ParseOptions(argc, argv);
   std::optional<uint32_t> seed = options.seed;
   const std::string& recordFile = options.recordFile;
@@ -185,52 +138,55 @@ int main(int argc, char** argv) {
   if (!seed) seed = options.input.Seed;
   // The monkey's seed also seeds the game unless --seed says otherwise.
   if (!seed) seed = options.monkeySeed;
+  // What watches the run lives as long as the process: it ends in HaltProcess.
+  std::vector<TSubscription> observers;
   if (!recordFile.empty()) {
     gRecorder = std::make_unique<TInputRecorder>();
     std::string error;
     if (!gRecorder->Open(recordFile, error)) FailEarly(error);
-    QX_SDL::KeyChangeHook = [](int key, bool down) { gRecorder->Record(QX_SDL::FrameCount(), key, down); };
+    observers.push_back(QX_SDL::Input().KeyChange().Add(
+        [](int key, bool down) { gRecorder->Record(QX_SDL::FrameCount(), key, down); }));
   }
 
   TVirtualClock clock;
   SetClock(&clock);
   gScript = std::make_unique<demo::TDemoScript>(options.input.Events, options.shots, options.maxFrames);
-  gScript->Install();
+  // The monkey plays instead of the script; the shots are still taken.
+  gScript->Install(!options.monkeySeed);
   std::unique_ptr<demo::TMonkey> monkey;
   if (options.monkeySeed) {
     monkey = std::make_unique<demo::TMonkey>(*options.monkeySeed, options.maxFrames);
     monkey->Install();
   }
+  TObserverList<>& afterFlip = QX_SDL::Display().AfterFlip();
   if (!options.rssFrames.empty()) {
-    QX_SDL::AfterFlipHook = [hook = QX_SDL::AfterFlipHook, frames = options.rssFrames] {
-      hook();
+    observers.push_back(afterFlip.Add([frames = options.rssFrames] {
       for (uint32_t frame : frames)
         if (frame == QX_SDL::FrameCount())
           std::fprintf(stderr, "rss %u %lld\n", frame, static_cast<long long>(demo::ResidentKilobytes()));
-    };
+    }));
   }
   if (gChecksums) {
     std::string error;
     if (!gChecksums->Open(error)) FailEarly(error);
-    QX_SDL::AfterFlipHook = [scriptHook = QX_SDL::AfterFlipHook] {
-      scriptHook();
-      gChecksums->AfterFlip(QX_SDL::BackImage ? QX_SDL::BackImage->Surface : nullptr, QX_SDL::FrameCount());
-    };
+    observers.push_back(afterFlip.Add([] {
+      gChecksums->AfterFlip(QX_SDL::BackImage() ? QX_SDL::BackImage()->Surface : nullptr, QX_SDL::FrameCount());
+    }));
   }
-  demo::InstallFrameCommands(options.commands);
+  observers.push_back(demo::InstallFrameCommands(options.commands));
   if (gCapture) {
     std::string error;
     if (!gCapture->Open(error)) FailEarly(error);
-    QX_SDL::AfterFlipHook = [earlierHook = QX_SDL::AfterFlipHook] {
-      earlierHook();
-      gCapture->AfterFlip(QX_SDL::BackImage ? QX_SDL::BackImage->Surface : nullptr, QX_SDL::FrameCount());
-    };
+    observers.push_back(afterFlip.Add([] {
+      gCapture->AfterFlip(QX_SDL::BackImage() ? QX_SDL::BackImage()->Surface : nullptr, QX_SDL::FrameCount());
+    }));
   }
   PlayMapVisitHook = [](int index, const std::string& dir) {
     std::printf("visit %d %s\n", index, dir.c_str());
     std::fflush(stdout);
   };
 
+  SetProgressFile(options.progressFile);
   InitializeUnits(options.params);
   // The described game reads no settings: only --config, or a file in a
   // folder that XDG_CONFIG_HOME names, give the demo key bindings.

@@ -39,6 +39,9 @@ int PictureCommand(const TArgs& argList) {
 
   TImage image(name);
   if (!image.Surface || image.Width() == 0) return Fail("no picture in " + name);
+  // A picture with a width but no rows loads, yet no PNG or BMP holds it.
+  if (image.Height() == 0)
+    return Fail("cannot write " + out + ": the picture has no rows (" + IntToStr(image.Width()) + "x0)");
   if (!SaveSurfaceFile(image.Surface, out, scale)) return Fail("cannot write " + out);
   auto flag = [](bool b) { return b ? 1 : 0; };
   std::printf(

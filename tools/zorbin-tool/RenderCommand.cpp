@@ -83,7 +83,7 @@ int RenderMap(const TRenderRequest& request) {
     uint32_t played = QX_SDL::FrameCount() - start;
     if (played < request.Frames) return Fail(request.Map + " ends after " + std::to_string(played) + " frames of play");
   }
-  if (!QX_SDL::BackImage || !SaveSurfaceFile(QX_SDL::BackImage->Surface, request.Out))
+  if (!QX_SDL::BackImage() || !SaveSurfaceFile(QX_SDL::BackImage()->Surface, request.Out))
     return Fail("cannot write " + request.Out);
   return 0;
 }

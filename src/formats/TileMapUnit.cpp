@@ -1,5 +1,5 @@
 // TileMapUnit: the cell grid, its logical wraps and bounds-checked access.
-#include "sprites/TileMapUnit.h"
+#include "formats/TileMapUnit.h"
 
 #include "log/Logger.h"
 #include "util/QXToolbox.h"

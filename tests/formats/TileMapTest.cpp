@@ -1,5 +1,5 @@
 // TileMapTest: the cell grid: raw and logical values, wraps, resizing, shifting and size limits.
-#include "sprites/TileMapUnit.h"
+#include "formats/TileMapUnit.h"
 
 #include "TestSupport.h"
 
