@@ -173,6 +173,12 @@ TCapturedLog::~TCapturedLog() {
   delete saved_;
 }
 
+TDiagnostic TRecordedReports::First(TDiagnosticKind kind) const {
+  for (const TDiagnostic& d : All)
+    if (d.Kind == kind) return d;
+  return TDiagnostic();
+}
+
 std::vector<std::string> TCapturedLog::Lines() const { return SplitLines(ReadFileText(saved_->file)); }
 
 bool TCapturedLog::Contains(const std::string& line) const {

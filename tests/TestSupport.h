@@ -1,6 +1,8 @@
-// Helpers shared by the unit tests: temporary folders, file contents and a
-// log captured into a temporary file.
+// Helpers shared by the unit tests: temporary folders, file contents, a
+// log captured into a temporary file and the diagnostics reports made.
 #pragma once
+
+#include "log/Diagnostics.h"
 
 #include <cstdint>
 #include <functional>
@@ -99,6 +101,21 @@ class TCapturedLog {
   TTempDir dir_;
   struct Saved;
   Saved* saved_;
+};
+
+// Keeps every diagnostics report made while it lives, in order.
+class TRecordedReports final : public TDiagnosticReceiver {
+ public:
+  TRecordedReports() : receiving_(*this) {}
+  void Receive(const TDiagnostic& diagnostic) override { All.push_back(diagnostic); }
+  // The first report of the kind; a default report (kind Other, no
+  // message) when there is none.
+  TDiagnostic First(TDiagnosticKind kind) const;
+
+  std::vector<TDiagnostic> All;
+
+ private:
+  TReceiving receiving_;
 };
 
 }  // namespace zorbin::test

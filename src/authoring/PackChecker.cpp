@@ -1,21 +1,21 @@
-// PackChecker: the pack walked with the game's loaders, their log lines and
+// PackChecker: the pack walked with the game's loaders, their reports and
 // exceptions attributed to the file and line they were reading.
 #include "authoring/PackChecker.h"
 
 #include "formats/QXINIFile.h"
 #include "formats/XMapUnit.h"
 #include "game/ZORBAirMeterUnit.h"
+#include "game/ZORBMapSetupFailure.h"
 #include "game/ZORBObjectFactory.h"
 #include "game/ZORBPlay1MapUnit.h"
 #include "game/ZORBPlayMapPackUnit.h"
-#include "log/Logger.h"
+#include "log/Diagnostics.h"
 #include "objects/ZORBMapSelectPortUnit.h"
 #include "pictures/ImageUnit.h"
 #include "pictures/QXFonts.h"
 #include "sprites/MapGlobals.h"
 #include "sprites/ZORBSpriteUnit.h"
 #include "storage/QXStream.h"
-#include "util/ProcessExit.h"
 #include "util/QXToolbox.h"
 #include "util/Streams.h"
 
@@ -32,10 +32,6 @@ std::string FormatFinding(const TFinding& f) {
 }
 
 namespace {
-
-// Raised by the exit hook: where the game would end the process, the check
-// of that map ends.
-struct THalted {};
 
 // One value or item a loader read: where it stands and what it holds.
 struct TRead {
@@ -58,8 +54,6 @@ struct TEntry {
   bool Missing = false;  // no normal section of that name
 };
 
-const char* const kOpenContext = "QXStream, TQXStreamOpener.OpenStream";
-
 // A cell character as a finding shows it: quoted, or by its code.
 std::string CharText(char c) {
   return uint8_t(c) >= 32 && uint8_t(c) < 127 ? "'" + std::string(1, c) + "'" : "code " + std::to_string(uint8_t(c));
@@ -67,7 +61,7 @@ std::string CharText(char c) {
 
 }  // namespace
 
-class TPackChecker::TRun final : public TObjectFactoryWatch {
+class TPackChecker::TRun final : public TObjectFactoryWatch, public TDiagnosticReceiver {
  public:
   explicit TRun(const TProgress& progress) : progress_(progress) {}
 
@@ -77,29 +71,35 @@ class TPackChecker::TRun final : public TObjectFactoryWatch {
   void LeaveEntry() override;
   void ObjectMade(const TSprite& sprite) override;
   void MacroRead(TIniFile& macro, const std::string& name) override;
+  void Receive(const TDiagnostic& diagnostic) override;
 
  private:
   enum class TStage { Resources, Index, Layer, Objects };
 
   void CheckResources();
   void CheckResource(const std::string& place, const std::function<void()>& load);
+  void CheckIndex();
   void CheckMap(const std::string& dir, int indexLine);
   bool CheckLayers(std::vector<std::string>& objectList, std::vector<TRead>& placedFrom);
   void CheckObjects(TIniFile& ini, const std::vector<std::string>& objectList, const std::vector<TRead>& placedFrom);
   void CheckPicture(const std::string& name, const std::string& place, int line);
+  void CheckUnbound(const TXMap& map, const TLayerBindings& bindings, int line);
 
   void Watch(TIniFile& ini, const std::string& place);
   void OnRead(const TIniFile& ini, const std::string& section, const std::string& key, int index);
-  void OnLog(char level, const std::string& message, const std::string& context);
   // Frame groups beyond a picture's strip, or on a picture that has none.
   void CheckFrames(const std::string& name);
   // The game's nesting limit reached (through macros, or sections nesting
   // deeply): the repetition on the way there, if any.
   void Nested();
-  // The read of the innermost entry a message is about: the one whose value
-  // or key the message quotes, else the last one read.
-  const TRead* Blame(const TEntry& entry, const std::string& message) const;
-  void Report(bool error, const std::string& message);
+  // The map's entries ran out: the repeater that asked for them.
+  void TooMany(const TDiagnostic& report);
+  // The read of the innermost entry a report is about: the one that names
+  // the report's file, else the one whose value or key the message quotes,
+  // else the last one read.
+  const TRead* Blame(const TEntry& entry, const TDiagnostic& report) const;
+  // A finding at the place of a report (or of an exception: its message).
+  void AddFor(const TDiagnostic& report);
   // " (through [Section], PLACE:LINE)" for a finding inside a macro file.
   std::string Through(const std::string& place);
   void Add(const std::string& place, int line, bool error, const std::string& message);
@@ -118,62 +118,55 @@ class TPackChecker::TRun final : public TObjectFactoryWatch {
   std::set<std::string> framesChecked_;  // picture names with frame groups
   std::set<std::string> missingCopies_;  // "$temp$" sections without original
   std::string picture_;                  // the picture being loaded
+  std::string missing_;                  // the last file found missing
   bool quiet_ = false;                   // the checker's own reads and loads
 };
 
 std::vector<TFinding> TPackChecker::TRun::Run() {
-  std::unique_ptr<TLogger> saved = std::move(Log);
-  // The loaders' lines reach the checker through the hook alone.
-  Log = std::make_unique<TLogger>("/dev/null", false);
-  Log->SetLevels("");
-  Log->SetHook(
-      [this](char level, const std::string& message, const std::string& context) { OnLog(level, message, context); });
-  TExitHook savedHook = ExitHook();
-  try {
-    CheckResources();
-    stage_ = TStage::Index;
-    place_ = "$main$.ini";
-    if (!StreamOpener->FileExists("\\$main$.ini")) {
-      Add(place_, 0, true, "missing: the game does not start without the map list");
-    } else {
-      TIniFile index("\\$main$.ini", true);
-      if (index.SectionType("Maps") != stList) {
-        Add(place_, index.HeaderLine("Maps"), true, "no list section [*Maps]: the game has no map 0 to start");
-      } else {
-        mapCount_ = index.ListItemCount("Maps");
-        if (mapCount_ == 0) Add(place_, index.HeaderLine("Maps"), true, "[*Maps] lists no map: the game has no map 0");
-        std::vector<std::pair<std::string, int>> maps;
-        for (int i = 0; i < mapCount_; ++i)
-          maps.emplace_back(ParseMapItem(index.ReadListItem("Maps", i)).Dir, index.ItemLine("Maps", i));
-        for (int i = 0; i < mapCount_; ++i) {
-          if (progress_) progress_(i, mapCount_, maps[size_t(i)].first);
-          CheckMap(maps[size_t(i)].first, maps[size_t(i)].second);
-        }
-        if (progress_) progress_(mapCount_, mapCount_, std::string());
-      }
-    }
-  } catch (...) {
-    SetExitHook(savedHook);
-    StreamOpener->SetCurrentDir("");
-    Log = std::move(saved);
-    throw;
-  }
-  SetExitHook(savedHook);
-  StreamOpener->SetCurrentDir("");
-  Log = std::move(saved);
+  // The loaders' reports reach the checker as they reach the log.
+  TReceiving receiving(*this);
+  struct TBackToRoot {
+    ~TBackToRoot() { StreamOpener->SetCurrentDir(""); }
+  } backToRoot;
+  CheckResources();
+  CheckIndex();
   return findings_;
+}
+
+void TPackChecker::TRun::CheckIndex() {
+  stage_ = TStage::Index;
+  place_ = "$main$.ini";
+  if (!StreamOpener->FileExists("\\$main$.ini")) {
+    Add(place_, 0, true, "missing: the game does not start without the map list");
+    return;
+  }
+  TIniFile index("\\$main$.ini", true);
+  if (index.SectionType("Maps") != stList) {
+    Add(place_, index.HeaderLine("Maps"), true, "no list section [*Maps]: the game has no map 0 to start");
+    return;
+  }
+  mapCount_ = index.ListItemCount("Maps");
+  if (mapCount_ == 0) Add(place_, index.HeaderLine("Maps"), true, "[*Maps] lists no map: the game has no map 0");
+  std::vector<std::pair<std::string, int>> maps;
+  for (int i = 0; i < mapCount_; ++i)
+    maps.emplace_back(ParseMapItem(index.ReadListItem("Maps", i)).Dir, index.ItemLine("Maps", i));
+  for (int i = 0; i < mapCount_; ++i) {
+    if (progress_) progress_(i, mapCount_, maps[size_t(i)].first);
+    CheckMap(maps[size_t(i)].first, maps[size_t(i)].second);
+  }
+  if (progress_) progress_(mapCount_, mapCount_, std::string());
 }
 
 void TPackChecker::TRun::CheckResource(const std::string& place, const std::function<void()>& load) {
   place_ = place;
+  missing_.clear();
   try {
     load();
   } catch (const std::exception& e) {
     // A missing file is named by the file itself.
-    const std::string missing = "OpenStream failed: ";
-    std::string what = e.what();
-    Add(StartsText(missing, what) ? StreamOpener->ResolveName(what.substr(missing.size())) : place, 0, true, what);
+    Add(missing_.empty() ? place : missing_, 0, true, e.what());
   }
+  picture_.clear();
 }
 
 // The pictures and fonts the game itself shows on every map.
@@ -200,7 +193,7 @@ void TPackChecker::TRun::CheckMap(const std::string& dir, int indexLine) {
     return;
   }
   // Where the game would end the process, the check of this map ends.
-  SetExitHook([](int) { throw THalted(); });
+  TMapSetupRecovery recovery;
   TMapGlobals globals(std::make_unique<TXMap>());
   std::vector<std::string> objectList;
   std::vector<TRead> placedFrom;
@@ -216,7 +209,7 @@ void TPackChecker::TRun::CheckMap(const std::string& dir, int indexLine) {
         CheckObjects(ini, objectList, placedFrom);
       }
     }
-  } catch (const THalted&) {
+  } catch (const TMapSetupFailed&) {
   }
   entries_.clear();
   topReads_.clear();
@@ -244,21 +237,7 @@ bool TPackChecker::TRun::CheckLayers(std::vector<std::string>& objectList, std::
     auto lineOf = [&](size_t extra) { return extra < map.ExtraLineNumbers.size() ? map.ExtraLineNumbers[extra] : 0; };
     TLayerBindings bindings = ReadLayerBindings(map.ExtraLines);
     for (const TLayerBinding& b : bindings.Pictures) CheckPicture(b.Name, place_, lineOf(b.Line));
-    // A cell the set-up draws without a picture for it: the game logs that
-    // the picture is not found.
-    std::string unbound;
-    for (int x = 0; x < TPlay1Map::kColumns; ++x)
-      for (int y = 0; y < TPlay1Map::kRows; ++y) {
-        char c = char(map.GetRaw(x, y) & 0xFF);
-        if (bindings.NeverDrawn.find(c) != std::string::npos || unbound.find(c) != std::string::npos) continue;
-        bool bound = false;
-        for (const TLayerBinding& b : bindings.Pictures) bound = bound || b.Tile == c;
-        if (bound) continue;
-        unbound += c;
-        Add(place_, lineOf(0), false,
-            "the character " + CharText(c) + " (column " + std::to_string(x) + ", row " + std::to_string(y) +
-                ") has no picture and is not among the characters never drawn");
-      }
+    CheckUnbound(map, bindings, lineOf(0));
     size_t before = objectList.size();
     ListPlacedObjects(map, bindings, objectList);
     // Each entry with the binding that made it; the section is what the
@@ -286,6 +265,25 @@ bool TPackChecker::TRun::CheckLayers(std::vector<std::string>& objectList, std::
   return true;
 }
 
+// A cell the set-up draws without a picture for it: the game logs that the
+// picture is not found. Told once per character, at the line of the
+// characters never drawn.
+void TPackChecker::TRun::CheckUnbound(const TXMap& map, const TLayerBindings& bindings, int line) {
+  std::string unbound;
+  for (int x = 0; x < TPlay1Map::kColumns; ++x)
+    for (int y = 0; y < TPlay1Map::kRows; ++y) {
+      char c = char(map.GetRaw(x, y) & 0xFF);
+      if (bindings.NeverDrawn.find(c) != std::string::npos || unbound.find(c) != std::string::npos) continue;
+      bool bound = false;
+      for (const TLayerBinding& b : bindings.Pictures) bound = bound || b.Tile == c;
+      if (bound) continue;
+      unbound += c;
+      Add(place_, line, false,
+          "the character " + CharText(c) + " (column " + std::to_string(x) + ", row " + std::to_string(y) +
+              ") has no picture and is not among the characters never drawn");
+    }
+}
+
 // A picture bound to a tile character: a missing file stops the game; one
 // that does not decode draws nothing.
 void TPackChecker::TRun::CheckPicture(const std::string& name, const std::string& place, int line) {
@@ -298,6 +296,7 @@ void TPackChecker::TRun::CheckPicture(const std::string& name, const std::string
     Add(place, line, true, e.what());
   }
   line_ = 0;
+  picture_.clear();
 }
 
 void TPackChecker::TRun::CheckObjects(TIniFile& ini, const std::vector<std::string>& objectList,
@@ -324,8 +323,10 @@ void TPackChecker::TRun::CheckObjects(TIniFile& ini, const std::vector<std::stri
     std::string item = ini.ReadListItem("Objects", i);
     try {
       factory.CreateObject(*SpriteEngine, ini, item, 0, 0);
+    } catch (const TMapSetupFailed&) {
+      throw;
     } catch (const std::exception& e) {
-      Report(true, e.what());
+      AddFor({.Message = e.what()});
     }
     entries_.clear();
     topReads_.clear();
@@ -359,6 +360,7 @@ void TPackChecker::TRun::OnRead(const TIniFile& ini, const std::string& section,
 }
 
 bool TPackChecker::TRun::EnterEntry(TIniFile& ini, const std::string& section) {
+  picture_.clear();
   const std::vector<TRead>& parent = entries_.empty() ? topReads_ : entries_.back().Reads;
   TEntry entry;
   entry.Ini = &ini;
@@ -395,6 +397,7 @@ bool TPackChecker::TRun::EnterEntry(TIniFile& ini, const std::string& section) {
 }
 
 void TPackChecker::TRun::LeaveEntry() {
+  picture_.clear();
   if (!entries_.empty()) entries_.pop_back();
 }
 
@@ -416,39 +419,58 @@ void TPackChecker::TRun::MacroRead(TIniFile& macro, const std::string& name) {
   Watch(macro, StreamOpener->ResolveName(name));
 }
 
-void TPackChecker::TRun::OnLog(char level, const std::string& message, const std::string& context) {
+void TPackChecker::TRun::Receive(const TDiagnostic& d) {
   if (quiet_) return;
-  if (level == 'D') {
-    // Every picture loaded by name, frame groups and transform included.
-    if (StartsText("LoadImage(", message) && message.size() > 11) {
-      picture_ = message.substr(10, message.size() - 11);
-      CheckFrames(picture_);
-    }
-    return;
+  switch (d.Kind) {
+    case TDiagnosticKind::Loading:
+      // Every picture loaded by name, frame groups and transform included.
+      picture_ = d.File;
+      return CheckFrames(d.File);
+    case TDiagnosticKind::MissingFile:
+      // The opener raises: whoever catches it tells the failure (an object
+      // with its own report, the checker with the exception at this file).
+      missing_ = d.File;
+      return;
+    case TDiagnosticKind::NestedTooDeeply: return Nested();
+    case TDiagnosticKind::TooManyObjects: return TooMany(d);
+    case TDiagnosticKind::UnknownType:
+      // Told already, where the section is named.
+      if (!entries_.empty() && entries_.back().Missing) return;
+      break;
+    case TDiagnosticKind::MissingPicture:
+      // No picture named: the game shows its placeholder.
+      if (d.File == "*") {
+        TDiagnostic placeholder = d;
+        placeholder.Severity = TSeverity::Warning;
+        placeholder.Message = "no picture named: " + d.Message;
+        return AddFor(placeholder);
+      }
+      break;
+    case TDiagnosticKind::Other:
+      // A reader's failure is about the picture being loaded; for a picture
+      // without a name the object's own report follows.
+      if (d.Severity == TSeverity::Error && !picture_.empty()) {
+        if (picture_ == "*") return;
+        TDiagnostic named = d;
+        named.Message += " (" + picture_ + ")";
+        return AddFor(named);
+      }
+      break;
+    default: break;
   }
-  // The reader's own line for a picture without a name: the object's line
-  // about it follows.
-  std::string text = message;
-  if (StartsText("Unknown file extension!", message)) {
-    if (picture_ == "*") return;
-    text += " (" + picture_ + ")";
-  }
-  // The opener raises right after its Error line; the exception is reported.
-  if (context == kOpenContext) return;
-  if (StartsText("Objects nested too deeply", message)) return Nested();
-  // Told already, where the section is named.
-  if (StartsText("Unknown object type", message) && !entries_.empty() && entries_.back().Missing) return;
-  if (StartsText("Too many objects", message)) {
-    text += ": a map holds at most " + std::to_string(TObjectFactory::kMaxEntries) + " object entries";
-    // The repeater that asked for them, however deep the entry that ran out.
-    for (auto e = entries_.rbegin(); e != entries_.rend(); ++e)
-      for (auto r = e->Reads.rbegin(); r != e->Reads.rend(); ++r)
-        if (r->Key == "Times" && r->Line > 0) return Add(r->Place, r->Line, true, text + Through(r->Place));
-  }
-  // An object without any picture named: the game shows its placeholder.
-  bool error = level == 'E' && !EndsText("(*)", message);
-  if (level == 'E' && !error) text = "no picture named: " + text;
-  Report(error, text);
+  if (d.Severity != TSeverity::Note) AddFor(d);
+}
+
+void TPackChecker::TRun::TooMany(const TDiagnostic& d) {
+  std::string text =
+      d.Message + ": a map holds at most " + std::to_string(TObjectFactory::kMaxEntries) + " object entries";
+  // However deep the entry that ran out.
+  for (auto e = entries_.rbegin(); e != entries_.rend(); ++e)
+    for (auto r = e->Reads.rbegin(); r != e->Reads.rend(); ++r)
+      if (r->Key == "Times" && r->Line > 0) return Add(r->Place, r->Line, true, text + Through(r->Place));
+  TDiagnostic told = d;
+  told.Message = text;
+  AddFor(told);
 }
 
 void TPackChecker::TRun::CheckFrames(const std::string& name) {
@@ -466,14 +488,15 @@ void TPackChecker::TRun::CheckFrames(const std::string& name) {
   }
   quiet_ = false;
   if (!decoded) return;
+  TDiagnostic finding{.Severity = TSeverity::Warning, .File = name};
   if (frames == 0) {
-    Report(false, "frame groups on a picture that is no animation strip are ignored (" + name + ")");
-    return;
+    finding.Message = "frame groups on a picture that is no animation strip are ignored (" + name + ")";
+    return AddFor(finding);
   }
   for (const TFrameCut& cut : cuts)
     if (cut.Last >= frames) {
-      Report(false, "frames beyond the strip of " + std::to_string(frames) + " show black (" + name + ")");
-      return;
+      finding.Message = "frames beyond the strip of " + std::to_string(frames) + " show black (" + name + ")";
+      return AddFor(finding);
     }
 }
 
@@ -493,11 +516,14 @@ void TPackChecker::TRun::Nested() {
       "objects nested more than " + std::to_string(TObjectFactory::kMaxNesting) + " deep");
 }
 
-const TRead* TPackChecker::TRun::Blame(const TEntry& entry, const std::string& message) const {
+const TRead* TPackChecker::TRun::Blame(const TEntry& entry, const TDiagnostic& d) const {
   // Messages quote the value they are about, "(x.tga)", "'12x'", or name
-  // the key; a value merely contained in the message counts least.
+  // the key; a value merely contained in the message counts least. A
+  // report that names its file is about the read that named it.
+  const std::string& message = d.Message;
   auto score = [&](const TRead& r) {
     const std::string& v = r.Value;
+    if (!d.File.empty()) return v == d.File ? 3 : 0;
     if (!v.empty() &&
         (message.find("(" + v + ")") != std::string::npos || message.find("'" + v + "'") != std::string::npos))
       return 3;
@@ -521,24 +547,28 @@ const TRead* TPackChecker::TRun::Blame(const TEntry& entry, const std::string& m
   return nullptr;
 }
 
-void TPackChecker::TRun::Report(bool error, const std::string& message) {
-  if (stage_ == TStage::Layer && layer_) return Add(place_, layer_->TextLine, error, message);
-  if (stage_ != TStage::Objects || entries_.empty()) return Add(place_, line_, error, message);
+void TPackChecker::TRun::AddFor(const TDiagnostic& d) {
+  const bool error = d.Severity == TSeverity::Error;
+  if (stage_ == TStage::Layer && layer_) return Add(place_, layer_->TextLine, error, d.Message);
+  if (stage_ != TStage::Objects || entries_.empty()) return Add(place_, line_, error, d.Message);
+  // The innermost entry is the object the report is about: a key it names
+  // is in the file that entry is read from.
   const TEntry& entry = entries_.back();
-  std::string text = message;
-  const TRead* read = Blame(entry, message);
-  std::string place = read ? read->Place : entry.Place;
-  int line = read ? read->Line : 0;
-  if (read && !read->Key.empty() && message.find(read->Key) == std::string::npos)
-    text += " (" + read->Key + " of [" + entry.Section + "])";
-  if (!read) {
-    line = entry.HeaderLine;
-    if (line == 0) {
-      place = entry.RefPlace;
-      line = entry.RefLine;
+  TRead at{entry.Place, d.Line, d.Key, std::string()};
+  if (d.Key.empty())
+    if (const TRead* read = Blame(entry, d)) at = *read;
+  std::string text = d.Message;
+  if (at.Line > 0 && !at.Key.empty() && text.find(at.Key) == std::string::npos)
+    text += " (" + at.Key + " of [" + entry.Section + "])";
+  if (at.Line == 0) {
+    at.Place = entry.Place;
+    at.Line = entry.HeaderLine;
+    if (at.Line == 0) {
+      at.Place = entry.RefPlace;
+      at.Line = entry.RefLine;
     }
   }
-  Add(place, line, error, text + Through(place));
+  Add(at.Place, at.Line, error, text + Through(at.Place));
 }
 
 std::string TPackChecker::TRun::Through(const std::string& place) {

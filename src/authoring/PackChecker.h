@@ -2,8 +2,8 @@
 // compiler checks a program. It runs the game's own loaders over the pack —
 // the index, every map's layer files and their bindings, the object file
 // through the object factory with its macros, groups and repeaters, every
-// picture they name — and turns what they log or raise into findings that
-// name the file inside the pack and its line.
+// picture they name — and turns what they report or raise into findings
+// that name the file inside the pack and its line.
 #pragma once
 
 #include <functional>
@@ -30,7 +30,7 @@ class TPackChecker {
 
   // Checks the pack the global stream opener serves (its mounted archives
   // and loose files) and returns the findings in the order met. Needs the
-  // units started; the global log is replaced while it runs.
+  // units started; the loaders' reports reach the log as ever.
   std::vector<TFinding> Check(const TProgress& progress = {});
 
  private:

@@ -7,8 +7,9 @@ namespace zorbin {
 
 static bool gRecover = false;
 
-void FailMapSetup(const std::string& message) {
-  if (gRecover) throw TMapSetupFailed(message);
+void FailMapSetup(const TDiagnostic& failure) {
+  Report(failure);
+  if (gRecover) throw TMapSetupFailed(failure.Message);
   HaltProcess(1);
 }
 

@@ -1,9 +1,11 @@
 // ZORBMapSetupFailure: how a map set-up that cannot go on ends, after its
-// Error line. By default the process ends with exit code 1; while a
-// TMapSetupRecovery lives (a run that watches a map's folder, or a tool
-// rendering a map) a TMapSetupFailed exception unwinds the set-up instead,
-// so the caller can report it and go on.
+// report. By default the process ends with exit code 1; while a
+// TMapSetupRecovery lives (a run that watches a map's folder, a tool
+// rendering or checking a map) a TMapSetupFailed exception unwinds the
+// set-up instead, so the caller can report it and go on.
 #pragma once
+
+#include "log/Diagnostics.h"
 
 #include <stdexcept>
 #include <string>
@@ -15,8 +17,9 @@ class TMapSetupFailed : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// message: the Error line already logged.
-[[noreturn]] void FailMapSetup(const std::string& message);
+// Reports the failure, then ends the process or raises TMapSetupFailed
+// with the failure's message.
+[[noreturn]] void FailMapSetup(const TDiagnostic& failure);
 
 class TMapSetupRecovery final {
  public:

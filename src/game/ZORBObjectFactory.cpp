@@ -5,6 +5,7 @@
 #include "formats/QXINIFile.h"
 #include "game/ZORBMapSetupFailure.h"
 #include "game/ZORBPlayerUnit.h"
+#include "log/Diagnostics.h"
 #include "log/Logger.h"
 #include "objects/ZORBBoxesUnit.h"
 #include "objects/ZORBBridgeUnit.h"
@@ -60,9 +61,19 @@ std::unique_ptr<TObjectGroup> TObjectFactory::CreateGroupObject(const std::strin
 }
 
 [[noreturn]] static void TooManyObjects(const std::string& section) {
-  std::string message = "Too many objects (Object=" + section + ")";
-  Log->Error(message, kCreateContext);
-  FailMapSetup(message);
+  FailMapSetup({.Kind = TDiagnosticKind::TooManyObjects,
+                .Message = "Too many objects (Object=" + section + ")",
+                .Context = kCreateContext,
+                .Object = section});
+}
+
+static void UnknownType(const TIniFile& ini, const std::string& section, const std::string& type) {
+  Report({.Kind = TDiagnosticKind::UnknownType,
+          .Message = "Unknown object type (Object=" + section + ", Type=" + type + ")",
+          .Context = kCreateContext,
+          .Object = section,
+          .Key = "Type",
+          .Line = ini.KeyLine(section, "Type")});
 }
 
 void TObjectFactory::CreateObjects(TSpriteEngine& engine, TIniFile& ini, const std::string& listSection, int32_t dx,
@@ -95,7 +106,10 @@ void TObjectFactory::CreateObject(TSpriteEngine& engine, TIniFile& ini, const st
   --entriesLeft_;
   if (!watching.made) return;
   if (nesting_ >= kMaxNesting) {
-    Log->Error("Objects nested too deeply (Object=" + section + ")", kCreateContext);
+    Report({.Kind = TDiagnosticKind::NestedTooDeeply,
+            .Message = "Objects nested too deeply (Object=" + section + ")",
+            .Context = kCreateContext,
+            .Object = section});
     return;
   }
   struct TNesting {
@@ -119,7 +133,7 @@ void TObjectFactory::CreateKind(TSpriteEngine& engine, TIniFile& ini, const std:
                                 const std::string& type, int32_t dx, int32_t dy) {
   const TObjectKind* kind = FindKind(type);
   if (!kind) {
-    Log->Error("Unknown object type (Object=" + section + ", Type=" + type + ")", kCreateContext);
+    UnknownType(ini, section, type);
     return;
   }
   std::unique_ptr<TSprite> sprite = kind->Create(ini, section);
@@ -135,7 +149,7 @@ void TObjectFactory::CreateGroup(TSpriteEngine& engine, TIniFile& ini, const std
   if (list == "*") return;
   std::unique_ptr<TObjectGroup> group = CreateGroupObject(type);
   if (!group) {
-    Log->Error("Unknown object type (Object=" + section + ", Type=" + type + ")", kCreateContext);
+    UnknownType(ini, section, type);
     return;
   }
   auto* held = static_cast<TObjectGroup*>(engine.AddSprite(std::move(group), section));
@@ -206,6 +220,18 @@ std::string ExpandMacroLine(const std::string& line, const std::vector<std::stri
   return out;
 }
 
+// The values that fill in the macro file do not fit it.
+static void ReportMacroValues(const TIniFile& ini, const std::string& section, TSeverity severity,
+                              const std::string& message) {
+  Report({.Kind = TDiagnosticKind::BadValue,
+          .Severity = severity,
+          .Message = message,
+          .Context = kCreateContext,
+          .Object = section,
+          .Key = "Values",
+          .Line = ini.KeyLine(section, "Values")});
+}
+
 void TObjectFactory::CreateMacro(TSpriteEngine& engine, TIniFile& ini, const std::string& section, int32_t dx,
                                  int32_t dy) {
   std::string name = ini.ReadString(section, "Name", "*", "");
@@ -222,12 +248,13 @@ void TObjectFactory::CreateMacro(TSpriteEngine& engine, TIniFile& ini, const std
   while (file->Position() < file->Size() && ReadLine(*file, line)) {
     size_t bound = line.size() + 2 + size_t(std::count(line.begin(), line.end(), '%')) * longest;
     if (size_t(expanded.Size()) + bound > kMaxMacroText) {
-      Log->Error("Macro too large when filled in (Object=" + section + ", Name=" + name + ")", kCreateContext);
+      ReportMacroValues(ini, section, TSeverity::Error,
+                        "Macro too large when filled in (Object=" + section + ", Name=" + name + ")");
       return;
     }
     std::vector<std::string> warnings;
     expanded.WriteString(ExpandMacroLine(line, values, warnings) + "\r\n");
-    for (const std::string& w : warnings) Log->Warning(w, kCreateContext);
+    for (const std::string& w : warnings) ReportMacroValues(ini, section, TSeverity::Warning, w);
   }
   expanded.SetPosition(0);
   TIniFile macro(expanded);

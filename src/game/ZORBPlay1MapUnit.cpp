@@ -9,7 +9,7 @@
 #include "game/ZORBObjectFactory.h"
 #include "game/ZORBPlayerUnit.h"
 #include "game/ZORBProgress.h"
-#include "log/Logger.h"
+#include "log/Diagnostics.h"
 #include "pictures/ImageCollectionUnit.h"
 #include "pictures/ImageUnit.h"
 #include "pictures/QXFonts.h"
@@ -97,9 +97,10 @@ void TPlay1Map::LoadLayers(std::vector<std::string>& objectList) {
     LayerStep(objectList);
   }
   if (TileMap->Width() <= 0 || TileMap->Height() <= 0) {
-    const char* message = "No tile map file found! (map00.mpt)";
-    Log->Error(message, "ZORBPlay1MapUnit, TPlay1Map.Create");
-    FailMapSetup(message);
+    FailMapSetup({.Kind = TDiagnosticKind::MissingFile,
+                  .Message = "No tile map file found! (map00.mpt)",
+                  .Context = "ZORBPlay1MapUnit, TPlay1Map.Create",
+                  .File = MapLayerName(0)});
   }
 }
 

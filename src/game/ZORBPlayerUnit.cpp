@@ -4,7 +4,7 @@
 
 #include "formats/QXINIFile.h"
 #include "formats/TileMapUnit.h"
-#include "log/Logger.h"
+#include "log/Diagnostics.h"
 #include "pictures/ImageUnit.h"
 #include "shell/QX_SDL.h"
 #include "sprites/MapGlobals.h"
@@ -72,7 +72,11 @@ TPlayer::TSetup TPlayer::ReadSetup(const TIniFile& ini, const std::string& secti
   // invisible.
   setup.image = TryLoadObjectImage(name);
   if (!setup.image) {
-    if (Log) Log->Error("Player image not found. (" + name + ")", "ZORBPlayerUnit, TPlayer.Create");
+    Report({.Kind = TDiagnosticKind::MissingPicture,
+            .Message = "Player image not found. (" + name + ")",
+            .Context = "ZORBPlayerUnit, TPlayer.Create",
+            .File = name,
+            .Object = section});
     setup.image = CreatePlaceholderImage();
   }
   return setup;

@@ -1,6 +1,7 @@
 // Logger: the diagnostic log file and its switches.
 #include "log/Logger.h"
 
+#include "log/Diagnostics.h"
 #include "log/ParametersUnit.h"
 #include "util/QXToolbox.h"
 #include "util/Streams.h"
@@ -99,18 +100,28 @@ void TLogger::Status(const std::string& message, const std::string& context) {
 }
 
 void TLogger::Warning(const std::string& message, const std::string& context) {
-  if (hook_) hook_('W', message, context);
-  if (active_ && warningEnabled_ && ContextPasses(context)) Put("[" + context + "] " + message, "Warning: " + message);
+  Report({.Severity = TSeverity::Warning, .Message = message, .Context = context});
 }
 
 void TLogger::Error(const std::string& message, const std::string& context) {
-  lastError_ = message;
-  if (hook_) hook_('E', message, context);
-  if (active_ && errorEnabled_) Put("{" + context + "} " + message, "Error: " + message);
+  Report({.Severity = TSeverity::Error, .Message = message, .Context = context});
+}
+
+void TLogger::WriteReport(const TDiagnostic& d) {
+  switch (d.Severity) {
+    case TSeverity::Error:
+      lastError_ = d.Message;
+      if (active_ && errorEnabled_) Put("{" + d.Context + "} " + d.Message, "Error: " + d.Message);
+      break;
+    case TSeverity::Warning:
+      if (active_ && warningEnabled_ && ContextPasses(d.Context))
+        Put("[" + d.Context + "] " + d.Message, "Warning: " + d.Message);
+      break;
+    case TSeverity::Note: Debug(d.Message, d.Context); break;
+  }
 }
 
 void TLogger::Debug(const std::string& message, const std::string& context) {
-  if (hook_) hook_('D', message, context);
   if (active_ && debugEnabled_ && ContextPasses(context)) Put("<" + context + "> " + message, message);
 }
 

@@ -2,7 +2,6 @@
 // shown by the brackets around a context string, and a message.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,14 +9,10 @@
 namespace zorbin {
 
 class TFileStream;
+struct TDiagnostic;
 
 class TLogger {
  public:
-  // Sees every Warning, Error and Debug line as it is logged, whatever the
-  // file and the switches let through: level 'W', 'E' or 'D', the message
-  // and the context. The pack checker follows the loaders through it.
-  using THook = std::function<void(char level, const std::string& message, const std::string& context)>;
-
   // Opens the log file as the command-line switches choose; a file that
   // cannot be opened leaves the log inactive.
   TLogger(const std::string& fileName, bool append);
@@ -26,6 +21,8 @@ class TLogger {
   TLogger& operator=(const TLogger&) = delete;
 
   void Status(const std::string& message, const std::string& context);
+  // Reports of no particular kind (Diagnostics): every receiver hears them,
+  // and the global log writes their lines.
   void Warning(const std::string& message, const std::string& context);
   void Error(const std::string& message, const std::string& context);
   void Debug(const std::string& message, const std::string& context);
@@ -35,17 +32,19 @@ class TLogger {
   void WriteLn(const std::string& text);
   void Write(const std::string& text);
   void SetLevels(const std::string& letters);
+  // The line of a report, at the level of its severity: the log's part as a
+  // diagnostics receiver.
+  void WriteReport(const TDiagnostic& diagnostic);
 
   // Context filter: include patterns and, starting with "-", exclude ones.
   void AddFilter(const std::string& pattern);
   bool ContextPasses(const std::string& context) const;
 
   bool Active() const { return active_; }
-  // Whether Debug reaches anyone (the file or the hook): callers skip
-  // building its text when not.
-  bool DebugOn() const { return (active_ && debugEnabled_) || hook_ != nullptr; }
+  // Whether Debug lines are written: callers skip building their text when
+  // not.
+  bool DebugOn() const { return active_ && debugEnabled_; }
   void SetEcho(bool echo) { echo_ = echo; }
-  void SetHook(THook hook) { hook_ = std::move(hook); }
   const std::string& FileName() const { return fileName_; }
   // The message of the last Error line, logged or not: what a program that
   // ends with a failure tells on its terminal.
@@ -67,7 +66,6 @@ class TLogger {
   bool statusEnabled_ = false;
   bool debugEnabled_ = false;
   std::vector<std::string> filter_;
-  THook hook_;
   std::string lastError_;
 };
 

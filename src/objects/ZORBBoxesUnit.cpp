@@ -3,7 +3,7 @@
 
 #include "formats/QXINIFile.h"
 #include "formats/TileMapUnit.h"
-#include "log/Logger.h"
+#include "log/Diagnostics.h"
 #include "objects/ZORBObjectKeys.h"
 #include "pictures/ImageUnit.h"
 #include "sprites/MapGlobals.h"
@@ -31,7 +31,10 @@ static void ClearLowBits(int32_t col, int32_t row) { SetCell(col, row, Cell(col,
 static std::unique_ptr<TImage> LoadImage(const std::string& name, const std::string& message,
                                          const std::string& context) {
   if (std::unique_ptr<TImage> image = TryLoadObjectImage(name)) return image;
-  Log->Error(message + " (" + name + ")", context);
+  Report({.Kind = TDiagnosticKind::MissingPicture,
+          .Message = message + " (" + name + ")",
+          .Context = context,
+          .File = name});
   return CreatePlaceholderImage();
 }
 

@@ -3,7 +3,7 @@
 
 #include "formats/QXINIFile.h"
 #include "formats/TileMapUnit.h"
-#include "log/Logger.h"
+#include "log/Diagnostics.h"
 #include "objects/ZORBObjectKeys.h"
 #include "pictures/ImageUnit.h"
 #include "shell/QX_SDL.h"
@@ -40,13 +40,18 @@ TBridge::TBridge(TIniFile& ini, const std::string& section) : TZorbSprite(0, 0, 
   Width = ini.ReadInteger(section, "Width", 64, "");
   if (Width < 0 || Width > kMaxWidth) {
     int32_t fixed = std::clamp(Width, int32_t(0), kMaxWidth);
-    Log->Warning("Bridge width out of range (" + IntToStr(Width) + "), using " + IntToStr(fixed), kContext);
+    ReportBadValue(ini, section, "Width", TSeverity::Warning,
+                   "Bridge width out of range (" + IntToStr(Width) + "), using " + IntToStr(fixed), kContext);
     Width = fixed;
   }
   std::string name = ini.ReadString(section, "Image", "*", "");
   TileImage = TryLoadObjectImage(name);
   if (!TileImage) {
-    Log->Error("Bridge image not found. (" + name + ")", kContext);
+    Report({.Kind = TDiagnosticKind::MissingPicture,
+            .Message = "Bridge image not found. (" + name + ")",
+            .Context = kContext,
+            .File = name,
+            .Object = section});
     TileImage = std::make_unique<TImage>(32, 16);
     TileImage->FillRect(0, 0, 31, 15, 255, 255, 255);
     TileImage->FillRect(0, 3, 31, 12, 128, 128, 128);

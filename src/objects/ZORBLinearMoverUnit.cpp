@@ -2,7 +2,7 @@
 #include "objects/ZORBLinearMoverUnit.h"
 
 #include "formats/QXINIFile.h"
-#include "log/Logger.h"
+#include "log/Diagnostics.h"
 #include "objects/ZORBObjectKeys.h"
 #include "pictures/ImageUnit.h"
 #include "util/QXToolbox.h"
@@ -24,7 +24,11 @@ TLinearMover::TLinearMover(TIniFile& ini, const std::string& section) : TZorbSpr
   std::string name = ini.ReadString(section, "Image", "*", "");
   ownImage_ = TryLoadObjectImage(name);
   if (!ownImage_) {
-    Log->Error("LinearMover image not found. (" + name + ")", kContext);
+    Report({.Kind = TDiagnosticKind::MissingPicture,
+            .Message = "LinearMover image not found. (" + name + ")",
+            .Context = kContext,
+            .File = name,
+            .Object = section});
     ownImage_ = CreatePlaceholderImage();
   }
   SetupSprite(positionX + 64, positionY + 64, ownImage_.get());

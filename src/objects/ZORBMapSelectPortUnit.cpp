@@ -3,7 +3,7 @@
 
 #include "formats/QXINIFile.h"
 #include "formats/TileMapUnit.h"
-#include "log/Logger.h"
+#include "log/Diagnostics.h"
 #include "objects/ZORBObjectKeys.h"
 #include "pictures/ImageUnit.h"
 #include "shell/QX_SDL.h"
@@ -34,7 +34,10 @@ static const char* const kContext = "ZORBMapSelectPortUnit, TMapSelectPort.Creat
 
 static std::unique_ptr<TImage> LoadPortImage(const std::string& name) {
   if (std::unique_ptr<TImage> image = TryLoadObjectImage(name)) return image;
-  Log->Error("Image not found. (" + name + ")", kContext);
+  Report({.Kind = TDiagnosticKind::MissingPicture,
+          .Message = "Image not found. (" + name + ")",
+          .Context = kContext,
+          .File = name});
   return CreatePlaceholderImage();
 }
 

@@ -2,7 +2,6 @@
 #include "objects/ZORBObjectKeys.h"
 
 #include "formats/QXINIFile.h"
-#include "log/Logger.h"
 #include "util/QXToolbox.h"
 
 #include <algorithm>
@@ -15,10 +14,22 @@ int32_t ReadObjectValue(const TIniFile& ini, const std::string& section, const s
                         const std::string& context) {
   int32_t v = ini.ReadInteger(section, key, def, "");
   int32_t held = Clamp(v);
-  if (held != v && Log)
-    Log->Warning("Value out of range, using " + IntToStr(held) + ". (Object: " + section + ", Key: " + key + ")",
-                 context);
+  if (held != v)
+    ReportBadValue(ini, section, key, TSeverity::Warning,
+                   "Value out of range, using " + IntToStr(held) + ". (Object: " + section + ", Key: " + key + ")",
+                   context);
   return held;
+}
+
+void ReportBadValue(const TIniFile& ini, const std::string& section, const std::string& key, TSeverity severity,
+                    const std::string& message, const std::string& context) {
+  Report({.Kind = TDiagnosticKind::BadValue,
+          .Severity = severity,
+          .Message = message,
+          .Context = context,
+          .Object = section,
+          .Key = key,
+          .Line = ini.KeyLine(section, key)});
 }
 
 int32_t ObjectValue(const std::string& text) { return Clamp(StrToInt(text)); }

@@ -5,6 +5,8 @@
 // arithmetic overflow.
 #pragma once
 
+#include "log/Diagnostics.h"
+
 #include <cstdint>
 #include <string>
 
@@ -17,9 +19,13 @@ class TIniFile;
 constexpr int32_t kObjectValueLimit = 1 << 20;
 
 // ReadInteger, held to -kObjectValueLimit .. kObjectValueLimit. A value
-// outside is logged at Warning level (context: the caller's) and clamped.
+// outside is reported at Warning level (context: the caller's) and clamped.
 int32_t ReadObjectValue(const TIniFile& ini, const std::string& section, const std::string& key, int32_t def,
                         const std::string& context);
+// A value of key that the object does not take as it stands, reported as a
+// bad value with the object's section, the key and its line.
+void ReportBadValue(const TIniFile& ini, const std::string& section, const std::string& key, TSeverity severity,
+                    const std::string& message, const std::string& context);
 // A number converted with StrToInt (raising EConvertError on bad text),
 // clamped like ReadObjectValue without a log line.
 int32_t ObjectValue(const std::string& text);

@@ -2,7 +2,7 @@
 #include "objects/ZORBParticleBoxUnit.h"
 
 #include "formats/QXINIFile.h"
-#include "log/Logger.h"
+#include "log/Diagnostics.h"
 #include "objects/ZORBObjectKeys.h"
 #include "sprites/MapGlobals.h"
 #include "sprites/ZORBParticleEngineUnit.h"
@@ -35,7 +35,8 @@ TParticleBox::TParticleBox(TIniFile& ini, const std::string& section) : TZorbSpr
   // Particles live Steps frames and one is born every Rate frames: without a
   // limit a box could keep ever more of them flying.
   if (Steps > kMaxSteps) {
-    Log->Warning("Steps out of range, using " + IntToStr(kMaxSteps) + ". (Object: " + section + ")", kContext);
+    ReportBadValue(ini, section, "Steps", TSeverity::Warning,
+                   "Steps out of range, using " + IntToStr(kMaxSteps) + ". (Object: " + section + ")", kContext);
     Steps = kMaxSteps;
   }
   Rate = ini.ReadInteger(section, "Rate", 15, "");
@@ -50,7 +51,8 @@ TParticleBox::TParticleBox(TIniFile& ini, const std::string& section) : TZorbSpr
   } else if (up == "LEFT") {
     Direction = TDirection::Left;
   } else {
-    Log->Error("Invalid direction. (Object: " + section + " ,Data: " + direction + ")", kContext);
+    ReportBadValue(ini, section, "Direction", TSeverity::Error,
+                   "Invalid direction. (Object: " + section + " ,Data: " + direction + ")", kContext);
     Direction = TDirection::Right;
   }
   std::string colours = ini.ReadString(section, "Colors", "*", "");

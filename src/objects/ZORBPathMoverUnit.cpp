@@ -2,7 +2,7 @@
 #include "objects/ZORBPathMoverUnit.h"
 
 #include "formats/QXINIFile.h"
-#include "log/Logger.h"
+#include "log/Diagnostics.h"
 #include "objects/ZORBObjectKeys.h"
 #include "pictures/ImageUnit.h"
 #include "util/QXToolbox.h"
@@ -32,14 +32,19 @@ TPathMover::TPathMover(TIniFile& ini, const std::string& section) : TZorbSprite(
   Speed = ReadObjectValue(ini, section, "Speed", kDefaultSpeed, kContext);
   // A negative speed would run every leg backwards without ever ending it.
   if (Speed < 0) {
-    Log->Error("Speed must not be negative, using " + IntToStr(kDefaultSpeed) + ". (Object: " + section + ")",
-               kContext);
+    ReportBadValue(ini, section, "Speed", TSeverity::Error,
+                   "Speed must not be negative, using " + IntToStr(kDefaultSpeed) + ". (Object: " + section + ")",
+                   kContext);
     Speed = kDefaultSpeed;
   }
   std::string name = ini.ReadString(section, "Image", "*", "");
   ownImage_ = TryLoadObjectImage(name);
   if (!ownImage_) {
-    Log->Error("Image not found. (" + name + ")", kContext);
+    Report({.Kind = TDiagnosticKind::MissingPicture,
+            .Message = "Image not found. (" + name + ")",
+            .Context = kContext,
+            .File = name,
+            .Object = section});
     ownImage_ = CreatePlaceholderImage();
   }
   SetupSprite(StartX + 64, StartY + 64, ownImage_.get());

@@ -3,6 +3,7 @@
 
 #include "formats/QXINIFile.h"
 #include "formats/TileMapUnit.h"
+#include "log/Diagnostics.h"
 #include "log/Logger.h"
 #include "objects/ZORBObjectKeys.h"
 #include "pictures/ImageUnit.h"
@@ -27,7 +28,8 @@ static const char* const kContext = "ZORBRunnerUnit, TRunner.Create";
 static int32_t ReadSpeed(TIniFile& ini, const std::string& section, const std::string& key, int32_t def) {
   int32_t speed = ReadObjectValue(ini, section, key, def, kContext);
   if (speed != 0) return speed;
-  Log->Error(key + " must not be 0, using " + IntToStr(def) + ". (Object: " + section + ")", kContext);
+  ReportBadValue(ini, section, key, TSeverity::Error,
+                 key + " must not be 0, using " + IntToStr(def) + ". (Object: " + section + ")", kContext);
   return def;
 }
 

@@ -3,7 +3,7 @@
 
 #include "formats/QXINIFile.h"
 #include "formats/TileMapUnit.h"
-#include "log/Logger.h"
+#include "log/Diagnostics.h"
 #include "objects/ZORBObjectKeys.h"
 #include "pictures/ImageUnit.h"
 #include "shell/QX_SDL.h"
@@ -42,7 +42,11 @@ TVolcano::TVolcano(TIniFile& ini, const std::string& section) : TZorbSprite(0, 0
   std::string name = ini.ReadString(section, "Image", "*", "");
   CraterImage = TryLoadObjectImage(name);
   if (!CraterImage) {
-    Log->Error("Crater image not found. (" + name + ")", kContext);
+    Report({.Kind = TDiagnosticKind::MissingPicture,
+            .Message = "Crater image not found. (" + name + ")",
+            .Context = kContext,
+            .File = name,
+            .Object = section});
     CraterImage = std::make_unique<TImage>(64, 32);
   }
   CraterImage->ColorKeyed = true;

@@ -2,6 +2,7 @@
 // pictures by name into frame strips.
 #include "pictures/ImageUnit.h"
 
+#include "log/Diagnostics.h"
 #include "log/Logger.h"
 #include "pictures/RawPictureUnit.h"
 #include "pictures/SurfaceCopy.h"
@@ -41,7 +42,7 @@ static SDL_Surface* CreateSurfaceOrRaise(int64_t width, int64_t height, int64_t 
     surface = CreateImageSurface(int(width), int(height));
   if (!surface) {
     std::string message = "Cannot create surface (" + IntToStr(width) + "x" + IntToStr(height) + ")";
-    if (Log) Log->Error(message, "ImageUnit, TImage.Create");
+    Report({.Kind = TDiagnosticKind::BadValue, .Message = message, .Context = "ImageUnit, TImage.Create"});
     throw std::runtime_error(message);
   }
   return surface;
@@ -245,12 +246,16 @@ bool SplitTransformSuffix(const std::string& name, std::string& fileName, std::s
 TImage::TImage(const std::string& name) {
   static const std::string kContext = "ImageUnit, TImage.Create";
   // Every picture of a map passes here: with the debug level off (as the
-  // game runs) no message text is built.
+  // game runs) no text of the log's own notes is built.
   const bool debug = Log->DebugOn();
   auto note = [&](const auto& message) {
     if (debug) Log->Debug(message, kContext);
   };
-  if (debug) note("LoadImage(" + name + ")");
+  Report({.Kind = TDiagnosticKind::Loading,
+          .Severity = TSeverity::Note,
+          .Message = "LoadImage(" + name + ")",
+          .Context = kContext,
+          .File = name});
   std::string rest = name;
   TFrameList frames = ParseFrameList(rest);
   std::string fileName, transform;

@@ -1,7 +1,7 @@
 // ZORBSpriteUnit: completion query, image loading and the placeholder.
 #include "sprites/ZORBSpriteUnit.h"
 
-#include "log/Logger.h"
+#include "log/Diagnostics.h"
 #include "pictures/ImageUnit.h"
 
 #include <exception>
@@ -45,7 +45,10 @@ std::unique_ptr<TImage> TryLoadObjectImage(const std::string& name) {
 std::unique_ptr<TImage> LoadObjectImage(const std::string& name) {
   std::unique_ptr<TImage> image = TryLoadObjectImage(name);
   if (image) return image;
-  if (Log) Log->Error("Image not found! (" + name + ")", "ZORBSpriteUnit, LoadObjectImage");
+  Report({.Kind = TDiagnosticKind::MissingPicture,
+          .Message = "Image not found! (" + name + ")",
+          .Context = "ZORBSpriteUnit, LoadObjectImage",
+          .File = name});
   return CreatePlaceholderImage();
 }
 

@@ -1,6 +1,7 @@
 // QXStream: name resolution, the resource cache and the disk/archive search.
 #include "storage/QXStream.h"
 
+#include "log/Diagnostics.h"
 #include "log/Logger.h"
 #include "storage/ArchiveVolumes.h"
 #include "storage/MyZStreamUnit.h"
@@ -95,7 +96,10 @@ std::unique_ptr<TStream> TQXStreamOpener::OpenStream(const std::string& name) {
     if (volumes_ && volumes_->IsExists(r)) result = volumes_->OpenFile(r);
   }
   if (!result) {
-    Log->Error("Openstream failed: " + name, kOpenContext);
+    Report({.Kind = TDiagnosticKind::MissingFile,
+            .Message = "Openstream failed: " + name,
+            .Context = kOpenContext,
+            .File = r});
     throw std::runtime_error("OpenStream failed: " + name);
   }
 

@@ -146,11 +146,13 @@ TEST_F(PackCheck, PicturesThatDoNotLoad) {
   Edit("Map_A/objects.ini", "ImageLeft=\\runner.tga\r\n", "");
   Edit("Map_B/objects.ini", "Image=\\plank.tga", "Image=\\plank.tga:Z");
   Edit("Map_C/map00.mpt", "EX#\\floor.tga", "EX#\\floors.tga");
+  Edit("Map_B/objects.ini", "Image=\\player.tga\r\n", "");
   ExpectFindings({At("Map_A/objects.ini", "Image=\\lifts.tga") +
                       ": error: LinearMover image not found. (\\lifts.tga) (Image of [Lift])",
                   At("Map_A/objects.ini", "Image=\\bee.tga[2..9]") +
                       ": warning: frames beyond the strip of 4 show black (\\bee.tga[2..9]) (Image of [Bee])",
                   At("Map_A/objects.ini", "[Walker]") + ": warning: no picture named: Image not found! (*)",
+                  At("Map_B/objects.ini", "[Player]") + ": warning: no picture named: Player image not found. (*)",
                   At("Map_B/objects.ini", "Image=\\plank.tga:Z") +
                       ": warning: Unknown transformation command (Z) (Image of [Plank])",
                   At("Map_C/map00.mpt", "EX#\\floors.tga") + ": error: OpenStream failed: \\floors.tga"});

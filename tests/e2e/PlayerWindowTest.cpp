@@ -243,9 +243,9 @@ TEST(PlayerHelp, HelpListsEverySwitchAndExitsWithoutAWindowOrLog) {
   for (const char* help : {"-help", "--help", "-h"}) {
     TRunResult run = RunGame(dir.Path(), help);
     EXPECT_EQ(run.ExitStatus, 0) << help;
-    for (const char* item :
-         {"-version", "-seed N", "-scale N|auto", "-fullscreen", "-config FILE", "-record FILE", "-replay FILE",
-          "-map NAME", "-watch", "-edit FOLDER", "-nolog", "-mainlog FILE", "zorbin.ini", "F12", "Escape", "Backspace", "restart the map"})
+    for (const char* item : {"-version", "-seed N", "-scale N|auto", "-fullscreen", "-config FILE", "-record FILE",
+                             "-replay FILE", "-map NAME", "-watch", "-edit FOLDER", "-nolog", "-mainlog FILE",
+                             "zorbin.ini", "F12", "Escape", "Backspace", "restart the map"})
       EXPECT_NE(run.Output.find(item), std::string::npos) << help << ": " << item;
   }
   EXPECT_FALSE(std::filesystem::exists(dir.File("zorbin.log")));

@@ -2,6 +2,7 @@
 #include "game/ZORBObjectFactory.h"
 
 #include "ObjectTestSupport.h"
+#include "game/ZORBMapSetupFailure.h"
 #include "game/ZORBPlayerUnit.h"
 #include "objects/ZORBBoxesUnit.h"
 #include "objects/ZORBBridgeUnit.h"
@@ -71,6 +72,40 @@ TEST_F(ObjectFactoryTest, RepeatersGroupsThePlayerAndTheNestingLimit) {
   ASSERT_NE(turns, nullptr);
   EXPECT_EQ(turns->Members.size(), 2u);
   EXPECT_TRUE(log.Contains("{ZORBPlay1MapUnit, TPlay1Map.CreateObject} Objects nested too deeply (Object=Self)"));
+}
+
+// What the checker learns of each fault: its kind, the object and the key's
+// line, or the file; where the game would stop, the set-up unwinds instead.
+TEST_F(ObjectFactoryTest, FaultsAreReportedWithTheirKindAndPlace) {
+  auto ini =
+      Ini("[*Objects]\nOdd\nMover\nRow\n"
+          "[Odd]\nType=Teleporter\n"
+          "[Mover]\nType=LinearMover\nSpeedX=99999999\nImage=absent.tga\n"
+          "[Row]\nType=Repeater\nRepeatObject=Mover\nTimes=70000\n");
+  test::TCapturedLog log;
+  test::TRecordedReports reports;
+  TObjectFactory factory;
+  TMapSetupRecovery recovery;
+  EXPECT_THROW(factory.CreateObjects(engine_, *ini, "Objects", 0, 0), TMapSetupFailed);
+
+  TDiagnostic type = reports.First(TDiagnosticKind::UnknownType);
+  EXPECT_EQ(type.Object, "Odd");
+  EXPECT_EQ(type.Key, "Type");
+  EXPECT_EQ(type.Line, 6);
+  TDiagnostic speed = reports.First(TDiagnosticKind::BadValue);
+  EXPECT_EQ(speed.Severity, TSeverity::Warning);
+  EXPECT_EQ(speed.Key, "SpeedX");
+  EXPECT_EQ(speed.Line, 9);
+  EXPECT_EQ(reports.First(TDiagnosticKind::MissingFile).File, "absent.tga");
+  TDiagnostic picture = reports.First(TDiagnosticKind::MissingPicture);
+  EXPECT_EQ(picture.File, "absent.tga");
+  EXPECT_EQ(picture.Object, "Mover");
+  EXPECT_EQ(reports.First(TDiagnosticKind::TooManyObjects).Object, "Row");
+  // The log holds the lines it always held.
+  EXPECT_TRUE(
+      log.Contains("{ZORBPlay1MapUnit, TPlay1Map.CreateObject} Unknown object type (Object=Odd, Type=TELEPORTER)"));
+  EXPECT_TRUE(log.Contains("{ZORBLinearMoverUnit, TLinearMover.Create} LinearMover image not found. (absent.tga)"));
+  EXPECT_TRUE(log.Contains("{ZORBPlay1MapUnit, TPlay1Map.CreateObject} Too many objects (Object=Row)"));
 }
 
 }  // namespace
