@@ -4,7 +4,6 @@
 
 #include "formats/QXINIFile.h"
 #include "formats/TileMapUnit.h"
-#include "log/Diagnostics.h"
 #include "pictures/ImageUnit.h"
 #include "shell/QX_SDL.h"
 #include "sprites/MapGlobals.h"
@@ -70,15 +69,7 @@ TPlayer::TSetup TPlayer::ReadSetup(const TIniFile& ini, const std::string& secti
   // A name that yields no picture ("*", the default, among them) is as
   // missing as one whose file is not there: either way the figure would be
   // invisible.
-  setup.image = TryLoadObjectImage(name);
-  if (!setup.image) {
-    Report({.Kind = TDiagnosticKind::MissingPicture,
-            .Message = "Player image not found. (" + name + ")",
-            .Context = "ZORBPlayerUnit, TPlayer.Create",
-            .File = name,
-            .Object = section});
-    setup.image = CreatePlaceholderImage();
-  }
+  setup.image = LoadObjectImage(name, {"Player image not found.", "ZORBPlayerUnit, TPlayer.Create", section});
   return setup;
 }
 

@@ -3,7 +3,6 @@
 
 #include "formats/QXINIFile.h"
 #include "formats/TileMapUnit.h"
-#include "log/Diagnostics.h"
 #include "objects/ZORBObjectKeys.h"
 #include "pictures/ImageUnit.h"
 #include "sprites/MapGlobals.h"
@@ -28,24 +27,14 @@ static void SetCell(int32_t col, int32_t row, int32_t v) {
 static void SetBits(int32_t col, int32_t row, int32_t bits) { SetCell(col, row, Cell(col, row) | bits); }
 static void ClearLowBits(int32_t col, int32_t row) { SetCell(col, row, Cell(col, row) & ~kSolid); }
 
-static std::unique_ptr<TImage> LoadImage(const std::string& name, const std::string& message,
-                                         const std::string& context) {
-  if (std::unique_ptr<TImage> image = TryLoadObjectImage(name)) return image;
-  Report({.Kind = TDiagnosticKind::MissingPicture,
-          .Message = message + " (" + name + ")",
-          .Context = context,
-          .File = name});
-  return CreatePlaceholderImage();
-}
-
 TBox::TBox(TIniFile& ini, const std::string& section, int n) : TZorbSprite(0, 0, nullptr) {
   std::string number = std::to_string(n);
   int32_t x = ReadObjectValue(ini, section, "Position" + number + "X", 0, "ZORBBoxesUnit, TBox.Create");
   int32_t y = ReadObjectValue(ini, section, "Position" + number + "Y", 0, "ZORBBoxesUnit, TBox.Create");
   Col = FloorDiv(x, 16);
   Row = FloorDiv(y, 16);
-  ownImage_ = LoadImage(ini.ReadString(section, "Image" + number, "*", ""), "Box image not found.",
-                        "ZORBBoxesUnit, TBox.Create");
+  ownImage_ = LoadObjectImage(ini.ReadString(section, "Image" + number, "*", ""),
+                              {"Box image not found.", "ZORBBoxesUnit, TBox.Create", section});
   SetupSprite(x + 64, y + 64, ownImage_.get());
   FrameDelay = ini.ReadInteger(section, "FrameDelay", 0, "");
   Timer = 0;
@@ -167,8 +156,8 @@ TBoxes::TBoxes(TIniFile& ini, const std::string& section) : TZorbSprite(0, 0, nu
   for (const auto& c : kSparkleColours)
     Sparkles.push_back(ParticleAnims ? ParticleAnims->GetFade(c[0], c[1], c[2], 48, 48, 48, 16) : -1);
   for (int i = 0; i < 3; ++i)
-    TargetImages[i] = LoadImage(ini.ReadString(section, "TargetImage" + std::to_string(i + 1), "*", ""),
-                                "Image not found.", "ZORBBoxesUnit, TBoxes.Create");
+    TargetImages[i] = LoadObjectImage(ini.ReadString(section, "TargetImage" + std::to_string(i + 1), "*", ""),
+                                      {"Image not found.", "ZORBBoxesUnit, TBoxes.Create", section});
   SetLamp(0, 2);
   SetLamp(1, 1);
   SetLamp(2, 1);

@@ -45,17 +45,13 @@ TBridge::TBridge(TIniFile& ini, const std::string& section) : TZorbSprite(0, 0, 
     Width = fixed;
   }
   std::string name = ini.ReadString(section, "Image", "*", "");
-  TileImage = TryLoadObjectImage(name);
-  if (!TileImage) {
-    Report({.Kind = TDiagnosticKind::MissingPicture,
-            .Message = "Bridge image not found. (" + name + ")",
-            .Context = kContext,
-            .File = name,
-            .Object = section});
-    TileImage = std::make_unique<TImage>(32, 16);
-    TileImage->FillRect(0, 0, 31, 15, 255, 255, 255);
-    TileImage->FillRect(0, 3, 31, 12, 128, 128, 128);
-  }
+  // Without its picture a bridge is drawn as a plain grey plank.
+  TileImage = LoadObjectImage(name, {"Bridge image not found.", kContext, section}, [] {
+    auto plank = std::make_unique<TImage>(32, 16);
+    plank->FillRect(0, 0, 31, 15, 255, 255, 255);
+    plank->FillRect(0, 3, 31, 12, 128, 128, 128);
+    return plank;
+  });
   BuildImage = CreateStrip(Width);
   DissolveImage = CreateStrip(Width);
   BuildImage->Tile(TileImage.get());

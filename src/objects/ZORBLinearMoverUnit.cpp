@@ -2,7 +2,6 @@
 #include "objects/ZORBLinearMoverUnit.h"
 
 #include "formats/QXINIFile.h"
-#include "log/Diagnostics.h"
 #include "objects/ZORBObjectKeys.h"
 #include "pictures/ImageUnit.h"
 #include "util/QXToolbox.h"
@@ -22,15 +21,7 @@ TLinearMover::TLinearMover(TIniFile& ini, const std::string& section) : TZorbSpr
   SpeedX = ReadObjectValue(ini, section, "SpeedX", 4, kContext);
   SpeedY = ReadObjectValue(ini, section, "SpeedY", 0, kContext);
   std::string name = ini.ReadString(section, "Image", "*", "");
-  ownImage_ = TryLoadObjectImage(name);
-  if (!ownImage_) {
-    Report({.Kind = TDiagnosticKind::MissingPicture,
-            .Message = "LinearMover image not found. (" + name + ")",
-            .Context = kContext,
-            .File = name,
-            .Object = section});
-    ownImage_ = CreatePlaceholderImage();
-  }
+  ownImage_ = LoadObjectImage(name, {"LinearMover image not found.", kContext, section});
   SetupSprite(positionX + 64, positionY + 64, ownImage_.get());
   WrapAround = ini.ReadBool(section, "Looped", false, "");
   FrameDelay = ini.ReadInteger(section, "FrameDelay", ownImage_->FrameDelay, "");

@@ -3,7 +3,6 @@
 
 #include "formats/QXINIFile.h"
 #include "formats/TileMapUnit.h"
-#include "log/Diagnostics.h"
 #include "objects/ZORBObjectKeys.h"
 #include "pictures/ImageUnit.h"
 #include "shell/QX_SDL.h"
@@ -33,12 +32,7 @@ void PrintPortNumber(TImage& image, int32_t level) {
 static const char* const kContext = "ZORBMapSelectPortUnit, TMapSelectPort.Create";
 
 static std::unique_ptr<TImage> LoadPortImage(const std::string& name) {
-  if (std::unique_ptr<TImage> image = TryLoadObjectImage(name)) return image;
-  Report({.Kind = TDiagnosticKind::MissingPicture,
-          .Message = "Image not found. (" + name + ")",
-          .Context = kContext,
-          .File = name});
-  return CreatePlaceholderImage();
+  return LoadObjectImage(name, {"Image not found.", kContext, ""});
 }
 
 TMapSelectPort::TMapSelectPort(TIniFile& ini, const std::string& section) : TZorbSprite(0, 0, nullptr) {

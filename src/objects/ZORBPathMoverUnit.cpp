@@ -38,15 +38,7 @@ TPathMover::TPathMover(TIniFile& ini, const std::string& section) : TZorbSprite(
     Speed = kDefaultSpeed;
   }
   std::string name = ini.ReadString(section, "Image", "*", "");
-  ownImage_ = TryLoadObjectImage(name);
-  if (!ownImage_) {
-    Report({.Kind = TDiagnosticKind::MissingPicture,
-            .Message = "Image not found. (" + name + ")",
-            .Context = kContext,
-            .File = name,
-            .Object = section});
-    ownImage_ = CreatePlaceholderImage();
-  }
+  ownImage_ = LoadObjectImage(name, {"Image not found.", kContext, section});
   SetupSprite(StartX + 64, StartY + 64, ownImage_.get());
   Looped = ini.ReadBool(section, "Looped", false, "");
   FrameDelay = ini.ReadInteger(section, "FrameDelay", 0, "");

@@ -3,7 +3,6 @@
 
 #include "formats/QXINIFile.h"
 #include "formats/TileMapUnit.h"
-#include "log/Diagnostics.h"
 #include "objects/ZORBObjectKeys.h"
 #include "pictures/ImageUnit.h"
 #include "shell/QX_SDL.h"
@@ -40,15 +39,9 @@ static const char* const kContext = "ZORBVolcanoUnit, TVolcano.Create";
 TVolcano::TVolcano(TIniFile& ini, const std::string& section) : TZorbSprite(0, 0, nullptr) {
   ScreenX = ReadObjectValue(ini, section, "Position", 0, kContext) + 64;
   std::string name = ini.ReadString(section, "Image", "*", "");
-  CraterImage = TryLoadObjectImage(name);
-  if (!CraterImage) {
-    Report({.Kind = TDiagnosticKind::MissingPicture,
-            .Message = "Crater image not found. (" + name + ")",
-            .Context = kContext,
-            .File = name,
-            .Object = section});
-    CraterImage = std::make_unique<TImage>(64, 32);
-  }
+  // Without its picture the crater is an empty (black, keyed-out) area.
+  CraterImage = LoadObjectImage(name, {"Crater image not found.", kContext, section},
+                                [] { return std::make_unique<TImage>(64, 32); });
   CraterImage->ColorKeyed = true;
   CraterImage->ApplyColorKey();
   Tick = 0;

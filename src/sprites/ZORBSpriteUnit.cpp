@@ -42,14 +42,16 @@ std::unique_ptr<TImage> TryLoadObjectImage(const std::string& name) {
   return image;
 }
 
-std::unique_ptr<TImage> LoadObjectImage(const std::string& name) {
+std::unique_ptr<TImage> LoadObjectImage(const std::string& name, const TMissingPicture& missing,
+                                        const std::function<std::unique_ptr<TImage>()>& standIn) {
   std::unique_ptr<TImage> image = TryLoadObjectImage(name);
   if (image) return image;
   Report({.Kind = TDiagnosticKind::MissingPicture,
-          .Message = "Image not found! (" + name + ")",
-          .Context = "ZORBSpriteUnit, LoadObjectImage",
-          .File = name});
-  return CreatePlaceholderImage();
+          .Message = missing.Message + " (" + name + ")",
+          .Context = missing.Context,
+          .File = name,
+          .Object = missing.Object});
+  return standIn();
 }
 
 }  // namespace zorbin

@@ -5,6 +5,7 @@
 #include "sprites/SpriteEngine.h"
 #include "sprites/SpriteUnit.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -32,8 +33,19 @@ std::unique_ptr<TImage> CreatePlaceholderImage();
 // objects' loaders report nullptr with their own line and use a stand-in.
 std::unique_ptr<TImage> TryLoadObjectImage(const std::string& name);
 
-// The image every game object loads by name; a name that gives no picture
-// (see TryLoadObjectImage) is logged and gives the placeholder. Never nullptr.
-std::unique_ptr<TImage> LoadObjectImage(const std::string& name);
+// How an object tells that its picture is missing: the message before
+// " (NAME)", the log context, its section.
+struct TMissingPicture {
+  std::string Message = "Image not found!";
+  std::string Context = "ZORBSpriteUnit, LoadObjectImage";
+  std::string Object;
+};
+
+// The image every game object loads by name. A name that gives no picture
+// (see TryLoadObjectImage) is reported as missing and gives the stand-in
+// (the placeholder unless the object draws its own). Never nullptr.
+std::unique_ptr<TImage> LoadObjectImage(
+    const std::string& name, const TMissingPicture& missing = {},
+    const std::function<std::unique_ptr<TImage>()>& standIn = CreatePlaceholderImage);
 
 }  // namespace zorbin
