@@ -6,6 +6,7 @@
 #include "PackBuilder.h"
 
 #include "TestSupport.h"
+#include "editor/NewMap.h"
 #include "formats/XMapUnit.h"
 #include "log/Logger.h"
 #include "log/ParametersUnit.h"
@@ -70,9 +71,9 @@ TEST(MapEditor, AScriptPaintsWithKeysAndPointerUndoesRedoesSetsAWrapAndSaves) {
                       "7 mouse 88 392 down right\n7 mouse 88 392 up right\n"        // pick 'G' at (1, 20)
                       "7 mouse 392 72 down left\n7 mouse 392 72 up left\n"          // 'G' at (20, 0) ...
                       "8 306 down\n8 z down\n8 z up\n8 y down\n8 y up\n8 306 up\n"  // ... undone, redone
-                      "8 mouse 20 450 down left\n8 mouse 20 450 up left\n"          // blank from the palette
+                      "8 mouse 20 432 down left\n8 mouse 20 432 up left\n"          // blank from the palette
                       "8 mouse 20 410 down left\n8 mouse 20 410 up left\n"          // left of the grid: nothing
-                      "9 mouse 122 452 down left\n9 mouse 122 452 up left\n"        // 'c' from the palette
+                      "9 mouse 122 432 down left\n9 mouse 122 432 up left\n"        // 'c' from the palette
                       "9 w down\n9 52 down\n9 50 down\n9 return down\n"             // 'c' wraps to 42
                       "10 306 down\n10 s down\n10 s up\n10 306 up\n11 escape down\n");
   TRunResult run = RunDemo(dir, "--edit Map_C --input edit.txt --max-frames 500 -nolog");
@@ -147,7 +148,7 @@ TEST(MapEditor, F5PlaysTheMapAsItStandsAndEscapeComesBackToTheSameEdits) {
   EXPECT_EQ(LoadEditedMap(folder.File("Map_C/map00.mpt"))->GetRaw(0, 0), '1');
 }
 
-TEST(MapEditor, AFolderWithoutAMapStartsBlanksAndOneWithABrokenMapIsRefused) {
+TEST(MapEditor, AFolderWithoutAMapStartsANewOneAndOneWithABrokenMapIsRefused) {
   test::TTempDir folder;
   std::filesystem::copy_file(std::string(ZORBIN_BIN_DIR) + "/Zorbin.data", folder.File("Zorbin.data"));
   std::filesystem::create_directories(folder.File("Fresh"));
@@ -158,10 +159,15 @@ TEST(MapEditor, AFolderWithoutAMapStartsBlanksAndOneWithABrokenMapIsRefused) {
   EXPECT_EQ(fresh->Width(), 32);
   EXPECT_EQ(fresh->Height(), 22);
   EXPECT_EQ(fresh->MapName, "Fresh");
-  std::string blankRows;
-  for (int y = 0; y < 22; ++y) blankRows += std::string(32, ' ') + "\n";
-  EXPECT_EQ(RawRows(*fresh), blankRows);
+  // Blanks above a floor with the golden slot, ground below; the player
+  // and the crates in an object file of its own.
+  std::string rows;
+  for (int y = 0; y < 19; ++y) rows += std::string(32, ' ') + "\n";
+  rows += "aaaaaaaaaaaaaaggggggaaaaaaaaaaaa\n" + std::string(32, 'G') + "\n" + std::string(32, 'G') + "\n";
+  EXPECT_EQ(RawRows(*fresh), rows);
   EXPECT_EQ(fresh->GetLogic(5, 5), 0);
+  EXPECT_EQ(fresh->GetLogic(5, 19), 15);
+  EXPECT_EQ(test::ReadFileText(folder.File("Fresh/objects.ini")), NewObjectsText());
 
   for (const char* broken : {"NOTAMAP", "MAPT\r\nWIx\r\n"}) {
     std::filesystem::create_directories(folder.File("Broken"));

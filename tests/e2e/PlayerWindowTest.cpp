@@ -220,7 +220,7 @@ TEST_F(PlayerWindow, EditorPaintsWithClicksAndKeysAndSaves) {
     X("xdotool mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y));
     X("xdotool click 1");
   };
-  click(122, 452);  // the palette's sixth entry: 'c'
+  click(122, 432);  // the palette's sixth entry: 'c'
   click(104, 88);   // cell (2, 1)
   Key(window, "Down");
   Key(window, "space");  // cell (0, 1)
@@ -243,9 +243,9 @@ TEST(PlayerHelp, HelpListsEverySwitchAndExitsWithoutAWindowOrLog) {
   for (const char* help : {"-help", "--help", "-h"}) {
     TRunResult run = RunGame(dir.Path(), help);
     EXPECT_EQ(run.ExitStatus, 0) << help;
-    for (const char* item :
-         {"-version", "-seed N", "-scale N|auto", "-fullscreen", "-config FILE", "-record FILE", "-replay FILE",
-          "-map NAME", "-watch", "-edit FOLDER", "-nolog", "-mainlog FILE", "zorbin.ini", "F12", "Escape", "Backspace", "restart the map"})
+    for (const char* item : {"-version", "-seed N", "-scale N|auto", "-fullscreen", "-config FILE", "-record FILE",
+                             "-replay FILE", "-map NAME", "-watch", "-edit FOLDER", "-nolog", "-mainlog FILE",
+                             "zorbin.ini", "F12", "Escape", "Backspace", "restart the map"})
       EXPECT_NE(run.Output.find(item), std::string::npos) << help << ": " << item;
   }
   EXPECT_FALSE(std::filesystem::exists(dir.File("zorbin.log")));
