@@ -293,6 +293,13 @@ bool TEditModel::Save(std::vector<std::string>& warnings, std::string& error) {
     error = "not saved: " + (warnings.empty() ? std::string("the map cannot be written") : warnings.back());
     return false;
   }
+  // A new map's folder may not be there yet.
+  std::error_code ec;
+  std::filesystem::create_directories(folder_, ec);
+  if (ec) {
+    error = "not saved: cannot make the folder " + folder_ + " (" + ec.message() + ")";
+    return false;
+  }
   if (!ReplaceKeepingBak(MapPath(), bytes, error)) return false;
   std::string objects = objects_.Text();
   if (objects != objectsOnDisk_) {

@@ -88,8 +88,8 @@ class TEditModel final {
   // choose instead, their warnings in warnings. Empty when nothing can hold it.
   std::vector<uint8_t> SavedBytes(std::vector<std::string>& warnings);
   // Writes SavedBytes over map00.mpt and the object file over objects.ini
-  // (when it differs from the file there), each old file kept as a .bak.
-  // False with error when a file was not written.
+  // (when it differs from the file there), each old file kept as a .bak;
+  // a missing folder is made. False with error when a file was not written.
   bool Save(std::vector<std::string>& warnings, std::string& error);
 
  private:

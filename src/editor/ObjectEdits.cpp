@@ -19,8 +19,9 @@ constexpr int kLastSlotX = 512 - 96;
 int Down(int v, int grid) { return v - ((v % grid) + grid) % grid; }
 int Nearest(int v, int grid) { return Down(v + grid / 2, grid); }
 
-// The path mover's leg from one point to the nearest point it can reach:
-// its legs run in the eight directions, a diagonal one as far on both axes.
+// The path mover's leg for a step of (dx, dy), to the nearest point it can
+// reach: its legs run in the eight directions, a diagonal one as far on
+// both axes.
 std::string LegText(int dx, int dy) {
   int ax = std::abs(dx), ay = std::abs(dy);
   if (ax * 2 < ay) return std::string(dy < 0 ? "U" : "D") + "," + IntToStr(ay);
@@ -28,12 +29,16 @@ std::string LegText(int dx, int dy) {
   return std::string(dy < 0 ? "U" : "D") + (dx < 0 ? "L" : "R") + "," + IntToStr((ax + ay) / 2);
 }
 
+// The leg towards (x, y), its lengths rounded to the grid.
+std::string LegTowards(const TPathPoint& from, int x, int y, int grid) {
+  return LegText(Nearest(x - from.X, grid), Nearest(y - from.Y, grid));
+}
+
 bool MovePathPoint(TObjectFile& file, const TShownObject& object, int item, int x, int y, int grid) {
   std::vector<TPathPoint> points = ReadPath(file.Ini(), object.Section);
   for (size_t j = 1; j < points.size(); ++j) {
     if (points[j].Item != item) continue;
-    file.SetItem(object.PathList, item,
-                 LegText(Nearest(x, grid) - points[j - 1].X, Nearest(y, grid) - points[j - 1].Y));
+    file.SetItem(object.PathList, item, LegTowards(points[j - 1], x, y, grid));
     return true;
   }
   return false;
@@ -131,7 +136,7 @@ bool AddPathLeg(TObjectFile& file, const TShownObject& object, int x, int y, int
     return false;
   }
   TPathPoint last = ReadPath(file.Ini(), object.Section).back();
-  file.AddItem(list, LegText(Nearest(x, grid) - last.X, Nearest(y, grid) - last.Y));
+  file.AddItem(list, LegTowards(last, x, y, grid));
   return true;
 }
 

@@ -16,7 +16,8 @@ struct TShownPart;
 
 // Moves a movable object's part so that its rectangle's corner is at
 // (x, y), play-area pixels, rounded down to a multiple of grid; a path
-// point's middle goes there instead. False when the object cannot move.
+// point's middle goes there instead, its leg's lengths rounded to grid.
+// False when the object cannot move.
 bool MovePart(TObjectFile& file, const TShownObject& object, const TShownPart& part, int x, int y, int grid);
 
 // Adds a section of the kind at (x, y) and names it in [*Objects]; a path
@@ -28,7 +29,8 @@ std::string PlaceObject(TObjectFile& file, const TEditorKind& kind, int x, int y
 // or the map's characters (placed). Sections it names for its members stay.
 void RemoveEntry(TObjectFile& file, const std::string& entry, const std::vector<std::string>& placed);
 
-// Adds a leg from the path's last point towards (x, y), rounded to grid;
+// Adds a leg from the path's last point towards (x, y), its lengths
+// rounded to grid;
 // a mover without a path gets a new path list. False with why when the
 // path is not one the game walks.
 bool AddPathLeg(TObjectFile& file, const TShownObject& object, int x, int y, int grid, std::string& why);

@@ -9,6 +9,7 @@ void TTextEntry::Start(const std::string& prompt, const std::string& text, size_
   maxLength_ = maxLength;
   prompt_ = prompt;
   text_ = text.substr(0, maxLength);
+  untouched_ = true;
 }
 
 TTextEntry::TResult TTextEntry::Key(const SDL_keysym& key) {
@@ -22,10 +23,14 @@ TTextEntry::TResult TTextEntry::Key(const SDL_keysym& key) {
   }
   if (key.sym == SDLK_BACKSPACE) {
     if (!text_.empty()) text_.pop_back();
+    untouched_ = false;
     return TResult::Typing;
   }
   char c = TypedCharacter(key);
-  if (c && text_.size() < maxLength_ && (!digits_ || (c >= '0' && c <= '9'))) text_ += c;
+  if (!c || (digits_ && (c < '0' || c > '9'))) return TResult::Typing;
+  if (untouched_) text_.clear();
+  untouched_ = false;
+  if (text_.size() < maxLength_) text_ += c;
   return TResult::Typing;
 }
 

@@ -18,7 +18,9 @@ class TTextEntry final {
   void Start(const std::string& prompt, const std::string& text, size_t maxLength, bool digits = false);
   bool Active() const { return active_; }
   // Enter ends the entry (Done), Escape drops it (Cancelled); Backspace
-  // takes the last character; a printable character is added.
+  // takes the last character; a printable character is added. The first
+  // character typed replaces the text the entry started with, as a chosen
+  // field's text is replaced.
   TResult Key(const SDL_keysym& key);
   const std::string& Prompt() const { return prompt_; }
   const std::string& Text() const { return text_; }
@@ -28,6 +30,7 @@ class TTextEntry final {
  private:
   bool active_ = false;
   bool digits_ = false;
+  bool untouched_ = false;  // the text is still the one it started with
   size_t maxLength_ = 0;
   std::string prompt_;
   std::string text_;

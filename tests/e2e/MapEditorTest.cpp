@@ -114,7 +114,78 @@ TEST(MapEditor, EveryDefaultMapSavedUnchangedLoadsBackTheSame) {
     EXPECT_EQ(WrapText(*after), WrapText(*before)) << name;
     EXPECT_EQ(after->ExtraLines, before->ExtraLines) << name;
     EXPECT_EQ(after->MapName + after->Author + after->ThirdText, before->MapName + before->Author + before->ThirdText);
+    // The object file is not even written again.
+    EXPECT_EQ(test::ReadFileText(folder.File(std::string(name) + "/objects.ini")),
+              test::ReadFileText(kEditorPack + name + "/objects.ini"));
+    EXPECT_FALSE(std::filesystem::exists(folder.File(std::string(name) + "/objects.ini.bak"))) << name;
   }
+}
+
+// In the objects mode a drag moves the player, a drag of crate 3 is undone,
+// the panel sets the slot's TargetX; the saved file differs from Map_A's in
+// those two lines alone, its comments and order kept.
+TEST(MapEditor, ObjectsAreDraggedUndoneAndEditedInThePanelChangingOnlyTheirLines) {
+  test::TTempDir folder;
+  std::string dir = EditorFolderWith(folder, "Map_A");
+  test::WriteFileText(folder.File("objects.txt"),
+                      "1 o down\n"
+                      "2 mouse 120 352 down left\n2 motion 152 352\n2 mouse 152 352 up left\n"  // the player
+                      "3 mouse 150 250 down left\n3 motion 150 218\n3 mouse 150 218 up left\n"  // crate 3 ...
+                      "4 306 down\n4 z down\n4 306 up\n"                                        // ... undone
+                      "5 mouse 200 344 down left\n5 mouse 200 344 up left\n"  // the crates: TargetX is row 7
+                      "6 down down\n6 down down\n6 down down\n6 down down\n6 down down\n6 down down\n"
+                      "7 return down\n7 50 down\n7 52 down\n7 48 down\n7 return down\n"
+                      "8 306 down\n8 s down\n8 306 up\n9 escape down\n9 escape down\n");
+  TRunResult run = RunDemo(dir, "--edit Map_A --input objects.txt --max-frames 500 -nolog");
+  EXPECT_EQ(run.Output, "frames 9 exit 0\n") << run.Errors;
+  std::string original = test::ReadFileText(kEditorPack + "Map_A/objects.ini");
+  std::string expected = original;
+  for (auto [from, to] :
+       {std::pair<std::string, std::string>{"TargetX=224", "TargetX=240"}, {"PositionX=48", "PositionX=80"}}) {
+    size_t at = expected.find(from);
+    ASSERT_NE(at, std::string::npos) << from;
+    expected.replace(at, from.size(), to);
+  }
+  EXPECT_EQ(test::ReadFileText(folder.File("Map_A/objects.ini")), expected);
+  EXPECT_EQ(test::ReadFileText(folder.File("Map_A/objects.ini.bak")), original);
+}
+
+// The guide's walk-through: an empty folder becomes a map with a name and
+// an author, a ledge, stars, the player, three crates and their slot, and
+// a mover; the pack holding it checks clean, and its kept solution plays
+// it to the end.
+TEST(MapEditor, AnEmptyFolderBecomesACheckedMapThatItsKeptSolutionCompletes) {
+  test::TTempDir folder;
+  std::filesystem::copy_file(std::string(ZORBIN_BIN_DIR) + "/Zorbin.data", folder.File("Zorbin.data"));
+  std::filesystem::copy_file(std::string(ZORBIN_SOURCE_DIR) + "/docs/editor-new-map.txt", folder.File("walk.txt"));
+  std::filesystem::copy_file(std::string(ZORBIN_SOURCE_DIR) + "/docs/editor-new-map-solution.txt",
+                             folder.File("solution.txt"));
+  TRunResult edit = RunDemo(folder.Path(), "--edit Garden --input walk.txt --max-frames 500 -nolog");
+  EXPECT_EQ(edit.Output, "frames 22 exit 0\n") << edit.Errors;
+
+  std::unique_ptr<TXMap> map = LoadEditedMap(folder.File("Garden/map00.mpt"));
+  EXPECT_EQ(map->MapName, "Crate Garden");
+  EXPECT_EQ(map->Author, "the guide");
+  EXPECT_EQ(RawRows(*map).substr(13 * 33, 33),
+            std::string(10, ' ') + std::string(10, 'c') + std::string(12, ' ') + "\n");
+  std::string objects = test::ReadFileText(folder.File("Garden/objects.ini"));
+  EXPECT_NE(objects.find("[*Objects]\r\nCrates\r\nPlayer\r\nComet\r\n"), std::string::npos) << objects;
+  EXPECT_NE(objects.find("[Player]\r\nType=Player\r\nPositionX=64\r\n"), std::string::npos) << objects;
+  EXPECT_NE(objects.find("\r\n\r\n[Comet]\r\nType=LinearMover\r\nPositionX=32\r\nPositionY=64\r\nSpeedX=6\r\n"),
+            std::string::npos)
+      << objects;
+
+  test::WriteFileText(folder.File("$main$.ini"), "[*Maps]\r\nGarden\r\n");
+  test::TRun check =
+      test::RunCommand("'" + std::string(ZORBIN_BIN_DIR) + "/zorbin-tool' check '" + folder.Path() + "'");
+  EXPECT_EQ(check.out, "0 errors, 0 warnings\n");
+  EXPECT_EQ(check.code, 0);
+
+  // Completed, the map ends the run (exit 0) long before the frame limit.
+  TRunResult play = RunDemo(folder.Path(), "--map Garden --input solution.txt --max-frames 4000 -nolog");
+  EXPECT_EQ(play.ExitStatus, 0) << play.Output << play.Errors;
+  ASSERT_EQ(play.Lines().size(), 2u) << play.Output;
+  EXPECT_EQ(play.Lines()[0], "visit 0 Garden");
 }
 
 TEST(MapEditor, F5PlaysTheMapAsItStandsAndEscapeComesBackToTheSameEdits) {
