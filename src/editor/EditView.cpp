@@ -67,6 +67,12 @@ class TPlayAreaClip final {
   SDL_Surface* surface_ = nullptr;
 };
 
+// A text cut to the panel's width, ".." showing the cut.
+std::string Shortened(const std::string& text) {
+  constexpr size_t kFits = size_t(TObjectPanel::kWidth - 8) / 6;
+  return text.size() > kFits ? text.substr(0, kFits - 2) + ".." : text;
+}
+
 std::unique_ptr<TQXRFont> LoadFont(uint8_t r, uint8_t g, uint8_t b) {
   std::unique_ptr<TQXRFont> font;
   try {
@@ -184,20 +190,29 @@ void TEditView::DrawObjectMarks(const TTileMap& map) const {
     }
 }
 
+// Whether a part's rectangle reaches into the play area: one far outside
+// is not drawn at all (its corner would not fit the drawing's 16 bits).
+static bool PartOnPlayArea(const TShownPart& part) {
+  return part.X < TPlay1Map::kPlayWidth && part.Y < TPlay1Map::kPlayHeight && part.X + part.Width > 0 &&
+         part.Y + part.Height > 0;
+}
+
 void TEditView::DrawObjects(const TObjectTool& tool) const {
   TPlayAreaClip clip;
   const std::vector<TShownObject>& objects = tool.Layer().Objects();
   for (const TShownObject& object : objects) {
     for (const TShownPart& part : object.Parts)
-      if (part.Part >= 0) DrawPart(object, part);
+      if (part.Part >= 0 && PartOnPlayArea(part)) DrawPart(object, part);
     DrawPath(object);
   }
   if (tool.Selected() < 0) return;
   const TShownObject& chosen = objects[size_t(tool.Selected())];
   for (const TShownPart& part : chosen.Parts)
-    Outline(kLeft + part.X - 1, kTop + part.Y - 1, part.Width + 2, part.Height + 2, 255, 220, 0);
+    if (PartOnPlayArea(part))
+      Outline(kLeft + part.X - 1, kTop + part.Y - 1, part.Width + 2, part.Height + 2, 255, 220, 0);
   const TShownPart& first = chosen.Parts.front();
-  Label("[" + chosen.Section + "]", kLeft + first.X, kTop + first.Y - kLineHeight - 1);
+  if (PartOnPlayArea(first))
+    Label(Shortened("[" + chosen.Section + "]"), kLeft + first.X, kTop + first.Y - kLineHeight - 1);
 }
 
 void TEditView::DrawPart(const TShownObject& object, const TShownPart& part) const {
@@ -228,14 +243,16 @@ void TEditView::DrawPart(const TShownObject& object, const TShownPart& part) con
     // The figure facing right: the second row of its pictures.
     QX_SDL::DrawImagePart(int16_t(x), int16_t(y), 0, int16_t(h >= 64 ? 32 : 0), 16, int16_t(std::min(h, 32)), picture);
   } else if (shape == TPartShape::Bridge) {
-    for (int left = 0; left < part.Cells * kCell; left += w)
-      QX_SDL::DrawImagePart(int16_t(x + left), int16_t(y), 0, 0, int16_t(std::min(w, part.Cells * kCell - left)),
+    for (int left = 0; left < part.Count * kCell; left += w)
+      QX_SDL::DrawImagePart(int16_t(x + left), int16_t(y), 0, 0, int16_t(std::min(w, part.Count * kCell - left)),
                             int16_t(h), picture);
   } else {
     if (const TImage* swirl = shape == TPartShape::Port ? Picture(part.Extra) : nullptr)
       QX_SDL::DrawImagePart(int16_t(x + kSwirlInset), int16_t(y + kSwirlInset), 0, 0, int16_t(swirl->FrameWidth()),
                             int16_t(swirl->Height()), swirl);
     QX_SDL::DrawImagePart(int16_t(x), int16_t(y), 0, 0, int16_t(w), int16_t(h), picture);
+    // The game prints a port's level into its frame; the editor labels it.
+    if (shape == TPartShape::Port) Label(IntToStr(part.Count), x + 2, y + 2);
   }
 }
 
@@ -243,14 +260,19 @@ void TEditView::DrawPart(const TShownObject& object, const TShownPart& part) con
 void TEditView::DrawPath(const TShownObject& object) const {
   if (!object.Kind || !object.Kind->HasPath || object.Parts.empty()) return;
   constexpr int r = TObjectLayer::kPointReach;
-  int px = object.Parts.front().X, py = object.Parts.front().Y;
+  // A dot every few pixels, at most this many on a leg.
+  constexpr int64_t kMaxDots = 1024;
+  int64_t px = object.Parts.front().X, py = object.Parts.front().Y;
   for (const TShownPart& point : object.Parts) {
     if (point.Part >= 0) continue;
-    int qx = point.X + r, qy = point.Y + r;
-    int steps = std::max(std::abs(qx - px), std::abs(qy - py)) / 3;
-    for (int i = 0; i < steps && i < 4096; ++i)
-      Fill(kLeft + px + (qx - px) * i / steps, kTop + py + (qy - py) * i / steps, 2, 2, 64, 224, 255);
-    Outline(kLeft + point.X, kTop + point.Y, point.Width, point.Height, 64, 224, 255);
+    int64_t qx = point.X + r, qy = point.Y + r;
+    int64_t dots = std::min(kMaxDots, std::max(std::abs(qx - px), std::abs(qy - py)) / 3);
+    for (int64_t i = 0; i < dots; ++i) {
+      int64_t x = px + (qx - px) * i / dots, y = py + (qy - py) * i / dots;
+      if (x >= 0 && y >= 0 && x < TPlay1Map::kPlayWidth && y < TPlay1Map::kPlayHeight)
+        Fill(kLeft + int(x), kTop + int(y), 2, 2, 64, 224, 255);
+    }
+    if (PartOnPlayArea(point)) Outline(kLeft + point.X, kTop + point.Y, point.Width, point.Height, 64, 224, 255);
     px = qx, py = qy;
   }
 }
@@ -261,17 +283,14 @@ void TEditView::DrawPanel(const TObjectTool& tool) const {
   int x = panel.Left(), y = panel.Top();
   Fill(x, y, TObjectPanel::kWidth, panel.Height(), 0, 0, 0);
   Outline(x, y, TObjectPanel::kWidth, panel.Height(), 255, 220, 0);
-  white_->TextOutOn(Target(), panel.Title(), x + 4, y + 3, kAlignLeft);
+  white_->TextOutOn(Target(), Shortened(panel.Title()), x + 4, y + 3, kAlignLeft);
   for (size_t i = 0; i < panel.Rows().size(); ++i) {
     const TObjectPanel::TRow& row = panel.Rows()[i];
     int rowY = y + 3 + TObjectPanel::kRowHeight * int(i + 1);
     bool chosen = int(i) == panel.Chosen();
     std::string text = row.Key + "=" + (row.Value.empty() ? "(default)" : row.Value);
     if (chosen && tool.Typing()) text = row.Key + "=" + tool.Entry().Text() + "_";
-    // Long values are cut to the panel's width.
-    size_t fits = size_t(TObjectPanel::kWidth - 12) / 6;
-    if (text.size() > fits) text = text.substr(0, fits - 2) + "..";
-    (chosen ? yellow_ : white_)->TextOutOn(Target(), (chosen ? "> " : "  ") + text, x + 4, rowY, kAlignLeft);
+    (chosen ? yellow_ : white_)->TextOutOn(Target(), Shortened((chosen ? "> " : "  ") + text), x + 4, rowY, kAlignLeft);
   }
 }
 

@@ -143,6 +143,11 @@ void TMapEditor::HandleKeyDown(const SDL_keysym& key) {
   bool warned = escapeWarned_;
   escapeWarned_ = false;
   if (key.mod & KMOD_CTRL) {
+    // A drag or a stroke ends before its step is undone.
+    if (key.sym == SDLK_z || key.sym == SDLK_y) {
+      painting_ = false;
+      objects_.ButtonUp();
+    }
     if (key.sym == SDLK_z) Say(model_.Undo() ? "undone" : "nothing to undo");
     if (key.sym == SDLK_y) Say(model_.Redo() ? "redone" : "nothing to redo");
     if (key.sym == SDLK_s) Save();
@@ -231,6 +236,8 @@ void TMapEditor::HandleMotion(int x, int y) {
 void TMapEditor::HandleButton(const SDL_MouseButtonEvent& button) {
   bool down = button.type == SDL_MOUSEBUTTONDOWN;
   HandleMotion(button.x, button.y);
+  // A line being typed takes Enter or Escape first.
+  if (down && entry_.Active()) return;
   if (state_.ObjectsMode) {
     HandleObjectButton(button);
     return;

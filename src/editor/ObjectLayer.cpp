@@ -203,14 +203,17 @@ TShownPart TObjectLayer::MakePart(const TSizeOf& sizeOf, const TIniFile& ini, co
   if (keys.Shape == TPartShape::Port && ReadNumber(ini, section, "Level", 0) > kLastOpenLevel)
     pictureKey = "ImageLocked";
   if (!pictureKey.empty()) part.Picture = ini.ReadString(section, pictureKey, "");
-  if (keys.Shape == TPartShape::Port) part.Extra = ini.ReadString(section, "ImageSwirl", "");
+  if (keys.Shape == TPartShape::Port) {
+    part.Extra = ini.ReadString(section, "ImageSwirl", "");
+    part.Count = ReadNumber(ini, section, "Level", 0);
+  }
   if (keys.Shape == TPartShape::Slot) {
     // The game's slot starts at the cell TargetX lies in.
     part.X = part.X - ((part.X % 16) + 16) % 16;
     part.Width = kSlotCells * 16;
   } else if (keys.Shape == TPartShape::Bridge) {
-    part.Cells = std::clamp(ReadNumber(ini, section, "Width", kBridgeCells), 0, kBridgeCells);
-    part.Width = std::max(16, part.Cells * 16);
+    part.Count = std::clamp(ReadNumber(ini, section, "Width", kBridgeCells), 0, kBridgeCells);
+    part.Width = std::max(16, part.Count * 16);
   } else if (keys.Shape != TPartShape::Figure) {
     int w = 0, h = 0;
     if (sizeOf(part.Picture, w, h)) part.Width = w, part.Height = h;

@@ -26,7 +26,7 @@ struct TShownPart {
   int Height = 16;
   std::string Picture;  // empty: drawn as a labelled marker
   std::string Extra;    // a port's swirl
-  int Cells = 0;        // a bridge's length in cells
+  int Count = 0;        // a bridge's length in cells, a port's level
 };
 
 struct TShownObject {

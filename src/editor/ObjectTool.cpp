@@ -54,8 +54,8 @@ void TObjectTool::Select(int object) {
 
 void TObjectTool::ButtonDown(int x, int y, bool right, bool fine) {
   if (entry_.Active()) return;
-  if (!right && panel_.Contains(x, y)) {
-    if (int row = panel_.RowAt(x, y); row >= 0) {
+  if (panel_.Contains(x, y)) {
+    if (int row = panel_.RowAt(x, y); row >= 0 && !right) {
       panel_.Choose(row);
       const TObjectPanel::TRow& r = panel_.Rows()[size_t(row)];
       entry_.Start(r.Key + "=", r.Value, kMaxValueLength);

@@ -251,5 +251,48 @@ TEST(MapEditor, AFolderWithoutAMapStartsANewOneAndOneWithABrokenMapIsRefused) {
   }
 }
 
+// Bad input is normal input: an object file that nests itself without
+// end, holds numbers past any screen, pictures that are none and paths
+// that are no paths, worked on by a long run of random clicks, drags and
+// keys in both modes. The editor draws, edits, saves and ends like any run.
+TEST(MapEditor, RandomInputOnAHostileObjectFileEndsLikeAnyRun) {
+  test::TTempDir folder;
+  std::string dir = EditorFolderWith(folder, "Map_D");
+  test::WriteFileText(folder.File("Map_D/objects.ini"),
+                      "[*Objects]\nSelf\nFar\nBat\nMac\n\n=\n[Self]\nType=Repeater\nRepeatObject=Self\n"
+                      "Times=2000000000\n[Far]\nType=Boxes\nPosition1X=2147483647\nPosition2Y=-2147483648\n"
+                      "TargetX=x\nImage1=../../nothing.tga[0..99999]\n[Bat]\nType=PathMover\nPath=P\n"
+                      "[*P]\nrelative\nDR,2000000000\nUL,-5\n,\n[Mac]\nType=Macro\nName=objects.ini\nValues=%1\n"
+                      "[Glow]\nType=ParticleBox\nBounds=9,9\n");
+  std::string script;
+  uint32_t seed = 12345;
+  auto next = [&seed](uint32_t n) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % n;
+  };
+  const char* keys[] = {"o", "delete", "backspace", "up",  "down",  "return", "49",    "a", "n",  "w",
+                        "[", "]",      "escape",    "tab", "space", "left",   "right", "-", "304"};
+  for (int frame = 1; frame <= 300; ++frame) {
+    std::string f = std::to_string(frame) + " ";
+    int x = int(next(640)), y = int(next(480)), x2 = int(next(640)), y2 = int(next(480));
+    switch (next(5)) {
+      case 0: script += f + keys[next(19)] + " down\n"; break;
+      case 1: script += f + "306 down\n" + f + (next(2) ? "z" : "y") + " down\n" + f + "306 up\n"; break;
+      case 2: script += f + "mouse " + std::to_string(x) + " " + std::to_string(y) + " down right\n"; break;
+      default:
+        script += f + "mouse " + std::to_string(x) + " " + std::to_string(y) + " down left\n" + f + "motion " +
+                  std::to_string(x2) + " " + std::to_string(y2) + "\n" + f + "mouse " + std::to_string(x2) + " " +
+                  std::to_string(y2) + " up left\n";
+    }
+  }
+  script += "301 306 down\n301 s down\n301 306 up\n";
+  test::WriteFileText(folder.File("random.txt"), script);
+  TRunResult run = RunDemo(dir, "--edit Map_D --input random.txt --max-frames 400 -nolog");
+  EXPECT_EQ(run.ExitStatus, 2) << run.Output << run.Errors;
+  EXPECT_EQ(run.Output, "frames 400 exit 2\n") << run.Errors;
+  EXPECT_EQ(run.Errors, "");
+  EXPECT_TRUE(std::filesystem::exists(folder.File("Map_D/objects.ini")));
+}
+
 }  // namespace
 }  // namespace zorbin::e2e
