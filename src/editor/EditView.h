@@ -1,15 +1,14 @@
 // EditView: draws the editor's frame with the engine's own drawing. The
 // play area shows the map as the map set-up paints it (the edited layer,
 // then the further layers map01.mpt and on), cells bound to objects carry
-// their character, and every object stands there with its picture (or a
-// labelled marker). The palette strip lies where the air meter is, and
-// below it the status lines in bright text on black.
+// their character, and the objects stand there (see ObjectView). The
+// palette strip lies where the air meter is, and below it the status lines
+// in bright text on black.
 #pragma once
 
 #include "game/ZORBMapLayers.h"
 
 #include <array>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,14 +16,13 @@
 namespace zorbin {
 
 class TEditModel;
+class TEditText;
 class TImage;
 class TImageCollection;
 class TObjectTool;
-class TQXRFont;
+class TObjectView;
 class TTileMap;
 class TXMap;
-struct TShownObject;
-struct TShownPart;
 
 // What the editor shows besides the map.
 struct TEditViewState {
@@ -38,18 +36,14 @@ struct TEditViewState {
 
 class TEditView final {
  public:
-  // The palette strip: entries of 16 x 16 pixels, this far apart; in the
-  // objects mode the types, kTypeWidth wide.
+  // The palette strip: entries of 16 x 16 pixels, this far apart.
   static constexpr int kPaletteLeft = 14;
   static constexpr int kPaletteTop = 424;
   static constexpr int kPalettePitch = 20;
   static constexpr int kPaletteEntries = 30;
-  static constexpr int kTypeWidth = 60;
-  static constexpr int kTypePitch = 66;
   // The status lines: the first says where the pointer is or what the mode
   // offers, the next two the last message.
   static constexpr int kStatusTop = 446;
-  static constexpr int kLineHeight = 11;
 
   // Loads the pictures the map's layers bind, with the stream opener's
   // current folder at the map's folder. Missing pictures are reported in
@@ -69,7 +63,6 @@ class TEditView final {
   static void CellAt(int x, int y, int& col, int& row);
   // The palette entry at screen pixel (x, y), or -1.
   static int PaletteEntryAt(const TEditModel& model, int x, int y);
-  static int TypeEntryAt(int x, int y);
   // The text of the status line for a cell.
   static std::string CellStatus(const TEditModel& model, int col, int row);
 
@@ -85,29 +78,18 @@ class TEditView final {
   static void LoadPictures(TLayer& layer, std::vector<std::string>& problems);
   static void DrawLayer(const TLayer& layer, const TTileMap& map);
   void DrawObjectMarks(const TTileMap& map) const;
-  void DrawObjects(const TObjectTool& objects) const;
-  void DrawPart(const TShownObject& object, const TShownPart& part) const;
-  void DrawPath(const TShownObject& object) const;
-  void DrawPanel(const TObjectTool& objects) const;
   void DrawPalette(const TEditModel& model) const;
-  void DrawTypePalette(const TObjectTool& objects) const;
   void DrawStatus(const TEditModel& model, const TObjectTool& objects, const TEditViewState& state) const;
   static int FirstShownEntry(const TEditModel& model);
   void DrawEntry(int32_t character, int x, int y) const;
   static void DrawValues(const TTileMap& map);
   static void MarkCell(int col, int row, uint8_t r, uint8_t g, uint8_t b);
-  // A text on a black box, in white.
-  void Label(const std::string& text, int x, int y) const;
-  const TImage* Picture(const std::string& name) const;
 
   std::unique_ptr<TImage> frame_;
   TLayer edited_;
   std::vector<TLayer> further_;
-  // The status lines' fonts: the game's raster font, white and yellow.
-  std::unique_ptr<TQXRFont> white_;
-  std::unique_ptr<TQXRFont> yellow_;
-  // Object pictures by name; nullptr for a name that gives none.
-  mutable std::map<std::string, std::unique_ptr<TImage>> pictures_;
+  std::unique_ptr<TEditText> text_;
+  std::unique_ptr<TObjectView> objects_;
 };
 
 }  // namespace zorbin

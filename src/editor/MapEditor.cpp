@@ -4,6 +4,7 @@
 #include "editor/EditModel.h"
 #include "editor/EditView.h"
 #include "editor/ObjectTool.h"
+#include "editor/ObjectView.h"
 #include "editor/TextEntry.h"
 #include "game/ZORBPlay1MapUnit.h"
 #include "game/ZORBPlayMapPackUnit.h"
@@ -273,7 +274,7 @@ void TMapEditor::HandleObjectButton(const SDL_MouseButtonEvent& button) {
     return;
   }
   if (!left && !right) return;
-  if (int entry = TEditView::TypeEntryAt(button.x, button.y); entry >= 0) {
+  if (int entry = TObjectView::TypeEntryAt(button.x, button.y); entry >= 0) {
     if (left) objects_.ChooseKind(entry);
     return;
   }
