@@ -27,10 +27,10 @@ class TEditModel final {
   // A larger object file is no author's: it is refused.
   static constexpr uintmax_t kMaxObjectsSize = 4 << 20;
 
-  // Reads FOLDER/map00.mpt and FOLDER/objects.ini. Without a map file a new
-  // map named after the folder starts (see NewMap), without an object file
-  // the new map's objects. False with error when a file cannot be read or
-  // the map file holds no map.
+  // Reads FOLDER/map00.mpt and FOLDER/objects.ini into a new model (once
+  // per model). Without a map file a new map named after the folder starts
+  // (see NewMap), without an object file the new map's objects. False with
+  // error when a file cannot be read or the map file holds no map.
   bool Open(const std::string& folder, std::string& error);
 
   const TXMap& Map() const { return map_; }

@@ -183,15 +183,16 @@ TEST(EditModel, AnObjectFileNoAuthorWroteIsRefusedOrKeptByteForByte) {
   ASSERT_TRUE(model.Open(dir.Path(), error)) << error;
   EXPECT_EQ(model.Objects().Text(), junk);
   test::WriteFileText(dir.File("objects.ini"), std::string(TEditModel::kMaxObjectsSize + 1, 'x'));
-  EXPECT_FALSE(model.Open(dir.Path(), error));
+  EXPECT_FALSE(TEditModel().Open(dir.Path(), error));
   EXPECT_NE(error.find("objects.ini"), std::string::npos) << error;
   std::filesystem::remove(dir.File("objects.ini"));
   // A folder in its place: nothing to read, and nothing written there.
   std::filesystem::create_directories(dir.File("objects.ini"));
-  ASSERT_TRUE(model.Open(dir.Path(), error)) << error;
-  model.ChangeObjects([](TObjectFile& f) { f.SetValue("P", "Type", "Player"); });
+  TEditModel blocked;
+  ASSERT_TRUE(blocked.Open(dir.Path(), error)) << error;
+  blocked.ChangeObjects([](TObjectFile& f) { f.SetValue("P", "Type", "Player"); });
   std::vector<std::string> warnings;
-  EXPECT_FALSE(model.Save(warnings, error));
+  EXPECT_FALSE(blocked.Save(warnings, error));
   EXPECT_NE(error.find("not saved"), std::string::npos) << error;
   EXPECT_TRUE(std::filesystem::is_directory(dir.File("objects.ini")));
 }
