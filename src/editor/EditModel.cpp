@@ -1,6 +1,7 @@
 // EditModel: the grid, palette, cursor, undo and redo, and saving.
 #include "editor/EditModel.h"
 
+#include "editor/NewMap.h"
 #include "game/ZORBMapLayers.h"
 #include "util/FileReplacer.h"
 #include "util/QXToolbox.h"
@@ -9,40 +10,68 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 
 namespace zorbin {
 
 const char* const TEditModel::kMapFileName = "map00.mpt";
+const char* const TEditModel::kObjectsFileName = "objects.ini";
 
 std::string TEditModel::MapPath() const { return ResolveDiskPath(folder_ + "/" + kMapFileName); }
 
+std::string TEditModel::ObjectsPath() const { return ResolveDiskPath(folder_ + "/" + kObjectsFileName); }
+
 bool TEditModel::Open(const std::string& folder, std::string& error) {
   folder_ = folder;
+  if (!OpenMap(error) || !OpenObjects(error)) return false;
+  BuildPalette();
+  return true;
+}
+
+bool TEditModel::OpenMap(std::string& error) {
   std::string path = MapPath();
-  if (FileExistsOnDisk(path)) {
-    try {
-      TFileStream file(path, TFileMode::OpenRead);
-      map_.Load(file);
-    } catch (const std::exception& e) {
-      error = path + ": " + e.what();
-      return false;
-    }
-    if (map_.Width() <= 0 || map_.Height() <= 0) {
-      error = path + ": no map (" + (map_.LastError == "OK" ? "an unsupported format" : map_.LastError) + ")";
-      return false;
-    }
-  } else {
+  if (!FileExistsOnDisk(path)) {
     map_.SetSize(kNewWidth, kNewHeight);
-    for (int row = 0; row < kNewHeight; ++row)
-      for (int col = 0; col < kNewWidth; ++col) map_.SetRaw(col, row, kBlank);
-    // Unwrapped, a blank would keep its code 32: a strong lift everywhere.
-    map_.AddLogicalWrap(kBlank, 0);
-    std::string name = folder;
+    FillNewMap(map_);
+    std::string name = folder_;
     while (name.size() > 1 && (name.back() == '/' || name.back() == '\\')) name.pop_back();
     map_.MapName = ExtractFileName(name);
-    map_.ApplyLogicalWraps();
+    return true;
   }
-  BuildPalette();
+  try {
+    TFileStream file(path, TFileMode::OpenRead);
+    map_.Load(file);
+  } catch (const std::exception& e) {
+    error = path + ": " + e.what();
+    return false;
+  }
+  if (map_.Width() <= 0 || map_.Height() <= 0) {
+    error = path + ": no map (" + (map_.LastError == "OK" ? "an unsupported format" : map_.LastError) + ")";
+    return false;
+  }
+  return true;
+}
+
+bool TEditModel::OpenObjects(std::string& error) {
+  std::string path = ObjectsPath();
+  if (!FileExistsOnDisk(path)) {
+    objects_ = TObjectFile(NewObjectsText());
+    return true;
+  }
+  std::error_code ec;
+  if (std::filesystem::file_size(path, ec) > kMaxObjectsSize || ec) {
+    error = path + ": " + (ec ? ec.message() : "larger than 4 MiB, no object file");
+    return false;
+  }
+  TMemoryStream file;
+  try {
+    file.LoadFromFile(path);
+  } catch (const std::exception& e) {
+    error = path + ": " + e.what();
+    return false;
+  }
+  objectsOnDisk_ = std::string(file.Data().begin(), file.Data().end());
+  objects_ = TObjectFile(*objectsOnDisk_);
   return true;
 }
 
@@ -137,6 +166,49 @@ void TEditModel::SetWrap(int32_t logical) {
   Push(std::move(step));
 }
 
+void TEditModel::SetTexts(const std::string& name, const std::string& author) {
+  EndStroke();
+  TStep step;
+  step.ChangesTexts = true;
+  step.TextsBefore = TTexts{map_.MapName, map_.Author};
+  step.TextsAfter = TTexts{name, author};
+  if (name == map_.MapName && author == map_.Author) return;
+  ApplyForward(step);
+  Push(std::move(step));
+}
+
+void TEditModel::BeginObjectChange() {
+  EndObjectChange();
+  objectChangeOpen_ = true;
+  objectsBefore_ = objects_.Text();
+}
+
+void TEditModel::EndObjectChange() {
+  if (!objectChangeOpen_) return;
+  objectChangeOpen_ = false;
+  std::string after = objects_.Text();
+  if (after == objectsBefore_) return;
+  TStep step;
+  step.ChangesObjects = true;
+  step.ObjectsBefore = std::move(objectsBefore_);
+  step.ObjectsAfter = std::move(after);
+  Push(std::move(step));
+}
+
+void TEditModel::ChangeObjects(const std::function<void(TObjectFile&)>& change) {
+  EndStroke();
+  bool single = !objectChangeOpen_;
+  if (single) BeginObjectChange();
+  change(objects_);
+  ++objectsRevision_;
+  if (single) EndObjectChange();
+}
+
+void TEditModel::SetObjectsText(const std::string& text) {
+  objects_ = TObjectFile(text);
+  ++objectsRevision_;
+}
+
 void TEditModel::Push(TStep step) {
   step.Id = nextId_++;
   undo_.push_back(std::move(step));
@@ -147,10 +219,13 @@ void TEditModel::ApplyForward(const TStep& step) {
   for (const TCellChange& c : step.Cells) map_.SetRaw(c.Col, c.Row, c.After);
   if (step.ChangesWraps) map_.SetLogicalWraps(step.WrapsAfter);
   map_.ApplyLogicalWraps();
+  if (step.ChangesTexts) map_.MapName = step.TextsAfter.Name, map_.Author = step.TextsAfter.Author;
+  if (step.ChangesObjects) SetObjectsText(step.ObjectsAfter);
 }
 
 bool TEditModel::Undo() {
   EndStroke();
+  EndObjectChange();
   if (undo_.empty()) return false;
   // Undone in reverse, so a stroke over one cell twice comes back whole.
   TStep step = std::move(undo_.back());
@@ -158,12 +233,15 @@ bool TEditModel::Undo() {
   for (auto c = step.Cells.rbegin(); c != step.Cells.rend(); ++c) map_.SetRaw(c->Col, c->Row, c->Before);
   if (step.ChangesWraps) map_.SetLogicalWraps(step.WrapsBefore);
   map_.ApplyLogicalWraps();
+  if (step.ChangesTexts) map_.MapName = step.TextsBefore.Name, map_.Author = step.TextsBefore.Author;
+  if (step.ChangesObjects) SetObjectsText(step.ObjectsBefore);
   redo_.push_back(std::move(step));
   return true;
 }
 
 bool TEditModel::Redo() {
   EndStroke();
+  EndObjectChange();
   if (redo_.empty()) return false;
   TStep step = std::move(redo_.back());
   redo_.pop_back();
@@ -172,7 +250,10 @@ bool TEditModel::Redo() {
   return true;
 }
 
-bool TEditModel::Unsaved() const { return TopId() != savedId_ || (strokeOpen_ && !stroke_.Cells.empty()); }
+bool TEditModel::Unsaved() const {
+  return TopId() != savedId_ || (strokeOpen_ && !stroke_.Cells.empty()) ||
+         (objectChangeOpen_ && objects_.Text() != objectsBefore_);
+}
 
 std::vector<uint8_t> TEditModel::SavedBytes(std::vector<std::string>& warnings) {
   TMemoryStream stream;
@@ -181,17 +262,10 @@ std::vector<uint8_t> TEditModel::SavedBytes(std::vector<std::string>& warnings) 
   return written ? stream.Data() : std::vector<uint8_t>();
 }
 
-bool TEditModel::Save(std::vector<std::string>& warnings, std::string& error) {
-  EndStroke();
-  std::vector<uint8_t> bytes = SavedBytes(warnings);
-  if (bytes.empty()) {
-    error = "not saved: " + (warnings.empty() ? std::string("the map cannot be written") : warnings.back());
-    return false;
-  }
-  std::string path = MapPath();
+// The .bak is a copy, not the old file moved away: whenever the editor
+// stops, a whole file (old or new) stands under its own name.
+bool TEditModel::ReplaceKeepingBak(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error) {
   std::string why;
-  // The .bak is a copy, not the old map moved away: whenever the editor
-  // stops, a whole map (old or new) stands under its own name.
   if (FileExistsOnDisk(path)) {
     TMemoryStream old;
     try {
@@ -207,6 +281,30 @@ bool TEditModel::Save(std::vector<std::string>& warnings, std::string& error) {
   if (!ReplaceFile(path, bytes, why)) {
     error = "not saved: " + why;
     return false;
+  }
+  return true;
+}
+
+bool TEditModel::Save(std::vector<std::string>& warnings, std::string& error) {
+  EndStroke();
+  EndObjectChange();
+  std::vector<uint8_t> bytes = SavedBytes(warnings);
+  if (bytes.empty()) {
+    error = "not saved: " + (warnings.empty() ? std::string("the map cannot be written") : warnings.back());
+    return false;
+  }
+  // A new map's folder may not be there yet.
+  std::error_code ec;
+  std::filesystem::create_directories(folder_, ec);
+  if (ec) {
+    error = "not saved: cannot make the folder " + folder_ + " (" + ec.message() + ")";
+    return false;
+  }
+  if (!ReplaceKeepingBak(MapPath(), bytes, error)) return false;
+  std::string objects = objects_.Text();
+  if (objects != objectsOnDisk_) {
+    if (!ReplaceKeepingBak(ObjectsPath(), std::vector<uint8_t>(objects.begin(), objects.end()), error)) return false;
+    objectsOnDisk_ = objects;
   }
   savedId_ = TopId();
   return true;

@@ -1,7 +1,10 @@
-// EditView: the editor's frame: map, object marks, palette, status line.
+// EditView: the editor's frame: map, palette, status lines.
 #include "editor/EditView.h"
 
 #include "editor/EditModel.h"
+#include "editor/EditPaint.h"
+#include "editor/ObjectTool.h"
+#include "editor/ObjectView.h"
 #include "formats/XMapUnit.h"
 #include "game/ZORBPlay1MapUnit.h"
 #include "pictures/ImageCollectionUnit.h"
@@ -21,19 +24,19 @@ namespace {
 constexpr int kCell = 16;
 constexpr int kLeft = TPlay1Map::kPlayLeft;
 constexpr int kTop = TPlay1Map::kPlayTop;
-constexpr int kAlignLeft = 0;
 constexpr int kAlignCentre = 1;
-
-// A one-pixel outline on the drawing surface.
-void Outline(int x, int y, int w, int h, uint8_t r, uint8_t g, uint8_t b) {
-  if (QX_SDL::BackImage()) QX_SDL::BackImage()->Rectangle(x, y, w, h, r, g, b);
-}
+// The status lines: a black band, text from this left edge.
+constexpr int kBandTop = TEditView::kStatusTop - 3;
+constexpr int kTextLeft = 10;
+constexpr int kTextWidth = 620;
 
 }  // namespace
 
 TEditView::TEditView(const TEditModel& model, std::vector<std::string>& problems) {
   frame_ = std::make_unique<TImage>(640, 480);
   PaintMapFrame(*frame_);
+  text_ = std::make_unique<TEditText>();
+  objects_ = std::make_unique<TObjectView>(*text_);
   edited_.Bindings = ReadLayerBindings(model.Map().ExtraLines);
   LoadPictures(edited_, problems);
   // The further layers come from the folder as the set-up would read them.
@@ -74,20 +77,26 @@ void TEditView::LoadPictures(TLayer& layer, std::vector<std::string>& problems) 
   }
 }
 
-void TEditView::Draw(const TEditModel& model, const TEditViewState& state) const {
+bool TEditView::PictureSize(const std::string& name, int& width, int& height) const {
+  return objects_->PictureSize(name, width, height);
+}
+
+void TEditView::Draw(const TEditModel& model, const TObjectTool& objects, const TEditViewState& state) const {
   QX_SDL::DrawImage(0, 0, frame_.get());
   DrawLayer(edited_, model.Map());
   for (const TLayer& layer : further_) DrawLayer(layer, *layer.Map);
   DrawObjectMarks(model.Map());
+  objects_->DrawObjects(objects);
   if (state.ShowValues) DrawValues(model.Map());
-  MarkCell(model.CursorCol(), model.CursorRow(), 255, 220, 0);
-  if (model.InGrid(state.PointerCol, state.PointerRow)) MarkCell(state.PointerCol, state.PointerRow, 255, 255, 255);
-  DrawPalette(model);
-  int col = state.PointerCol, row = state.PointerRow;
-  if (!model.InGrid(col, row)) col = model.CursorCol(), row = model.CursorRow();
-  std::string status = CellStatus(model, col, row);
-  if (!state.Message.empty()) status += "   " + state.Message;
-  if (MainFont) MainFont->TextOut(status, kPaletteLeft, kStatusTop, kAlignLeft);
+  if (!state.ObjectsMode) {
+    MarkCell(model.CursorCol(), model.CursorRow(), 255, 220, 0);
+    if (model.InGrid(state.PointerCol, state.PointerRow)) MarkCell(state.PointerCol, state.PointerRow, 255, 255, 255);
+    DrawPalette(model);
+  } else {
+    objects_->DrawPanel(objects);
+    objects_->DrawTypePalette(objects);
+  }
+  DrawStatus(model, objects, state);
 }
 
 void TEditView::DrawLayer(const TLayer& layer, const TTileMap& map) {
@@ -102,9 +111,8 @@ void TEditView::DrawObjectMarks(const TTileMap& map) const {
     for (int y = 0; y < TPlay1Map::kRows; ++y) {
       char c = char(map.GetRaw(x, y) & 0xFF);
       if (!edited_.Bindings.ObjectFor(c)) continue;
-      Outline(kLeft + kCell * x, kTop + kCell * y, kCell, kCell, 255, 160, 0);
-      if (MainFont)
-        MainFont->TextOut(std::string(1, c), kLeft + kCell * x + kCell / 2, kTop + kCell * y + 3, kAlignCentre);
+      EditOutline(kLeft + kCell * x, kTop + kCell * y, kCell, kCell, 255, 160, 0);
+      text_->White(std::string(1, c), kLeft + kCell * x + kCell / 2, kTop + kCell * y + 3, true);
     }
 }
 
@@ -117,7 +125,7 @@ void TEditView::DrawValues(const TTileMap& map) {
 
 void TEditView::MarkCell(int col, int row, uint8_t r, uint8_t g, uint8_t b) {
   if (col < 0 || row < 0 || col >= TPlay1Map::kColumns || row >= TPlay1Map::kRows) return;
-  Outline(kLeft + kCell * col, kTop + kCell * row, kCell, kCell, r, g, b);
+  EditOutline(kLeft + kCell * col, kTop + kCell * row, kCell, kCell, r, g, b);
 }
 
 int TEditView::FirstShownEntry(const TEditModel& model) {
@@ -132,19 +140,37 @@ void TEditView::DrawPalette(const TEditModel& model) const {
     int x = kPaletteLeft + kPalettePitch * (i - first);
     DrawEntry(palette[size_t(i)], x, kPaletteTop);
     if (i == model.Chosen())
-      Outline(x - 2, kPaletteTop - 2, kCell + 4, kCell + 4, 255, 220, 0);
+      EditOutline(x - 2, kPaletteTop - 2, kCell + 4, kCell + 4, 255, 220, 0);
     else
-      Outline(x - 1, kPaletteTop - 1, kCell + 2, kCell + 2, 96, 90, 84);
+      EditOutline(x - 1, kPaletteTop - 1, kCell + 2, kCell + 2, 96, 90, 84);
   }
 }
 
+void TEditView::DrawStatus(const TEditModel& model, const TObjectTool& tool, const TEditViewState& state) const {
+  EditFill(kPaletteLeft - 8, kBandTop, 640 - 2 * (kPaletteLeft - 8), 480 - kBandTop - 2, 0, 0, 0);
+  std::string line = state.Entry;
+  if (line.empty() && state.ObjectsMode) line = tool.Status();
+  if (line.empty()) {
+    int col = state.PointerCol, row = state.PointerRow;
+    if (!model.InGrid(col, row)) col = model.CursorCol(), row = model.CursorRow();
+    line = "CELLS  " + CellStatus(model, col, row) + "   O: objects";
+  }
+  size_t perLine = size_t(kTextWidth / text_->CharWidth());
+  text_->White(line.substr(0, perLine), kTextLeft, kStatusTop);
+  std::vector<std::string> message = WrapWords(state.Message, perLine);
+  // Two lines: what does not fit them ends in "...".
+  if (message.size() > 2) message[1] = message[1].substr(0, perLine - 3) + "...";
+  for (size_t i = 0; i < message.size() && i < 2; ++i)
+    text_->Yellow(message[i], kTextLeft, kStatusTop + TEditText::kLineHeight * int(i + 1));
+}
+
 void TEditView::DrawEntry(int32_t character, int x, int y) const {
-  if (QX_SDL::BackImage()) QX_SDL::BackImage()->FillRect(x, y, kCell, kCell, 0, 0, 0);
+  EditFill(x, y, kCell, kCell, 0, 0, 0);
   char c = char(character & 0xFF);
   if (const TImage* picture = edited_.Pictures[uint8_t(c)])
     QX_SDL::DrawImagePart(int16_t(x), int16_t(y), 0, 0, kCell, kCell, picture);
-  else if (edited_.Bindings.ObjectFor(c) && MainFont)
-    MainFont->TextOut(std::string(1, c), x + kCell / 2, y + 3, kAlignCentre);
+  else if (edited_.Bindings.ObjectFor(c))
+    text_->White(std::string(1, c), x + kCell / 2, y + 3, true);
 }
 
 void TEditView::CellAt(int x, int y, int& col, int& row) {

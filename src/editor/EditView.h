@@ -1,8 +1,9 @@
 // EditView: draws the editor's frame with the engine's own drawing. The
 // play area shows the map as the map set-up paints it (the edited layer,
 // then the further layers map01.mpt and on), cells bound to objects carry
-// their character; the palette strip lies where the air meter is, and a
-// status line below it.
+// their character, and the objects stand there (see ObjectView). The
+// palette strip lies where the air meter is, and below it the status lines
+// in bright text on black.
 #pragma once
 
 #include "game/ZORBMapLayers.h"
@@ -15,8 +16,11 @@
 namespace zorbin {
 
 class TEditModel;
+class TEditText;
 class TImage;
 class TImageCollection;
+class TObjectTool;
+class TObjectView;
 class TTileMap;
 class TXMap;
 
@@ -25,17 +29,21 @@ struct TEditViewState {
   int PointerCol = -1;  // the cell under the pointer, or -1
   int PointerRow = -1;
   bool ShowValues = false;  // Tab: the logical values, as in play
-  std::string Message;      // the last thing the editor has to say
+  bool ObjectsMode = false;
+  std::string Entry;    // a line being typed (name, author, wrap); empty for none
+  std::string Message;  // the last thing the editor has to say
 };
 
 class TEditView final {
  public:
   // The palette strip: entries of 16 x 16 pixels, this far apart.
   static constexpr int kPaletteLeft = 14;
-  static constexpr int kPaletteTop = 444;
+  static constexpr int kPaletteTop = 424;
   static constexpr int kPalettePitch = 20;
   static constexpr int kPaletteEntries = 30;
-  static constexpr int kStatusTop = 466;
+  // The status lines: the first says where the pointer is or what the mode
+  // offers, the next two the last message.
+  static constexpr int kStatusTop = 446;
 
   // Loads the pictures the map's layers bind, with the stream opener's
   // current folder at the map's folder. Missing pictures are reported in
@@ -45,7 +53,11 @@ class TEditView final {
   TEditView(const TEditView&) = delete;
   TEditView& operator=(const TEditView&) = delete;
 
-  void Draw(const TEditModel& model, const TEditViewState& state) const;
+  void Draw(const TEditModel& model, const TObjectTool& objects, const TEditViewState& state) const;
+
+  // The size of a picture's first frame, loaded once by name; false when
+  // the name gives no picture.
+  bool PictureSize(const std::string& name, int& width, int& height) const;
 
   // The cell at screen pixel (x, y), whether or not it lies in the grid.
   static void CellAt(int x, int y, int& col, int& row);
@@ -67,6 +79,7 @@ class TEditView final {
   static void DrawLayer(const TLayer& layer, const TTileMap& map);
   void DrawObjectMarks(const TTileMap& map) const;
   void DrawPalette(const TEditModel& model) const;
+  void DrawStatus(const TEditModel& model, const TObjectTool& objects, const TEditViewState& state) const;
   static int FirstShownEntry(const TEditModel& model);
   void DrawEntry(int32_t character, int x, int y) const;
   static void DrawValues(const TTileMap& map);
@@ -75,6 +88,8 @@ class TEditView final {
   std::unique_ptr<TImage> frame_;
   TLayer edited_;
   std::vector<TLayer> further_;
+  std::unique_ptr<TEditText> text_;
+  std::unique_ptr<TObjectView> objects_;
 };
 
 }  // namespace zorbin

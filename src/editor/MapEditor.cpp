@@ -1,8 +1,11 @@
-// MapEditor: the editor's loop, its input and F5 play.
+// MapEditor: the editor's loop, its keys and pointer, and F5 play.
 #include "editor/MapEditor.h"
 
 #include "editor/EditModel.h"
 #include "editor/EditView.h"
+#include "editor/ObjectTool.h"
+#include "editor/ObjectView.h"
+#include "editor/TextEntry.h"
 #include "game/ZORBPlay1MapUnit.h"
 #include "game/ZORBPlayMapPackUnit.h"
 #include "log/Logger.h"
@@ -24,6 +27,8 @@ namespace {
 const char* const kContext = "MapEditor";
 // A wrap's logical value is typed as at most this many digits.
 constexpr size_t kMaxWrapDigits = 9;
+// The title card holds about this many characters of a name.
+constexpr size_t kMaxTitleLength = 40;
 
 // Takes the keyboard and the pointer from the shell while the editor has
 // them; everything else (closing the window) goes on to the shell.
@@ -49,11 +54,17 @@ class TMapEditor final {
   void Run();
 
  private:
+  // What a line typed in the status area sets.
+  enum class TEntryFor { Name, Author, Wrap };
+
   void HandleEvents();
   void HandleKeyDown(const SDL_keysym& key);
-  void HandleWrapKey(SDLKey sym);
+  void HandleCellKey(SDLKey sym);
+  void StartEntry(TEntryFor what);
+  void HandleEntryKey(const SDL_keysym& key);
   void HandleMotion(int x, int y);
   void HandleButton(const SDL_MouseButtonEvent& button);
+  void HandleObjectButton(const SDL_MouseButtonEvent& button);
   void PaintLineTo(int col, int row);
   void Save();
   void PlayMap();
@@ -61,6 +72,7 @@ class TMapEditor final {
 
   TEditModel model_;
   std::unique_ptr<TEditView> view_;
+  TObjectTool objects_{model_};
   TEditorInput* input_ = nullptr;  // held by the shell's mouse objects
   TEditViewState state_;
   bool leaving_ = false;
@@ -68,8 +80,9 @@ class TMapEditor final {
   bool painting_ = false;  // the left button is down on the grid
   int lastCol_ = 0;        // the cell the stroke last reached
   int lastRow_ = 0;
-  bool typingWrap_ = false;
-  std::string wrapDigits_;
+  bool shiftHeld_ = false;  // pointer events carry no modifiers
+  TTextEntry entry_;
+  TEntryFor entryFor_ = TEntryFor::Name;
 };
 
 TMapEditor::TMapEditor(const std::string& folder) {
@@ -89,12 +102,17 @@ void TMapEditor::Run() {
   SDL_ShowCursor(SDL_ENABLE);
   // A held arrow key walks the cursor on; play reads keys as held, not typed.
   SDL_EnableKeyRepeat(SDL_DEFAULT_REPEAT_DELAY, SDL_DEFAULT_REPEAT_INTERVAL);
+  // Typed text comes with the character the keyboard makes.
+  int unicode = SDL_EnableUNICODE(1);
   do {
-    view_->Draw(model_, state_);
+    objects_.Refresh([this](const std::string& name, int& w, int& h) { return view_->PictureSize(name, w, h); });
+    state_.Entry = entry_.Active() ? entry_.Line() + "   Enter sets, Escape cancels" : std::string();
+    view_->Draw(model_, objects_, state_);
     QX_SDL::Flip();
     QX_SDL::PollEvents();
     HandleEvents();
   } while (!leaving_);
+  SDL_EnableUNICODE(unicode);
 }
 
 void TMapEditor::HandleEvents() {
@@ -105,23 +123,32 @@ void TMapEditor::HandleEvents() {
       case SDL_KEYDOWN: HandleKeyDown(event.key.keysym); break;
       case SDL_KEYUP:
         if (event.key.keysym.sym == SDLK_TAB) state_.ShowValues = false;
+        if (event.key.keysym.sym == SDLK_LSHIFT || event.key.keysym.sym == SDLK_RSHIFT) shiftHeld_ = false;
         break;
       case SDL_MOUSEMOTION: HandleMotion(event.motion.x, event.motion.y); break;
       case SDL_MOUSEBUTTONDOWN:
       case SDL_MOUSEBUTTONUP: HandleButton(event.button); break;
       default: break;
     }
+    if (std::string said = objects_.TakeMessage(); !said.empty()) Say(said);
   }
 }
 
 void TMapEditor::HandleKeyDown(const SDL_keysym& key) {
-  if (typingWrap_) {
-    HandleWrapKey(key.sym);
+  if (key.sym == SDLK_LSHIFT || key.sym == SDLK_RSHIFT) shiftHeld_ = true;
+  if (entry_.Active()) {
+    HandleEntryKey(key);
     return;
   }
+  if (state_.ObjectsMode && !(key.mod & KMOD_CTRL) && objects_.Key(key)) return;
   bool warned = escapeWarned_;
   escapeWarned_ = false;
   if (key.mod & KMOD_CTRL) {
+    // A drag or a stroke ends before its step is undone.
+    if (key.sym == SDLK_z || key.sym == SDLK_y) {
+      painting_ = false;
+      objects_.ButtonUp();
+    }
     if (key.sym == SDLK_z) Say(model_.Undo() ? "undone" : "nothing to undo");
     if (key.sym == SDLK_y) Say(model_.Redo() ? "redone" : "nothing to redo");
     if (key.sym == SDLK_s) Save();
@@ -136,37 +163,62 @@ void TMapEditor::HandleKeyDown(const SDL_keysym& key) {
         leaving_ = true;
       }
       break;
+    case SDLK_o:
+      state_.ObjectsMode = !state_.ObjectsMode;
+      painting_ = false;
+      model_.EndStroke();
+      objects_.ButtonUp();
+      break;
+    case SDLK_n: StartEntry(TEntryFor::Name); break;
+    case SDLK_a: StartEntry(TEntryFor::Author); break;
+    case SDLK_TAB: state_.ShowValues = true; break;
+    case SDLK_F5: PlayMap(); break;
+    default: HandleCellKey(key.sym); break;
+  }
+}
+
+void TMapEditor::HandleCellKey(SDLKey sym) {
+  switch (sym) {
     case SDLK_LEFT: model_.MoveCursor(-1, 0); break;
     case SDLK_RIGHT: model_.MoveCursor(1, 0); break;
     case SDLK_UP: model_.MoveCursor(0, -1); break;
     case SDLK_DOWN: model_.MoveCursor(0, 1); break;
-    case SDLK_SPACE: model_.Paint(model_.CursorCol(), model_.CursorRow()); break;
+    case SDLK_SPACE:
+      if (!state_.ObjectsMode) model_.Paint(model_.CursorCol(), model_.CursorRow());
+      break;
     case SDLK_LEFTBRACKET: model_.ChooseNext(-1); break;
     case SDLK_RIGHTBRACKET: model_.ChooseNext(1); break;
-    case SDLK_TAB: state_.ShowValues = true; break;
     case SDLK_w:
-      typingWrap_ = true;
-      wrapDigits_.clear();
-      Say("wrap to: _ (digits, Enter sets, Escape cancels)");
+      if (!state_.ObjectsMode) StartEntry(TEntryFor::Wrap);
       break;
-    case SDLK_F5: PlayMap(); break;
     default: break;
   }
 }
 
-void TMapEditor::HandleWrapKey(SDLKey sym) {
-  if (sym >= SDLK_0 && sym <= SDLK_9 && wrapDigits_.size() < kMaxWrapDigits) wrapDigits_ += char('0' + (sym - SDLK_0));
-  if (sym >= SDLK_KP0 && sym <= SDLK_KP9 && wrapDigits_.size() < kMaxWrapDigits)
-    wrapDigits_ += char('0' + (sym - SDLK_KP0));
-  if (sym == SDLK_BACKSPACE && !wrapDigits_.empty()) wrapDigits_.pop_back();
-  Say("wrap to: " + wrapDigits_ + "_ (digits, Enter sets, Escape cancels)");
-  if (sym == SDLK_ESCAPE) {
-    typingWrap_ = false;
-    Say("no wrap set");
-  }
-  if ((sym == SDLK_RETURN || sym == SDLK_KP_ENTER) && !wrapDigits_.empty()) {
-    typingWrap_ = false;
-    int32_t logical = std::atoi(wrapDigits_.c_str());
+void TMapEditor::StartEntry(TEntryFor what) {
+  entryFor_ = what;
+  const TXMap& map = model_.Map();
+  auto shown = [](const std::string& text) { return text == "Unknown" ? std::string() : text; };
+  if (what == TEntryFor::Name) entry_.Start("map name: ", shown(map.MapName), kMaxTitleLength);
+  if (what == TEntryFor::Author) entry_.Start("author: ", shown(map.Author), kMaxTitleLength);
+  if (what == TEntryFor::Wrap)
+    entry_.Start("'" + std::string(1, char(model_.ChosenCharacter())) + "' wraps to: ", "", kMaxWrapDigits, true);
+}
+
+void TMapEditor::HandleEntryKey(const SDL_keysym& key) {
+  TTextEntry::TResult result = entry_.Key(key);
+  if (result == TTextEntry::TResult::Cancelled) Say(entryFor_ == TEntryFor::Wrap ? "no wrap set" : "not changed");
+  if (result != TTextEntry::TResult::Done) return;
+  std::string text = Trim(entry_.Text());
+  const TXMap& map = model_.Map();
+  if (entryFor_ == TEntryFor::Name) {
+    model_.SetTexts(text, map.Author);
+    Say("the title card shows the name: " + text);
+  } else if (entryFor_ == TEntryFor::Author) {
+    model_.SetTexts(map.MapName, text);
+    Say("the title card shows: by " + text);
+  } else if (!text.empty()) {
+    int32_t logical = std::atoi(text.c_str());
     model_.SetWrap(logical);
     Say("wrap set: raw " + IntToStr(model_.ChosenCharacter()) + " to " + IntToStr(logical));
   }
@@ -178,12 +230,19 @@ void TMapEditor::HandleMotion(int x, int y) {
   bool inGrid = model_.InGrid(col, row) && col < TPlay1Map::kColumns && row < TPlay1Map::kRows;
   state_.PointerCol = inGrid ? col : -1;
   state_.PointerRow = inGrid ? row : -1;
+  if (state_.ObjectsMode) objects_.Motion(x, y, shiftHeld_);
   if (painting_) PaintLineTo(col, row);
 }
 
 void TMapEditor::HandleButton(const SDL_MouseButtonEvent& button) {
   bool down = button.type == SDL_MOUSEBUTTONDOWN;
   HandleMotion(button.x, button.y);
+  // A line being typed takes Enter or Escape first.
+  if (down && entry_.Active()) return;
+  if (state_.ObjectsMode) {
+    HandleObjectButton(button);
+    return;
+  }
   int col = 0, row = 0;
   TEditView::CellAt(button.x, button.y, col, row);
   if (button.button == SDL_BUTTON_LEFT && !down) {
@@ -206,6 +265,20 @@ void TMapEditor::HandleButton(const SDL_MouseButtonEvent& button) {
     lastCol_ = col;
     lastRow_ = row;
   }
+}
+
+void TMapEditor::HandleObjectButton(const SDL_MouseButtonEvent& button) {
+  bool left = button.button == SDL_BUTTON_LEFT, right = button.button == SDL_BUTTON_RIGHT;
+  if (button.type == SDL_MOUSEBUTTONUP) {
+    if (left) objects_.ButtonUp();
+    return;
+  }
+  if (!left && !right) return;
+  if (int entry = TObjectView::TypeEntryAt(button.x, button.y); entry >= 0) {
+    if (left) objects_.ChooseKind(entry);
+    return;
+  }
+  objects_.ButtonDown(button.x, button.y, right, shiftHeld_);
 }
 
 // Motion events come a few pixels or many cells apart: every cell on the
@@ -235,8 +308,8 @@ void TMapEditor::Save() {
   Say(message);
 }
 
-// The map as it stands plays through the map set-up: its file is handed
-// to the stream opener from memory, in place of the one on disk.
+// The map as it stands plays through the map set-up: its files are handed
+// to the stream opener from memory, in place of the ones on disk.
 void TMapEditor::PlayMap() {
   std::vector<std::string> warnings;
   std::vector<uint8_t> bytes = model_.SavedBytes(warnings);
@@ -245,10 +318,13 @@ void TMapEditor::PlayMap() {
     return;
   }
   model_.EndStroke();
+  objects_.ButtonUp();
   painting_ = false;
   const std::string& folder = model_.Folder();
   StreamOpener->SetCurrentDir(folder);
   StreamOpener->PutMemoryFile(TEditModel::kMapFileName, std::move(bytes));
+  std::string objects = model_.Objects().Text();
+  StreamOpener->PutMemoryFile(TEditModel::kObjectsFileName, std::vector<uint8_t>(objects.begin(), objects.end()));
   QX_SDL::MouseObjects()->PushBase();
   QX_SDL::ClearKeys();
   SDL_ShowCursor(SDL_DISABLE);

@@ -1,7 +1,9 @@
 // MapEditor: the map editor's frame loop. "-edit FOLDER" opens it on the
-// map whose files lie loose in FOLDER; the author paints cells with the
-// pointer or the cell cursor, undoes and redoes, sets wraps, saves, and
-// plays the map as it stands with F5.
+// map whose files lie loose in FOLDER (or starts a new one there); the
+// author paints cells with the pointer or the cell cursor, sets wraps and
+// the title card's texts, places, drags and edits objects (the objects
+// mode, see ObjectTool), undoes and redoes, saves, and plays the map as it
+// stands with F5.
 #pragma once
 
 #include <string>

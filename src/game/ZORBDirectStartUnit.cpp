@@ -5,6 +5,7 @@
 #include "game/ZORBPlay1MapUnit.h"
 #include "game/ZORBPlayMapPackUnit.h"
 #include "log/Logger.h"
+#include "pictures/QXFonts.h"
 #include "shell/QX_SDL.h"
 #include "storage/QXStream.h"
 #include "util/QXToolbox.h"
@@ -112,17 +113,39 @@ void TDirectStart::RunWatching(const TDirectMap& map) {
   }
 }
 
+// The failure stays on the screen while the run waits: the author looks
+// there, not in the log.
+static void ShowSetupFailure(const std::string& message, const std::string& folder) {
+  constexpr size_t kLineLength = 84;  // characters of the raster font across the window
+  QX_SDL::Clear(0, 0, 0);
+  if (!MainFont) return;
+  std::vector<std::string> lines{"The map cannot be played:"};
+  for (const std::string& line : WrapWords(message, kLineLength - 2)) lines.push_back("  " + line);
+  lines.push_back("");
+  for (const std::string& line :
+       WrapWords("Waiting for the map files to change (" + folder + "). Escape ends the run.", kLineLength))
+    lines.push_back(line);
+  int r = MainFont->ColorR, g = MainFont->ColorG, b = MainFont->ColorB;
+  MainFont->SetColor(255, 255, 255);
+  for (size_t i = 0; i < lines.size(); ++i) MainFont->TextOut(lines[i], 32, 200 + 12 * int(i), 0);
+  MainFont->SetColor(uint8_t(r), uint8_t(g), uint8_t(b));
+}
+
 TDirectStart::TStep TDirectStart::PlayWatched(const TDirectMap& map, const TFolderWatch& watch) {
   std::unique_ptr<TPlay1Map> visit;
+  std::string failure;
   try {
     visit = OpenVisit(map);
-  } catch (const TMapSetupFailed&) {
+  } catch (const TMapSetupFailed& e) {
     // Its Error line is in the log already.
+    failure = e.what();
   } catch (const std::exception& e) {
     Log->Error(e.what(), kRunContext);
+    failure = e.what();
   }
   if (!visit) {
     Log->Status("Waiting for the map files to change (" + watch.Folder() + ")", kRunContext);
+    ShowSetupFailure(failure, watch.Folder());
     return WaitWatching(watch, false);
   }
   // A Space still held from the last visit must not skip the new title card.

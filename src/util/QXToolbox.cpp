@@ -3,6 +3,7 @@
 
 #include "util/Streams.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <limits>
 
@@ -115,6 +116,18 @@ std::vector<std::string> SplitString(const std::string& s, char sep) {
     parts.push_back(s.substr(start, p - start));
     start = p + 1;
   }
+}
+
+std::vector<std::string> WrapWords(const std::string& text, size_t width) {
+  std::vector<std::string> lines;
+  std::string rest = TrimLeft(text);
+  while (!rest.empty() && width > 0) {
+    size_t cut = rest.size() <= width ? rest.size() : rest.rfind(' ', width);
+    if (cut == std::string::npos || cut == 0) cut = std::min(width, rest.size());
+    lines.push_back(TrimRight(rest.substr(0, cut)));
+    rest = TrimLeft(rest.substr(cut));
+  }
+  return lines;
 }
 
 static size_t LastSeparator(const std::string& path) { return path.find_last_of("\\/"); }

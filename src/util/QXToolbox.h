@@ -41,6 +41,9 @@ std::string TrimRight(const std::string& s);
 
 // Splits at every occurrence of sep; "a,,b" gives three parts.
 std::vector<std::string> SplitString(const std::string& s, char sep);
+// Lines of at most width characters (width > 0), broken at blanks; a word
+// longer than a line is cut. No line for an empty text.
+std::vector<std::string> WrapWords(const std::string& text, size_t width);
 
 // Paths. Both "\" and "/" separate parts.
 std::string ExtractFileName(const std::string& path);

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <SDL.h>
+
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -68,6 +71,27 @@ TEST(DirectStart, CompletedMapEndsTheRunAndLooseFoldersHaveNoIndex) {
   }
 }
 
+// White pixels of a BMP screenshot in the rectangle.
+int WhitePixelsOfShot(const std::string& bmp, int x, int y, int w, int h) {
+  SDL_Surface* shot = SDL_LoadBMP(bmp.c_str());
+  if (!shot) return -1;
+  int white = 0;
+  SDL_LockSurface(shot);
+  for (int row = y; row < y + h; ++row)
+    for (int col = x; col < x + w; ++col) {
+      const uint8_t* p =
+          static_cast<const uint8_t*>(shot->pixels) + row * shot->pitch + col * shot->format->BytesPerPixel;
+      uint32_t value = 0;
+      std::memcpy(&value, p, shot->format->BytesPerPixel);
+      uint8_t r = 0, g = 0, b = 0;
+      SDL_GetRGB(value, shot->format, &r, &g, &b);
+      white += r == 255 && g == 255 && b == 255;
+    }
+  SDL_UnlockSurface(shot);
+  SDL_FreeSurface(shot);
+  return white;
+}
+
 std::vector<std::string> WatchRows(int floorRow) {
   std::vector<std::string> rows(22, std::string(32, ' '));
   for (int r = floorRow; r < 22; ++r) rows[size_t(r)] = std::string(32, '#');
@@ -76,8 +100,9 @@ std::vector<std::string> WatchRows(int floorRow) {
 
 // The run rewrites the map file at frame 150 (the change is seen at frame
 // 200, the next look), takes objects.ini away at frame 300 (seen at once:
-// the command runs before that frame's look) and brings it back at frame
-// 450 (seen at 500); Escape at frame 700 ends the run.
+// the command runs before that frame's look; the screen tells why the map
+// does not play) and brings it back at frame 450 (seen at 500); Escape at
+// frame 700 ends the run.
 TEST(WatchedMap, ChangedFilesReplayTheMapAndABrokenChangeIsWaitedOut) {
   test::TTempDir dir;
   TPackBuilder pack(dir.Path());
@@ -97,7 +122,7 @@ TEST(WatchedMap, ChangedFilesReplayTheMapAndABrokenChangeIsWaitedOut) {
   ASSERT_EQ(staged.ExitStatus, 2) << staged.Output;
   TRunResult run = RunDemo(dir.Path(),
                            "--seed 2 --map Mine --watch --input input.txt --max-frames 2000 -mainlog demo.log "
-                           "--shot 64:first.png --shot 264:reloaded.png "
+                           "--shot 64:first.png --shot 264:reloaded.png --shot 400:waiting.bmp "
                            "--exec '150:cp Staged/map00.mpt Mine/map00.mpt' --exec '300:mv Mine/objects.ini kept.ini' "
                            "--exec '450:mv kept.ini Mine/objects.ini'");
   EXPECT_EQ(run.Lines(), (std::vector<std::string>{"visit -1 Mine", "visit -1 Mine", "visit -1 Mine", "visit -1 Mine",
@@ -108,6 +133,10 @@ TEST(WatchedMap, ChangedFilesReplayTheMapAndABrokenChangeIsWaitedOut) {
   std::string reloaded = test::ReadFileText(dir.File("reloaded.png"));
   EXPECT_FALSE(reloaded == test::ReadFileText(dir.File("first.png")));
   EXPECT_TRUE(reloaded == test::ReadFileText(dir.File("staged.png")));
+  // The first line and the failure, in white on black, where the map was.
+  EXPECT_GT(WhitePixelsOfShot(dir.File("waiting.bmp"), 32, 200, 200, 9), 100);
+  EXPECT_GT(WhitePixelsOfShot(dir.File("waiting.bmp"), 44, 212, 200, 9), 100);
+  EXPECT_EQ(WhitePixelsOfShot(dir.File("waiting.bmp"), 32, 224, 600, 12), 0);
 
   std::string log = DirectStartLog(dir);
   const std::string changed = "(ZORBDirectStartUnit, TDirectStart.Run) Map files changed, playing the map again (Mine)";

@@ -220,7 +220,7 @@ TEST_F(PlayerWindow, EditorPaintsWithClicksAndKeysAndSaves) {
     X("xdotool mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y));
     X("xdotool click 1");
   };
-  click(122, 452);  // the palette's sixth entry: 'c'
+  click(122, 432);  // the palette's sixth entry: 'c'
   click(104, 88);   // cell (2, 1)
   Key(window, "Down");
   Key(window, "space");  // cell (0, 1)

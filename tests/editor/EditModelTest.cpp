@@ -1,10 +1,13 @@
 // The edit model: strokes undo as one step, wraps change and come back,
 // "unsaved" follows undo back to the saved state, saving keeps a .bak, a
 // map MAPT cannot carry is saved as the tile map's rules choose with their
-// warnings, and a map file that holds no map is refused.
+// warnings, and a map file that holds no map is refused. Cells, texts and
+// objects undo alike; the object file is saved beside the map, and one no
+// author wrote is refused or kept byte for byte.
 #include "editor/EditModel.h"
 
 #include "TestSupport.h"
+#include "editor/NewMap.h"
 #include "util/Streams.h"
 
 #include <gtest/gtest.h>
@@ -116,13 +119,82 @@ TEST(EditModel, SavingKeepsABakAndAMapMaptCannotCarryIsSavedAsTheRulesChoose) {
   EXPECT_EQ(back.WrapOf('b'), 1000);
   EXPECT_EQ(back.Map().GetLogic(1, 0), 1000);
 
-  // A folder that cannot be written to keeps the map in the editor.
+  // A folder that cannot be made keeps the map in the editor.
   TEditModel lost;
-  ASSERT_TRUE(lost.Open(dir.File("no/such/folder"), error));
+  ASSERT_TRUE(lost.Open(dir.File("map00.mpt.bak/folder"), error));
   lost.Paint(0, 0);
   EXPECT_EQ(lost.Map().MapName, "folder");
   EXPECT_FALSE(lost.Save(warnings, error));
   EXPECT_EQ(error.rfind("not saved: ", 0), 0u) << error;
+}
+
+TEST(EditModel, CellsTextsAndObjectsUndoAlikeAndTheObjectFileIsSavedWithABak) {
+  test::TTempDir dir;
+  test::WriteFileText(dir.File("map00.mpt"), kEditModelMap);
+  const std::string objects = "; kept\n[*Objects]\nP\n\n[P]\nType=Player\nPositionX=0\n";
+  test::WriteFileText(dir.File("Objects.INI"), objects);  // found in any letter case
+  TEditModel model;
+  std::string error;
+  ASSERT_TRUE(model.Open(dir.Path(), error)) << error;
+  model.Choose(1);
+  model.Paint(3, 0);
+  model.SetTexts("Named", "Someone");
+  model.ChangeObjects([](TObjectFile& f) { f.SetValue("P", "PositionX", "16"); });
+  model.BeginObjectChange();  // a drag: one step however many moves
+  model.ChangeObjects([](TObjectFile& f) { f.SetValue("P", "PositionY", "8"); });
+  model.ChangeObjects([](TObjectFile& f) { f.SetValue("P", "PositionY", "32"); });
+  model.EndObjectChange();
+  model.ChangeObjects([](TObjectFile&) {});  // no change, no step
+  ASSERT_TRUE(model.Undo());
+  EXPECT_EQ(model.Objects().Value("P", "PositionY"), "");
+  EXPECT_EQ(model.Objects().Value("P", "PositionX"), "16");
+  ASSERT_TRUE(model.Undo());
+  EXPECT_EQ(model.Objects().Text(), objects);
+  ASSERT_TRUE(model.Undo());
+  EXPECT_EQ(model.Map().MapName, "Small");
+  ASSERT_TRUE(model.Undo());
+  EXPECT_EQ(model.Map().GetRaw(3, 0), ' ');
+  EXPECT_FALSE(model.Unsaved());
+  for (int i = 0; i < 4; ++i) ASSERT_TRUE(model.Redo());
+
+  std::vector<std::string> warnings;
+  ASSERT_TRUE(model.Save(warnings, error)) << error;
+  EXPECT_EQ(test::ReadFileText(dir.File("Objects.INI")),
+            "; kept\n[*Objects]\nP\n\n[P]\nType=Player\nPositionX=16\nPositionY=32\n");
+  EXPECT_EQ(test::ReadFileText(dir.File("Objects.INI.bak")), objects);
+  std::string saved = test::ReadFileText(dir.File("map00.mpt"));
+  EXPECT_NE(saved.find("AUSomeone\r\nMNNamed\r\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("MPab a\r\n"), std::string::npos) << saved;
+
+  // A new map in a folder not yet made: saved with the new map's objects.
+  TEditModel fresh;
+  ASSERT_TRUE(fresh.Open(dir.File("New/Map"), error)) << error;
+  ASSERT_TRUE(fresh.Save(warnings, error)) << error;
+  EXPECT_EQ(test::ReadFileText(dir.File("New/Map/objects.ini")), NewObjectsText());
+}
+
+TEST(EditModel, AnObjectFileNoAuthorWroteIsRefusedOrKeptByteForByte) {
+  test::TTempDir dir;
+  test::WriteFileText(dir.File("map00.mpt"), kEditModelMap);
+  std::string junk("\xff\0[*Objects\r\n\n[]\r\n=\r\n;", 20);
+  test::WriteFileText(dir.File("objects.ini"), junk);
+  TEditModel model;
+  std::string error;
+  ASSERT_TRUE(model.Open(dir.Path(), error)) << error;
+  EXPECT_EQ(model.Objects().Text(), junk);
+  test::WriteFileText(dir.File("objects.ini"), std::string(TEditModel::kMaxObjectsSize + 1, 'x'));
+  EXPECT_FALSE(TEditModel().Open(dir.Path(), error));
+  EXPECT_NE(error.find("objects.ini"), std::string::npos) << error;
+  std::filesystem::remove(dir.File("objects.ini"));
+  // A folder in its place: nothing to read, and nothing written there.
+  std::filesystem::create_directories(dir.File("objects.ini"));
+  TEditModel blocked;
+  ASSERT_TRUE(blocked.Open(dir.Path(), error)) << error;
+  blocked.ChangeObjects([](TObjectFile& f) { f.SetValue("P", "Type", "Player"); });
+  std::vector<std::string> warnings;
+  EXPECT_FALSE(blocked.Save(warnings, error));
+  EXPECT_NE(error.find("not saved"), std::string::npos) << error;
+  EXPECT_TRUE(std::filesystem::is_directory(dir.File("objects.ini")));
 }
 
 TEST(EditModel, AMapFileThatHoldsNoMapIsRefused) {

@@ -1,5 +1,6 @@
 // The map pack and the map set-up: macros, map items, layers, stars, the object budget and a visit's globals.
 #include "formats/TileMapUnit.h"
+#include "game/ZORBAirMeterUnit.h"
 #include "game/ZORBMapSetupFailure.h"
 #include "game/ZORBObjectFactory.h"
 #include "game/ZORBPlay1MapUnit.h"

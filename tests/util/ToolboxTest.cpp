@@ -44,6 +44,12 @@ TEST(Toolbox, PathsAndCase) {
   EXPECT_FALSE(HexToColor("FF80", r, g, b));
 }
 
+TEST(Toolbox, WrapWordsBreaksAtBlanksAndCutsLongWords) {
+  EXPECT_EQ(WrapWords("  one two three  ", 8), (std::vector<std::string>{"one two", "three"}));
+  EXPECT_EQ(WrapWords("abcdefghij k", 4), (std::vector<std::string>{"abcd", "efgh", "ij k"}));
+  EXPECT_TRUE(WrapWords("   ", 4).empty());
+}
+
 TEST(Toolbox, RandomIsSeededAndInRange) {
   RandSeed(42);
   std::vector<int> a;
