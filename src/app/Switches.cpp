@@ -140,6 +140,12 @@ constexpr TSwitch kSwitches[] = {
      .By = TTakenBy::Game,
      .Take = TakeScale},
     {.Name = "fullscreen", .Help = "play fullscreen", .By = TTakenBy::Game, .Flag = &TOptions::Fullscreen},
+    {.Name = "nosound", .Help = "play without sound", .By = TTakenBy::Game, .Flag = &TOptions::NoSound},
+    {.Name = "audio",
+     .Argument = "FILE.wav",
+     .Help = "write the run's mixed sound to FILE.wav (44,100 Hz, 16-bit stereo, 441 sample frames a frame)",
+     .By = TTakenBy::Demo,
+     .Text = &TOptions::AudioFile},
     {.Name = "map",
      .Argument = "NAME",
      .Help = "play only the map NAME (a folder of the pack, or one on disk holding\n"

@@ -37,7 +37,9 @@ struct TOptions {
   std::string ProgressFile;  // zorbin-demo: progress kept in this file (the game keeps its own)
   std::optional<int> Scale;  // 1 to 4, or TSettings::kAutoScale
   bool Fullscreen = false;
-  std::string Map;  // start on this map, without the map-select map
+  bool NoSound = false;   // zorbin: no sound at all
+  std::string AudioFile;  // zorbin-demo: the run's mixed sound as a WAV file
+  std::string Map;        // start on this map, without the map-select map
   bool Watch = false;
   std::string EditFolder;
   std::vector<TFrameText> Commands;  // zorbin-demo --exec

@@ -58,13 +58,16 @@ void LoadFonts() {
   DigitsFont->Target = QX_SDL::BackImage();
 }
 
-int RunZorbin(std::optional<uint32_t> seed, const TStartMap& start, const std::function<void()>& play) {
+int RunZorbin(std::optional<uint32_t> seed, const TStartMap& start, const std::function<void()>& play,
+              const TAudioOptions& audioOptions) {
   StartUp(seed, DataArchiveName(Parameters->Get(0)));
   // The shutdown makes the same existence test again (the data file, or
   // else the program file); it also runs when play stops with an
   // exception, so a failure still leaves the display and the archive closed.
   try {
     LoadFonts();
+    TGameAudio audio(audioOptions);
+    audio.Start();
     if (play) {
       play();
     } else if (start.Name.empty()) {

@@ -3,6 +3,8 @@
 // control to the map pack and takes everything down in reverse order.
 #pragma once
 
+#include "app/GameAudio.h"
+
 #include "game/ZORBDirectStartUnit.h"
 
 #include <cstdint>
@@ -26,8 +28,9 @@ extern const char* const kDataFileName;
 // the random generator is seeded from the clock's ticks; the seed is logged.
 // start names a map to play directly instead of the map pack; play, when
 // given, runs instead of both (the map editor).
+// audio says where the run's sound goes (nowhere by default).
 int RunZorbin(std::optional<uint32_t> seed = std::nullopt, const TStartMap& start = {},
-              const std::function<void()>& play = {});
+              const std::function<void()>& play = {}, const TAudioOptions& audio = {});
 // Start-up steps 1 to 7: the seed, the banner, the display, the caption,
 // the frame rate and the archive mounted with priority 100 (none when the
 // name is empty).

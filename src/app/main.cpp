@@ -50,6 +50,7 @@ int main(int argc, char** argv) {
       if (message.empty()) message = "stopped with exit code " + std::to_string(code);
       std::fprintf(stderr, "zorbin: %s\n", message.c_str());
     }
+    if (TGameAudio* audio = TGameAudio::Active()) audio->Stop();
     FinalizeUnits();
   });
   TSettings settings(options.ConfigFile.empty() ? TSettings::DefaultFileName() : options.ConfigFile);
@@ -67,12 +68,14 @@ int main(int argc, char** argv) {
   // for the browser's own storage.
   SetProgressFile(UserDataFolder() + "progress.ini");
 #endif
+  TAudioOptions audio{!options.NoSound, "", settings.Volume(), settings.Music()};
   int code = 0;
   try {
     if (options.EditFolder.empty())
-      code = RunZorbin(seed, TStartMap{options.Map, options.Watch});
+      code = RunZorbin(seed, TStartMap{options.Map, options.Watch}, {}, audio);
     else
-      code = RunZorbin(seed, {}, [&options] { RunMapEditor(options.EditFolder); });
+      code = RunZorbin(
+          seed, {}, [&options] { RunMapEditor(options.EditFolder); }, audio);
   } catch (const std::exception& e) {
     Log->Error(e.what(), "Zorbin");
     code = 1;

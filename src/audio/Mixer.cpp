@@ -25,7 +25,11 @@ float Percent(int32_t percent) { return float(std::clamp(percent, 0, 100)) / 100
 
 }  // namespace
 
-TMixer::TMixer(const TSoundBank& bank) : bank_(bank) {}
+TMixer::TMixer(const TSoundBank& bank, int volume, int musicVolume)
+    : bank_(bank), volume_(std::clamp(volume, 0, 100)), musicVolume_(std::clamp(musicVolume, 0, 100)) {
+  volumeTarget_ = master_ = masterTarget_ = Percent(volume_);
+  musicGain_ = musicTarget_ = Percent(musicVolume_);
+}
 
 bool TMixer::Play(int soundId) {
   const TSoundEffect* sound = bank_.Sound(soundId);

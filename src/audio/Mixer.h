@@ -26,8 +26,10 @@ constexpr int kRampSamples = 64;
 
 class TMixer {
  public:
-  // bank must outlive the mixer and stay as it is.
-  explicit TMixer(const TSoundBank& bank);
+  // bank must outlive the mixer and stay as it is. The levels are where the
+  // mixer starts, without a glide: a run at volume 0 is silent from its
+  // first sample.
+  explicit TMixer(const TSoundBank& bank, int volume = 100, int musicVolume = 100);
 
   // The game's side: each sends one command and is false when it could not
   // (no such sound, the queue full). Volumes are percentages, clamped to

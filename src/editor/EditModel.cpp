@@ -5,6 +5,7 @@
 #include "game/ZORBMapLayers.h"
 #include "util/FileReplacer.h"
 #include "util/QXToolbox.h"
+#include "util/SoundEvents.h"
 #include "util/Streams.h"
 
 #include <algorithm>
@@ -131,6 +132,7 @@ void TEditModel::Paint(int col, int row) {
   TCellChange change{col, row, before, after};
   map_.SetRaw(col, row, after);
   map_.ApplyLogicalWraps();
+  RaiseSound(TSoundEvent::EditorPaint);
   if (strokeOpen_) {
     stroke_.Cells.push_back(change);
     return;

@@ -12,6 +12,7 @@
 #include "shell/QX_SDL.h"
 #include "storage/QXStream.h"
 #include "util/QXToolbox.h"
+#include "util/SoundEvents.h"
 
 #include <SDL.h>
 
@@ -151,6 +152,7 @@ void TMapEditor::HandleKeyDown(const SDL_keysym& key) {
     }
     if (key.sym == SDLK_z) Say(model_.Undo() ? "undone" : "nothing to undo");
     if (key.sym == SDLK_y) Say(model_.Redo() ? "redone" : "nothing to redo");
+    if (key.sym == SDLK_z || key.sym == SDLK_y) RaiseSound(TSoundEvent::EditorUndo);
     if (key.sym == SDLK_s) Save();
     return;
   }
@@ -303,6 +305,7 @@ void TMapEditor::Save() {
     Say(error);
     return;
   }
+  RaiseSound(TSoundEvent::EditorSave);
   std::string message = "saved " + std::string(TEditModel::kMapFileName);
   for (const std::string& warning : warnings) message += " " + warning;
   Say(message);
@@ -329,7 +332,7 @@ void TMapEditor::PlayMap() {
   QX_SDL::ClearKeys();
   SDL_ShowCursor(SDL_DISABLE);
   SDL_EnableKeyRepeat(0, 0);
-  if (PlayMapVisitHook) PlayMapVisitHook(-1, folder);
+  MapVisits().Notify(-1, folder);
   try {
     TPlay1Map visit(folder, -1, -1);
     // The title card waits for Space; Escape there goes back as well.

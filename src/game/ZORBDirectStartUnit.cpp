@@ -48,7 +48,7 @@ TDirectMap FindDirectMap(const std::string& name) {
 }
 
 std::unique_ptr<TPlay1Map> OpenVisit(const TDirectMap& map) {
-  if (PlayMapVisitHook) PlayMapVisitHook(map.Index, map.Dir);
+  MapVisits().Notify(map.Index, map.Dir);
   // R starts the map again; there is no map-select map to leave for.
   return std::make_unique<TPlay1Map>(map.Dir, -1, -1, TVisitOptions{nullptr, true, false});
 }

@@ -30,7 +30,7 @@ struct TDirectMap {
 // separate parts; a trailing one is ignored). Raises when it is neither.
 TDirectMap FindDirectMap(const std::string& name);
 
-// Reports the visit to PlayMapVisitHook and creates it: its title card
+// Reports the visit to MapVisits and creates it: its title card
 // stands on screen.
 std::unique_ptr<TPlay1Map> OpenVisit(const TDirectMap& map);
 

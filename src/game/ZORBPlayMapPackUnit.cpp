@@ -16,7 +16,10 @@
 
 namespace zorbin {
 
-std::function<void(int index, const std::string& dir)> PlayMapVisitHook;
+TObserverList<int, const std::string&>& MapVisits() {
+  static TObserverList<int, const std::string&> visits;
+  return visits;
+}
 
 TMapProps ParseMapItem(const std::string& item) {
   std::string text = item + ",,";
@@ -74,7 +77,7 @@ void TPlayMapPack::Run() {
   TPlayResult result;
   do {
     std::string dir = GetFileName(index);
-    if (PlayMapVisitHook) PlayMapVisitHook(index, dir);
+    MapVisits().Notify(index, dir);
     // Leaving is for the maps behind the map-select map, which is the first.
     TVisitOptions options{progress.get(), true, index != 0};
     auto visit = std::make_unique<TPlay1Map>(dir, Maps[size_t(index)].StartX, Maps[size_t(index)].StartY, options);

@@ -3,6 +3,8 @@
 // next chosen by how the previous one ended, until Escape.
 #pragma once
 
+#include "shell/Observers.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -17,8 +19,10 @@ struct TMapProps {
   int32_t StartY = -1;
 };
 
-// Called as each map visit is about to be created (headless runs report it).
-extern std::function<void(int index, const std::string& dir)> PlayMapVisitHook;
+// Told as each map visit is about to be created, its index in the pack
+// (-1 for a map outside it) and its folder: headless runs report it, the
+// sound starts the map's music.
+TObserverList<int, const std::string&>& MapVisits();
 
 class TPlayMapPack final {
  public:

@@ -8,8 +8,28 @@
 namespace zorbin {
 
 static bool gDeviceOpen = false;
+static TAudioSource gSource = nullptr;
+static void* gSourceData = nullptr;
 
-static void FillSilence(void*, Uint8* stream, int len) { std::memset(stream, 0, size_t(len)); }
+static void FillDevice(void*, Uint8* stream, int len) {
+  if (gSource)
+    gSource(gSourceData, stream, len);
+  else
+    std::memset(stream, 0, size_t(len));
+}
+
+void SetAudioSource(TAudioSource source, void* userdata) {
+  // The callback runs on SDL's audio thread; the lock keeps the pair whole.
+#ifdef __EMSCRIPTEN__
+  gSource = source;
+  gSourceData = userdata;
+#else
+  if (gDeviceOpen) SDL_LockAudio();
+  gSource = source;
+  gSourceData = userdata;
+  if (gDeviceOpen) SDL_UnlockAudio();
+#endif
+}
 
 uint32_t BASS_GetVersion() { return 0x02040000; }
 
@@ -29,7 +49,7 @@ bool BASS_Init(int, uint32_t freq, uint32_t, void*, void*) {
   wanted.format = AUDIO_S16SYS;
   wanted.channels = 2;
   wanted.samples = 1024;
-  wanted.callback = FillSilence;
+  wanted.callback = FillDevice;
   if (SDL_OpenAudio(&wanted, nullptr) != 0) {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return false;

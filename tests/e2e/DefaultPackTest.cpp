@@ -9,9 +9,11 @@
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <sys/wait.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -36,7 +38,7 @@ TEST_P(DefaultPack, SolutionCompletesTheMap) {
   std::filesystem::copy_file(std::string(ZORBIN_BIN_DIR) + "/Zorbin.data", folder.File("Zorbin.data"));
   std::string solutions = std::string(ZORBIN_SOURCE_DIR) + "/data/solutions/";
   std::filesystem::copy_file(solutions + script, folder.File("input.txt"));
-  TRunResult run = RunDemo(folder.Path(), std::string(kReplayArguments) + " --checksums frames.txt");
+  TRunResult run = RunDemo(folder.Path(), std::string(kReplayArguments) + " --checksums frames.txt --audio sound.wav");
 
   std::string name = std::filesystem::path(script).stem().string();
   std::string shots = std::string(ZORBIN_GOLDEN_OUT_DIR) + "/" + name;
@@ -61,6 +63,15 @@ TEST_P(DefaultPack, SolutionCompletesTheMap) {
   std::string log = test::ReadFileText(folder.File("demo.log"));
   EXPECT_EQ(log.find("not found"), std::string::npos);
   EXPECT_EQ(log.find("\n{"), std::string::npos) << "no Error lines";
+  // The sound of the run: its CRC-32 and size as script/golden kept them.
+  std::string sound = test::ReadFileText(folder.File("sound.wav"));
+  EXPECT_EQ(sound.size(), 44 + 4 * 441 * size_t(seen.Frames.empty() ? 0 : seen.Frames.back().Frame));
+  char seenAudio[32];
+  std::snprintf(seenAudio, sizeof seenAudio, "%08lx %zu",
+                crc32(0, reinterpret_cast<const Bytef*>(sound.data()), uInt(sound.size())), sound.size());
+  std::string kept = test::ReadFileText(solutions + name + ".audio");
+  EXPECT_NE(kept.find(std::string("\n") + seenAudio + "\n"), std::string::npos)
+      << name << ".audio does not hold " << seenAudio << " (script/golden writes it)";
 }
 
 INSTANTIATE_TEST_SUITE_P(

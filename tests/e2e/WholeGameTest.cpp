@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 
 namespace zorbin::e2e {
@@ -289,6 +290,59 @@ TEST(KeptProgress, CompletionRestartAndLeave) {
   TRGB frame = BmpPixel(test::ReadFileText(dir.File("select.bmp")), 165, 332);  // port 1's frame
   EXPECT_TRUE(frame.R == 0x58 && frame.G == 0xb0 && frame.B == 0x60) << int(frame.R) << "," << int(frame.G);
   EXPECT_EQ(test::ReadFileText(dir.File("kept/progress.ini")), kept) << "neither R nor Backspace completes";
+}
+
+}  // namespace
+}  // namespace zorbin::e2e
+
+namespace zorbin::e2e {
+namespace {
+
+// The loudest sample of each game frame's block of 441 stereo sample frames.
+std::vector<int> BlockPeaks(const std::string& wav) {
+  std::vector<int> peaks;
+  for (size_t at = 44; at + 4 * 441 <= wav.size(); at += 4 * 441) {
+    int peak = 0;
+    for (size_t i = at; i < at + 4 * 441; i += 2)
+      peak = std::max(peak, std::abs(int(int16_t(uint8_t(wav[i]) | uint8_t(wav[i + 1]) << 8))));
+    peaks.push_back(peak);
+  }
+  return peaks;
+}
+
+// The run's sound through --audio: silent at volume 0, an event's sound in
+// the block of the frame it happened in, and M mutes.
+TEST(RunSound, EventsSoundAtTheirFrameAndSilenceIsSilent) {
+  test::TTempDir dir;
+  std::filesystem::copy_file(std::string(ZORBIN_BIN_DIR) + "/Zorbin.data", dir.File("Zorbin.data"));
+  // The map-select title card, then the walk into port 1 (Space at frame
+  // 211); the muted run presses M on the way.
+  std::string walk, mute;
+  for (const std::string& line :
+       test::SplitLines(test::ReadFileText(std::string(ZORBIN_SOURCE_DIR) + "/data/solutions/map_a.txt"))) {
+    if (line.empty() || line[0] == '#' || std::stoi(line) > 212) continue;
+    if (std::stoi(line) > 205 && walk == mute) mute += "205 m down\n206 m up\n";
+    walk += line + "\n";
+    mute += line + "\n";
+  }
+  test::WriteFileText(dir.File("walk.txt"), walk);
+  test::WriteFileText(dir.File("mute.txt"), mute);
+  test::WriteFileText(dir.File("quiet.ini"), "[Audio]\nVolume=0\n");
+  test::WriteFileText(dir.File("nomusic.ini"), "[Audio]\nMusic=0\n");
+  const std::string common = "--seed 5 --max-frames 230 -nolog --audio ";
+  ASSERT_EQ(RunDemo(dir.Path(), common + "quiet.wav --config quiet.ini --input walk.txt").ExitStatus, 2);
+  ASSERT_EQ(RunDemo(dir.Path(), common + "effects.wav --config nomusic.ini --input walk.txt").ExitStatus, 2);
+  ASSERT_EQ(RunDemo(dir.Path(), common + "muted.wav --config nomusic.ini --input mute.txt").ExitStatus, 2);
+  std::vector<int> quiet = BlockPeaks(test::ReadFileText(dir.File("quiet.wav")));
+  std::vector<int> effects = BlockPeaks(test::ReadFileText(dir.File("effects.wav")));
+  std::vector<int> muted = BlockPeaks(test::ReadFileText(dir.File("muted.wav")));
+  ASSERT_EQ(quiet.size(), 230u);
+  ASSERT_EQ(effects.size(), 230u);
+  EXPECT_EQ(*std::max_element(quiet.begin(), quiet.end()), 0);
+  EXPECT_GT(effects[0], 0);  // the title card's sound in frame 1's block
+  for (size_t frame = 100; frame < 211; ++frame) EXPECT_EQ(effects[frame], 0) << "frame " << frame + 1;
+  EXPECT_GT(effects[211], 0);  // entering the port, raised in frame 212
+  EXPECT_EQ(*std::max_element(muted.begin() + 211, muted.end()), 0);
 }
 
 }  // namespace

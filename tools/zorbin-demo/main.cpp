@@ -72,6 +72,7 @@ struct TDemoOptions {
   std::string recordFile;
   std::string configFile;
   std::string progressFile;  // --progress FILE: kept progress, as the game keeps it
+  std::string audioFile;     // --audio FILE.wav: the run's sound
   std::vector<demo::TShot> shots;
   std::optional<uint32_t> maxFrames;
   std::string editFolder;           // --edit FOLDER: the map editor instead of the game
@@ -106,6 +107,7 @@ TDemoOptions ParseOptions(int argc, char** argv) {
   options.recordFile = switches.RecordFile;
   options.configFile = switches.ConfigFile;
   options.progressFile = switches.ProgressFile;
+  options.audioFile = switches.AudioFile;
   for (const TFrameText& shot : switches.Shots) options.shots.push_back(demo::TShot{shot.Frame, shot.Text});
   options.maxFrames = switches.MaxFrames;
   options.editFolder = switches.EditFolder;
@@ -181,10 +183,10 @@ int main(int argc, char** argv) {
       gCapture->AfterFlip(QX_SDL::BackImage() ? QX_SDL::BackImage()->Surface : nullptr, QX_SDL::FrameCount());
     }));
   }
-  PlayMapVisitHook = [](int index, const std::string& dir) {
+  observers.push_back(MapVisits().Add([](int index, const std::string& dir) {
     std::printf("visit %d %s\n", index, dir.c_str());
     std::fflush(stdout);
-  };
+  }));
 
   SetProgressFile(options.progressFile);
   InitializeUnits(options.params);
@@ -195,6 +197,7 @@ int main(int argc, char** argv) {
   if (!configFile.empty()) settings = std::make_unique<TSettings>(configFile);
   if (settings && settings->Loaded()) UseKeySettings(&settings->Ini());
   SetExitHook([](int code) {
+    if (TGameAudio* audio = TGameAudio::Active()) audio->Stop();
     FinalizeUnits();
     if (gRecorder) gRecorder->Finish();
     if (gChecksums && !gChecksums->Finish()) std::fprintf(stderr, "zorbin-demo: the frame checksums are incomplete\n");
@@ -202,12 +205,19 @@ int main(int argc, char** argv) {
     gScript->Finish(QX_SDL::FrameCount());
     PrintLastLine(code);
   });
+  // No sound unless asked for: then at the player's levels, or the settings'.
+  TAudioOptions audio{false, options.audioFile};
+  if (settings && settings->Loaded()) {
+    audio.Volume = settings->Volume();
+    audio.Music = settings->Music();
+  }
   int code = 0;
   try {
     if (options.editFolder.empty())
-      code = RunZorbin(seed, options.start);
+      code = RunZorbin(seed, options.start, {}, audio);
     else
-      code = RunZorbin(seed, {}, [&options] { RunMapEditor(options.editFolder); });
+      code = RunZorbin(
+          seed, {}, [&options] { RunMapEditor(options.editFolder); }, audio);
   } catch (const std::exception& e) {
     Log->Error(e.what(), "Zorbin");
     code = 1;
