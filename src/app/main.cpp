@@ -69,6 +69,10 @@ int main(int argc, char** argv) {
   SetProgressFile(UserDataFolder() + "progress.ini");
 #endif
   TAudioOptions audio{!options.NoSound, "", settings.Volume(), settings.Music()};
+#ifdef __EMSCRIPTEN__
+  // The page has no audio thread to mix on yet: it stays silent, as before.
+  audio.Device = false;
+#endif
   int code = 0;
   try {
     if (options.EditFolder.empty())
