@@ -53,7 +53,8 @@ class TImage {
   // No surface; the shell sets Surface to the screen or back buffer.
   TImage() = default;
   // A black W x H surface at the image depth. Logs and raises
-  // "Cannot create surface (WxH)" when SDL cannot make it.
+  // "Cannot create surface (WxH)" when SDL cannot make it or it would take
+  // the images past kMaxImageBytes.
   TImage(int width, int height);
   // Loads a picture by name with frame groups and a transform suffix
   // ("airm[0..47].tga", "x.tga:H"). A file that cannot be decoded leaves the
